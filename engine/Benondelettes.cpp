@@ -1,0 +1,208 @@
+#include "engine/Benondelettes.h"
+
+#include <cmath>
+
+#include "engine/WaveletStages.h"
+
+namespace {
+
+#include "engine/BenondelettesTables.inc"
+
+// Daubechies db2, the closed forms ((1+√3), (3+√3), (3−√3), (1−√3)) / (4√2) rounded to double.
+constexpr double k_daub4_h[4] = {0.4829629131445341, 0.8365163037378077, 0.2241438680420134,
+                             -0.12940952255126034};
+constexpr auto k_daub4_g = wavelet_stages::Flipped(k_daub4_h);
+
+// bior6.8 to ten decimals: forward = reconstruction lowpass, inverse = decomposition lowpass reversed.
+constexpr double k_bio68_h[18] = {0, 0, 0, 0.0144262825, 0.0144675049, -0.0787220011, -0.040367979,
+                                  0.4178491092, 0.7589077295, 0.4178491092, -0.040367979,
+                                  -0.0787220011, 0.0144675049, 0.0144262825, 0, 0, 0, 0};
+constexpr double k_bio68_inv_h[18] = {0.0019088317, -0.0019142861, -0.0169906399, 0.0119345653,
+                                      0.0497329035, -0.0772631732, -0.0940592035, 0.4207962846,
+                                      0.8259229975, 0.4207962846, -0.0940592035, -0.0772631732,
+                                      0.0497329035, 0.0119345653, -0.0169906399, -0.0019142861,
+                                      0.0019088317, 0};
+// Forward highpass from the inverse lowpass, inverse highpass from the forward lowpass.
+constexpr auto k_bio68_g = wavelet_stages::Flipped(k_bio68_inv_h);
+constexpr auto k_bio68_inv_g = wavelet_stages::Flipped(k_bio68_h);
+
+constexpr double kSqrt2 = 1.4142135623730951;
+using wavelet_stages::Taps;
+
+}  // namespace
+
+Benondelettes::Benondelettes(int size)
+    : mTemp(size, 0.0), mApprox(size, 0.0), mDetail(size, 0.0), mIdxApprox(size, 0.0),
+      mIdxDetail(size, 0.0) {}
+
+int Benondelettes::transformee(double* x, int log2n, const double* h, const double* g, int L, int M) {
+  const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
+  if (N < M || M < 1) return 1;
+  for (int n = N; n >= M; n /= 2) {
+    wavelet_stages::ForwardStage(x, n, h, g, L, mTemp.data());
+    for (int i = 0; i < n; ++i) x[i] = mTemp[i];
+  }
+  return 1;
+}
+
+int Benondelettes::inverse(double* x, int log2n, const double* h, const double* g, int L, int M) {
+  const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
+  if (N < M || M < 1) return 1;
+  for (int n = M; n <= N; n *= 2) {
+    wavelet_stages::InverseStage(x, n, h, g, L, mTemp.data(), mIdxApprox.data(), mIdxDetail.data());
+    for (int i = 0; i < n; ++i) x[i] = mTemp[i];
+  }
+  return 1;
+}
+
+int Benondelettes::haar(double* x, int log2n) {
+  const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
+  if (N < 2) return 1;
+  for (int n = N; n >= 2; n /= 2) {
+    const int half = n / 2;
+    for (int i = 0; i < half; ++i) {
+      const double a = (x[2 * i] + x[2 * i + 1]) * 0.5;
+      mApprox[i] = a;
+      mDetail[i] = x[2 * i] - a;  // from the rounded average, not a half-difference
+    }
+    for (int i = 0; i < half; ++i) {
+      x[i] = mApprox[i];
+      x[half + i] = mDetail[i];
+    }
+  }
+  return 1;
+}
+
+int Benondelettes::haar_inv(double* x, int log2n) {
+  const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
+  if (N < 2) return 1;
+  for (int n = 2; n <= N; n *= 2) {
+    const int half = n / 2;
+    for (int i = 0; i < half; ++i) {
+      mTemp[2 * i] = x[i] + x[half + i];
+      mTemp[2 * i + 1] = x[i] - x[half + i];
+    }
+    for (int i = 0; i < n; ++i) x[i] = mTemp[i];
+  }
+  return 1;
+}
+
+int Benondelettes::haarn(double* x, int log2n) {
+  const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
+  if (N < 2) return 1;
+  for (int n = N; n >= 2; n /= 2) {
+    const int half = n / 2;
+    for (int i = 0; i < half; ++i) {
+      mApprox[i] = (x[2 * i] + x[2 * i + 1]) / kSqrt2;
+      mDetail[i] = (x[2 * i] - x[2 * i + 1]) / kSqrt2;
+    }
+    for (int i = 0; i < half; ++i) {
+      x[i] = mApprox[i];
+      x[half + i] = mDetail[i];
+    }
+  }
+  return 1;
+}
+
+int Benondelettes::haarn_inv(double* x, int log2n) {
+  const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
+  if (N < 2) return 1;
+  for (int n = 2; n <= N; n *= 2) {
+    const int half = n / 2;
+    for (int i = 0; i < half; ++i) {
+      mTemp[2 * i] = (x[i] + x[half + i]) / kSqrt2;
+      mTemp[2 * i + 1] = (x[i] - x[half + i]) / kSqrt2;
+    }
+    for (int i = 0; i < n; ++i) x[i] = mTemp[i];
+  }
+  return 1;
+}
+
+int Benondelettes::orthogonalForward(double* x, int log2n, const double* h, int L, int M) {
+  double g[wavelet_stages::kMaxTaps];
+  wavelet_stages::AlternatingFlip(h, L, g);
+  return transformee(x, log2n, h, g, L, M);
+}
+
+int Benondelettes::orthogonalInverse(double* x, int log2n, const double* h, int L, int M) {
+  double g[wavelet_stages::kMaxTaps];
+  wavelet_stages::AlternatingFlip(h, L, g);
+  return inverse(x, log2n, h, g, L, M);
+}
+
+// Members holding both filters as constant data.
+#define CORVANE_HELD_PAIR(member, L, M)                                                     \
+  int Benondelettes::member(double* x, int log2n) {                                         \
+    return transformee(x, log2n, Taps(k_##member##_h), Taps(k_##member##_g), L, M);                     \
+  }                                                                                         \
+  int Benondelettes::member##_inv(double* x, int log2n) {                                   \
+    return inverse(x, log2n, Taps(k_##member##_h), Taps(k_##member##_g), L, M);                         \
+  }
+
+// Orthogonal members of 14 taps and more: the highpass is derived per call.
+#define CORVANE_DERIVED_PAIR(member, L, M)                                                  \
+  int Benondelettes::member(double* x, int log2n) {                                         \
+    return orthogonalForward(x, log2n, k_##member##_h, L, M);                               \
+  }                                                                                         \
+  int Benondelettes::member##_inv(double* x, int log2n) {                                   \
+    return orthogonalInverse(x, log2n, k_##member##_h, L, M);                               \
+  }
+
+// Biorthogonal members: separate analysis and synthesis filters.
+#define CORVANE_BIORTHOGONAL_PAIR(member, L, M)                                             \
+  int Benondelettes::member(double* x, int log2n) {                                         \
+    return transformee(x, log2n, Taps(k_##member##_h), Taps(k_##member##_g), L, M);                     \
+  }                                                                                         \
+  int Benondelettes::member##_inv(double* x, int log2n) {                                   \
+    return inverse(x, log2n, Taps(k_##member##_inv_h), Taps(k_##member##_inv_g), L, M);                 \
+  }
+
+CORVANE_HELD_PAIR(daub4, 4, 4)
+CORVANE_HELD_PAIR(daub6, 6, 8)
+CORVANE_HELD_PAIR(daub8, 8, 8)
+CORVANE_HELD_PAIR(daub10, 10, 16)
+CORVANE_HELD_PAIR(daub12, 12, 16)
+CORVANE_DERIVED_PAIR(daub14, 14, 16)
+CORVANE_DERIVED_PAIR(daub16, 16, 16)
+CORVANE_DERIVED_PAIR(daub18, 18, 32)
+CORVANE_DERIVED_PAIR(daub20, 20, 32)
+CORVANE_DERIVED_PAIR(daub22, 22, 32)
+CORVANE_DERIVED_PAIR(daub24, 24, 32)
+CORVANE_DERIVED_PAIR(daub32, 32, 32)
+
+CORVANE_HELD_PAIR(symmlet6, 6, 8)
+CORVANE_HELD_PAIR(symmlet8, 8, 8)
+CORVANE_HELD_PAIR(symmlet10, 10, 16)
+CORVANE_HELD_PAIR(symmlet12, 12, 16)
+CORVANE_DERIVED_PAIR(symmlet14, 14, 16)
+CORVANE_DERIVED_PAIR(symmlet16, 16, 16)
+CORVANE_DERIVED_PAIR(symmlet18, 18, 32)
+CORVANE_DERIVED_PAIR(symmlet20, 20, 32)
+CORVANE_DERIVED_PAIR(symmlet22, 22, 32)
+CORVANE_DERIVED_PAIR(symmlet24, 24, 32)
+
+CORVANE_HELD_PAIR(coiflet6, 6, 8)
+CORVANE_HELD_PAIR(coiflet12, 12, 16)
+CORVANE_DERIVED_PAIR(coiflet18, 18, 32)
+CORVANE_DERIVED_PAIR(coiflet24, 24, 32)
+CORVANE_DERIVED_PAIR(coiflet30, 30, 32)
+CORVANE_DERIVED_PAIR(coiflet36, 36, 64)
+CORVANE_DERIVED_PAIR(coiflet42, 42, 64)
+CORVANE_DERIVED_PAIR(coiflet48, 48, 64)
+CORVANE_DERIVED_PAIR(coiflet54, 54, 64)
+CORVANE_DERIVED_PAIR(coiflet60, 60, 64)
+
+CORVANE_BIORTHOGONAL_PAIR(bio13, 6, 8)
+CORVANE_BIORTHOGONAL_PAIR(bio15, 10, 16)
+CORVANE_BIORTHOGONAL_PAIR(bio22, 6, 8)
+CORVANE_BIORTHOGONAL_PAIR(bio24, 10, 16)
+CORVANE_BIORTHOGONAL_PAIR(bio26, 14, 16)
+CORVANE_BIORTHOGONAL_PAIR(bio28, 18, 32)
+CORVANE_BIORTHOGONAL_PAIR(bio31, 4, 4)
+CORVANE_BIORTHOGONAL_PAIR(bio33, 8, 8)
+CORVANE_BIORTHOGONAL_PAIR(bio35, 12, 16)
+CORVANE_BIORTHOGONAL_PAIR(bio37, 16, 16)
+CORVANE_BIORTHOGONAL_PAIR(bio39, 20, 32)
+CORVANE_BIORTHOGONAL_PAIR(bio44, 10, 16)
+CORVANE_BIORTHOGONAL_PAIR(bio55, 12, 16)
+CORVANE_BIORTHOGONAL_PAIR(bio68, 18, 32)

@@ -1,0 +1,99 @@
+#pragma once
+// In-place, multi-level, periodic discrete wavelet transforms on arrays of
+// doubles whose length is a power of two.
+//
+// Every wavelet is a pair: a forward transform (daub4, bio68, ...) turning a
+// signal into coefficients, and its inverse (daub4_inv, ...). After a forward
+// transform of length N with minimum stage length M the array holds the M/2
+// coarsest approximation coefficients, then the detail coefficients from the
+// coarsest level (M/2 values) to the finest (N/2 values, the upper half).
+//
+// All working storage is allocated by the constructor; no transform
+// allocates. One object serves one thread at a time (the buffers are shared
+// by every operation). Every operation returns 1. A length below a member's
+// minimum stage length (below 2 for the Haar pairs) leaves the data
+// untouched; lengths above the constructor's size are a caller error.
+#include <vector>
+
+class Benondelettes {
+public:
+  explicit Benondelettes(int size);
+  Benondelettes(const Benondelettes&) = delete;
+  Benondelettes& operator=(const Benondelettes&) = delete;
+
+  // Generic engines. h/g are the lowpass/highpass filters of length L, M is
+  // the minimum stage length (smallest power of two not below L).
+  int transformee(double* data, int log2n, const double* h, const double* g, int L, int M);
+  int inverse(double* data, int log2n, const double* h, const double* g, int L, int M);
+
+  // Haar: unnormalised averages and half-differences, and the orthonormal variant.
+  int haar(double* data, int log2n);
+  int haar_inv(double* data, int log2n);
+  int haarn(double* data, int log2n);
+  int haarn_inv(double* data, int log2n);
+
+  // Daubechies (db2 .. db12, db16).
+  int daub4(double* data, int log2n);   int daub4_inv(double* data, int log2n);
+  int daub6(double* data, int log2n);   int daub6_inv(double* data, int log2n);
+  int daub8(double* data, int log2n);   int daub8_inv(double* data, int log2n);
+  int daub10(double* data, int log2n);  int daub10_inv(double* data, int log2n);
+  int daub12(double* data, int log2n);  int daub12_inv(double* data, int log2n);
+  int daub14(double* data, int log2n);  int daub14_inv(double* data, int log2n);
+  int daub16(double* data, int log2n);  int daub16_inv(double* data, int log2n);
+  int daub18(double* data, int log2n);  int daub18_inv(double* data, int log2n);
+  int daub20(double* data, int log2n);  int daub20_inv(double* data, int log2n);
+  int daub22(double* data, int log2n);  int daub22_inv(double* data, int log2n);
+  int daub24(double* data, int log2n);  int daub24_inv(double* data, int log2n);
+  int daub32(double* data, int log2n);  int daub32_inv(double* data, int log2n);
+
+  // Symlets (sym3 .. sym12).
+  int symmlet6(double* data, int log2n);   int symmlet6_inv(double* data, int log2n);
+  int symmlet8(double* data, int log2n);   int symmlet8_inv(double* data, int log2n);
+  int symmlet10(double* data, int log2n);  int symmlet10_inv(double* data, int log2n);
+  int symmlet12(double* data, int log2n);  int symmlet12_inv(double* data, int log2n);
+  int symmlet14(double* data, int log2n);  int symmlet14_inv(double* data, int log2n);
+  int symmlet16(double* data, int log2n);  int symmlet16_inv(double* data, int log2n);
+  int symmlet18(double* data, int log2n);  int symmlet18_inv(double* data, int log2n);
+  int symmlet20(double* data, int log2n);  int symmlet20_inv(double* data, int log2n);
+  int symmlet22(double* data, int log2n);  int symmlet22_inv(double* data, int log2n);
+  int symmlet24(double* data, int log2n);  int symmlet24_inv(double* data, int log2n);
+
+  // Coiflets (coif1 .. coif10).
+  int coiflet6(double* data, int log2n);   int coiflet6_inv(double* data, int log2n);
+  int coiflet12(double* data, int log2n);  int coiflet12_inv(double* data, int log2n);
+  int coiflet18(double* data, int log2n);  int coiflet18_inv(double* data, int log2n);
+  int coiflet24(double* data, int log2n);  int coiflet24_inv(double* data, int log2n);
+  int coiflet30(double* data, int log2n);  int coiflet30_inv(double* data, int log2n);
+  int coiflet36(double* data, int log2n);  int coiflet36_inv(double* data, int log2n);
+  int coiflet42(double* data, int log2n);  int coiflet42_inv(double* data, int log2n);
+  int coiflet48(double* data, int log2n);  int coiflet48_inv(double* data, int log2n);
+  int coiflet54(double* data, int log2n);  int coiflet54_inv(double* data, int log2n);
+  int coiflet60(double* data, int log2n);  int coiflet60_inv(double* data, int log2n);
+
+  // Biorthogonal (bior1.3 .. bior6.8).
+  int bio13(double* data, int log2n);  int bio13_inv(double* data, int log2n);
+  int bio15(double* data, int log2n);  int bio15_inv(double* data, int log2n);
+  int bio22(double* data, int log2n);  int bio22_inv(double* data, int log2n);
+  int bio24(double* data, int log2n);  int bio24_inv(double* data, int log2n);
+  int bio26(double* data, int log2n);  int bio26_inv(double* data, int log2n);
+  int bio28(double* data, int log2n);  int bio28_inv(double* data, int log2n);
+  int bio31(double* data, int log2n);  int bio31_inv(double* data, int log2n);
+  int bio33(double* data, int log2n);  int bio33_inv(double* data, int log2n);
+  int bio35(double* data, int log2n);  int bio35_inv(double* data, int log2n);
+  int bio37(double* data, int log2n);  int bio37_inv(double* data, int log2n);
+  int bio39(double* data, int log2n);  int bio39_inv(double* data, int log2n);
+  int bio44(double* data, int log2n);  int bio44_inv(double* data, int log2n);
+  int bio55(double* data, int log2n);  int bio55_inv(double* data, int log2n);
+  int bio68(double* data, int log2n);  int bio68_inv(double* data, int log2n);
+
+private:
+  // Orthogonal members of 14 taps and more derive their highpass per call.
+  int orthogonalForward(double* data, int log2n, const double* h, int L, int M);
+  int orthogonalInverse(double* data, int log2n, const double* h, int L, int M);
+
+  std::vector<double> mTemp;       // one stage's output, copied back after the stage
+  std::vector<double> mApprox;     // haar/haarn: approximation half of a stage
+  std::vector<double> mDetail;     // haar/haarn: detail half of a stage
+  std::vector<double> mIdxApprox;  // inverse: wrapped approximation positions
+  std::vector<double> mIdxDetail;  // inverse: matching detail positions (+ half)
+};

@@ -1,0 +1,119 @@
+#pragma once
+// The transient/residual separation, sample by sample.
+//
+// Each channel is cut into frames of N = 4096 samples held in two slots
+// offset by N/2. When a slot's position wraps, its frame (the last N inputs)
+// is transformed with the mode's wavelet, the detail coefficients of the
+// bands chosen by the amount fraction that jump away from their predecessor
+// by more than 1 - 0.99 * sensitivity are attenuated by 40 dB, the frame is
+// transformed back, and only its middle half is kept. During the next N
+// samples the slot plays that frame back at the same positions. Exactly one
+// slot contributes at every sample, so the wet (residual) path and the dry
+// delay line both delay by N: transient = delayed dry - residual.
+//
+// Threads: ProcessBlock runs on the audio thread and takes no lock. The
+// setters are called by parameter handling on any thread while a block may
+// be running; every value they write is one atomic number the next sample
+// reads (relaxed order: no invariant spans two of them, except the two pan
+// factors of one control, which may be seen half-updated for one sample).
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "engine/Benondelettes.h"
+#include "engine/EngineHost.h"
+#include "engine/MovAverage.h"
+
+class TransientEngine {
+public:
+  static constexpr int kFrameLength = 4096;   // N
+  static constexpr int kLevelCount = 12;      // log2 N
+  static constexpr int kChannels = 2;
+  static constexpr int kSlots = 2;
+  static constexpr long kSmootherLength = 220;
+  static constexpr double kAttenuation = 0.01;  // -40 dB
+
+  enum Mode { kModeHaar = 1, kModeDaub4 = 2, kModeBior68 = 3 };
+
+  // host may be null (nothing is driven); it must outlive the engine.
+  explicit TransientEngine(EngineHost* host = nullptr);
+  TransientEngine(const TransientEngine&) = delete;
+  TransientEngine& operator=(const TransientEngine&) = delete;
+
+  // Audio thread. inputs[0..1] and outputs[0..1] each hold nFrames samples;
+  // an output may share memory with the input of the same channel.
+  void ProcessBlock(double** inputs, double** outputs, int nFrames, double sampleRate);
+
+  // Parameter handling (any thread).
+  void SetMode(int mode) { mMode.store(mode, std::memory_order_relaxed); }
+  void SetTransientGain(double g) { mTransientGain.store(g, std::memory_order_relaxed); }
+  void SetResidualGain(double g) { mResidualGain.store(g, std::memory_order_relaxed); }
+  void SetTransientPan(double left, double right);
+  void SetResidualPan(double left, double right);
+  void SetTransientSolo(float flag) { mTransientSolo.store(flag, std::memory_order_relaxed); }
+  void SetResidualSolo(float flag) { mResidualSolo.store(flag, std::memory_order_relaxed); }
+  void SetSensitivity(double s) { mSensitivity.store(s, std::memory_order_relaxed); }
+  void SetTransientTarget(double v) { mTransientTarget.store(v, std::memory_order_relaxed); }
+  void SetResidualTarget(double v) { mResidualTarget.store(v, std::memory_order_relaxed); }
+  void SetAmountTarget(double f) { mAmountTarget.store(f, std::memory_order_relaxed); }
+
+  int GetMode() const { return mMode.load(std::memory_order_relaxed); }
+  double TransientGain() const { return mTransientGain.load(std::memory_order_relaxed); }
+  double ResidualGain() const { return mResidualGain.load(std::memory_order_relaxed); }
+  double TransientPanLeft() const { return mPan[0].load(std::memory_order_relaxed); }
+  double TransientPanRight() const { return mPan[1].load(std::memory_order_relaxed); }
+  double ResidualPanLeft() const { return mPan[2].load(std::memory_order_relaxed); }
+  double ResidualPanRight() const { return mPan[3].load(std::memory_order_relaxed); }
+  float TransientSolo() const { return mTransientSolo.load(std::memory_order_relaxed); }
+  float ResidualSolo() const { return mResidualSolo.load(std::memory_order_relaxed); }
+  double Sensitivity() const { return mSensitivity.load(std::memory_order_relaxed); }
+  double AmountTarget() const { return mAmountTarget.load(std::memory_order_relaxed); }
+
+  // Smoothed values as of the last processed sample (read by the gain updates).
+  double SmoothedTransient() const { return mSmoothed[0].load(std::memory_order_relaxed); }
+  double SmoothedResidual() const { return mSmoothed[1].load(std::memory_order_relaxed); }
+  double SmoothedAmount() const { return mSmoothed[2].load(std::memory_order_relaxed); }
+
+  // Audio-thread state, for tests and the host's inspection.
+  int SlotPosition(int slot) const { return mPosition[slot]; }
+  double MeterFallPerSample() const { return mMeterFallPerSample; }
+
+  // The band threshold T for an amount fraction: trunc(N - N * fraction).
+  static int BandThreshold(double amountFraction);
+
+private:
+  double* frame(int ch, int slot) { return &mFrames[(ch * kSlots + slot) * kFrameLength]; }
+  double* lastFrame(int ch, int slot) { return &mLastFrames[(ch * kSlots + slot) * kFrameLength]; }
+  double* dryLine(int ch) { return &mDry[ch * kFrameLength]; }
+
+  void processSample(double inL, double inR, double* outL, double* outR);
+  void processFrame(int ch, int slot);
+  void editBands(double* w, const double* previous);
+
+  EngineHost* mHost;
+
+  // Set by parameter handling, read by the audio thread.
+  std::atomic<int> mMode{kModeHaar};
+  std::atomic<double> mTransientGain{1.0};
+  std::atomic<double> mResidualGain{1.0};
+  std::atomic<double> mPan[4] = {{1.0}, {1.0}, {1.0}, {1.0}};  // transient L/R, residual L/R
+  std::atomic<float> mTransientSolo{0.0f};
+  std::atomic<float> mResidualSolo{0.0f};
+  std::atomic<double> mSensitivity{0.0};
+  std::atomic<double> mTransientTarget{0.0};
+  std::atomic<double> mResidualTarget{0.0};
+  std::atomic<double> mAmountTarget{0.0};
+  std::atomic<double> mSmoothed[3] = {{0.0}, {0.0}, {0.0}};  // transient, residual, amount
+
+  // Audio thread only.
+  std::unique_ptr<MovAverage> mSmoothers[3];
+  double mPrevSmoothedTransient = 0.0;
+  double mPrevSmoothedResidual = 0.0;
+  double mLastSampleRate = -1.0;
+  double mMeterFallPerSample = 0.0;
+  int mPosition[kSlots] = {0, -kFrameLength / 2};
+  Benondelettes mWavelets;
+  std::vector<double> mFrames;      // [channel][slot][position]
+  std::vector<double> mDry;         // [channel][position], indexed by slot 0's position
+  std::vector<double> mLastFrames;  // [channel][slot][position], previous processed frame
+};

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs, and only those missing.
+# Safe to run any number of times; both README commands start with it.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libgsl-dev
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
