@@ -7,6 +7,7 @@ PACKAGES=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libgsl-dev
+  libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
 )
 
 missing=()
