@@ -50,33 +50,42 @@ inline const double* Taps(const double* p) { return p; }
 template <std::size_t L>
 const double* Taps(const std::array<double, L>& a) { return a.data(); }
 
-// Compile-time tap count so the inner loops unroll; L == 0 means "use len".
+// Two doubles in one SSE register. Lane arithmetic is plain IEEE double
+// arithmetic, so pairing two independent sums changes no result: the
+// forward kernels pair (a_i, d_i), the inverse kernels (y[2p], y[2p+1]).
+typedef double Pair2 __attribute__((vector_size(16)));
+
+inline Pair2 LoadPair(const double* p) {
+  Pair2 v;
+  __builtin_memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// Compile-time tap count so the inner loops unroll; kL == 0 means "use len".
 template <int kL>
 inline void ForwardStageImpl(const double* x, int n, const double* h, const double* g, int len,
                              double* out) {
   const int L = kL ? kL : len;
   const int half = n / 2;
+  Pair2 hg[kMaxTaps];  // (h[k], g[k])
+  for (int k = 0; k < L; ++k) hg[k] = Pair2{h[k], g[k]};
   int i = 0;
   for (; 2 * i + L <= n; ++i) {
     const double* p = x + 2 * i;
-    double a = 0.0, d = 0.0;
-    for (int k = 0; k < L; ++k) {
-      a += p[k] * h[k];
-      d += p[k] * g[k];
-    }
-    out[i] = a;
-    out[half + i] = d;
+    Pair2 ad = {0.0, 0.0};
+    for (int k = 0; k < L; ++k) ad += p[k] * hg[k];
+    out[i] = ad[0];
+    out[half + i] = ad[1];
   }
   for (; i < half; ++i) {
     int idx = 2 * i;
-    double a = 0.0, d = 0.0;
+    Pair2 ad = {0.0, 0.0};
     for (int k = 0; k < L; ++k) {
-      a += x[idx] * h[k];
-      d += x[idx] * g[k];
+      ad += x[idx] * hg[k];
       if (++idx == n) idx = 0;
     }
-    out[i] = a;
-    out[half + i] = d;
+    out[i] = ad[0];
+    out[half + i] = ad[1];
   }
 }
 
@@ -115,13 +124,10 @@ inline void InverseStageImpl(const double* x, int n, const double* h, const doub
   for (; p < half; ++p) {
     const double* ap = a + (p - P + 1);
     const double* dp = d + (p - P + 1);
-    double y0 = 0.0, y1 = 0.0;
-    for (int j = 0; j < P; ++j) {
-      y0 += ap[j] * h[L - 2 - 2 * j] + dp[j] * g[L - 2 - 2 * j];
-      y1 += ap[j] * h[L - 1 - 2 * j] + dp[j] * g[L - 1 - 2 * j];
-    }
-    out[2 * p] = y0;
-    out[2 * p + 1] = y1;
+    Pair2 y = {0.0, 0.0};
+    for (int j = 0; j < P; ++j)
+      y += ap[j] * LoadPair(h + L - 2 - 2 * j) + dp[j] * LoadPair(g + L - 2 - 2 * j);
+    __builtin_memcpy(out + 2 * p, &y, sizeof y);
   }
 }
 

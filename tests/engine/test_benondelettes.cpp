@@ -249,6 +249,65 @@ TEST(Benondelettes, OversizedAndNegativeLengthsAreIgnored) {
   EXPECT_EQ(x, before);
 }
 
+// Straight from the formulas, with modulo indexing and the documented order
+// of additions; the tuned kernels must agree bit for bit.
+void NaiveForward(std::vector<double>& x, const double* h, const double* g, int L, int M) {
+  for (int n = static_cast<int>(x.size()); n >= M; n /= 2) {
+    std::vector<double> y(n);
+    for (int i = 0; i < n / 2; ++i) {
+      double a = 0.0, d = 0.0;
+      for (int k = 0; k < L; ++k) {
+        a += x[(2 * i + k) % n] * h[k];
+        d += x[(2 * i + k) % n] * g[k];
+      }
+      y[i] = a;
+      y[n / 2 + i] = d;
+    }
+    std::copy(y.begin(), y.end(), x.begin());
+  }
+}
+
+void NaiveInverse(std::vector<double>& x, const double* h, const double* g, int L, int M) {
+  const int P = L / 2;
+  for (int n = M; n <= static_cast<int>(x.size()); n *= 2) {
+    const int half = n / 2;
+    std::vector<double> y(n);
+    for (int p = 0; p < half; ++p) {
+      double y0 = 0.0, y1 = 0.0;
+      for (int t = P - 1; t >= 0; --t) {  // earliest coefficient with the last taps
+        const int q = ((p - t) % half + half) % half;
+        y0 += x[q] * h[2 * t] + x[half + q] * g[2 * t];
+        y1 += x[q] * h[2 * t + 1] + x[half + q] * g[2 * t + 1];
+      }
+      y[2 * p] = y0;
+      y[2 * p + 1] = y1;
+    }
+    std::copy(y.begin(), y.end(), x.begin());
+  }
+}
+
+TEST(Benondelettes, GenericEnginesMatchTheNaiveFormulasBitForBit) {
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> dist(-1.0, 1.0);
+  for (int L : {4, 6, 18, 60}) {
+    const int M = L <= 4 ? 4 : L <= 8 ? 8 : L <= 32 ? 32 : 64;
+    std::vector<double> h(L), g(L);
+    for (int k = 0; k < L; ++k) { h[k] = dist(rng); g[k] = dist(rng); }
+    for (int n : {M, 2 * M, 1024}) {
+      std::vector<double> x(n);
+      for (auto& v : x) v = dist(rng);
+      std::vector<double> expected = x, got = x;
+      Benondelettes w(4096);
+      NaiveForward(expected, h.data(), g.data(), L, M);
+      w.transformee(got.data(), Log2(n), h.data(), g.data(), L, M);
+      EXPECT_EQ(got, expected) << "forward L=" << L << " n=" << n;
+      NaiveInverse(expected, h.data(), g.data(), L, M);
+      w.inverse(got.data(), Log2(n), h.data(), g.data(), L, M);
+      EXPECT_EQ(got, expected) << "inverse L=" << L << " n=" << n;
+    }
+  }
+}
+
 TEST(Benondelettes, TransformsDoNotAllocate) {
   Benondelettes w(4096);
   std::vector<double> x(4096, 0.1);
