@@ -73,9 +73,11 @@ int64_t FloorToInt64(double v) {
   return (int64_t)std::floor(v);
 }
 
-// Fraction 0..256 of the right/lower neighbour for a bilinear sample at t.
+// Fraction 0..256 of the right/lower neighbour for a bilinear sample at t,
+// rounded so that positions a rounding error away from a pixel centre
+// sample that pixel alone.
 inline int Fraction256(double t, double floorT) {
-  const int f = (int)((t - floorT) * 256.0);
+  const int f = (int)((t - floorT) * 256.0 + 0.5);
   return f < 0 ? 0 : (f > 256 ? 256 : f);
 }
 
