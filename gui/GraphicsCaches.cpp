@@ -50,7 +50,7 @@ void FontStorage::Add(LICE_CachedFont* font, const IText& text) {
   if (!font) return;
   WDL_MutexLock lock(&mMutex);
   Entry e{text.mSize, text.mOrientation, static_cast<int>(text.mStyle), {}, font};
-  std::strncpy(e.face, text.mFont, kFontNameLength - 1);
+  std::memcpy(e.face, text.mFont, kFontNameLength);  // always terminated
   mEntries.push_back(e);
 }
 

@@ -14,6 +14,7 @@
 
 #include "framework/Containers.h"
 #include "framework/IGraphicsLink.h"
+#include "lice/LicePixel.h"
 #include "gui/IControls.h"
 #include "gui/IGraphicsStructs.h"
 #include "gui/IPopupMenu.h"
