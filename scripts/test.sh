@@ -9,6 +9,7 @@ cd "$(dirname "$0")/.."
 
 JOBS=$(nproc)
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 

@@ -12,6 +12,9 @@ using gui_test::RecordingPlug;
 struct Editor {
   RecordingPlug plug;
   IGraphicsHeadless* gui = new IGraphicsHeadless(&plug, 200, 200);
+  ~Editor() {
+    if (!plug.GetGUI()) delete gui;  // an attached editor belongs to the plug-in
+  }
   template <class C>
   C* Add(C* c) {
     gui->AttachControl(c);

@@ -33,6 +33,9 @@ public:
 struct Editor {
   RecordingPlug plug;
   IGraphicsHeadless* gui = new IGraphicsHeadless(&plug, 100, 80);
+  ~Editor() {
+    if (!plug.GetGUI()) delete gui;  // an attached editor belongs to the plug-in
+  }
   Editor() {}
   void Attach() { plug.AttachGraphics(gui); }
 };
