@@ -17,11 +17,31 @@ bool NameIn(const char* name, const char* const* list) {
   return false;
 }
 
-// Serialises fontconfig's configuration loading and matching; font creation
-// is rare, so one process-wide lock costs nothing.
-std::mutex& FontconfigMutex() {
-  static std::mutex m;
-  return m;
+// Our own fontconfig configuration, loaded on first use and released when
+// the process (or the plug-in's shared object) unloads, so the library
+// leaves nothing behind and never disturbs other users of fontconfig's
+// default configuration. The mutex serialises loading and matching; font
+// creation is rare, so one process-wide lock costs nothing.
+class FontconfigSession {
+public:
+  ~FontconfigSession() {
+    if (mConfig) FcConfigDestroy(mConfig);
+  }
+  std::mutex& Mutex() { return mMutex; }
+  // Call with the mutex held. Null if fontconfig cannot load at all.
+  FcConfig* Config() {
+    if (!mConfig) mConfig = FcInitLoadConfigAndFonts();
+    return mConfig;
+  }
+
+private:
+  std::mutex mMutex;
+  FcConfig* mConfig = nullptr;
+};
+
+FontconfigSession& Session() {
+  static FontconfigSession session;
+  return session;
 }
 
 }  // namespace
@@ -39,10 +59,11 @@ const char* GenericFamilyFor(const char* faceName) {
 }
 
 bool LocateFont(const char* faceName, int weight, bool italic, LocatedFont& out) {
-  std::lock_guard<std::mutex> lock(FontconfigMutex());
-  FcPattern* pattern = FcPatternCreate();
+  std::lock_guard<std::mutex> lock(Session().Mutex());
+  FcConfig* config = Session().Config();
+  FcPattern* pattern = config ? FcPatternCreate() : nullptr;
   if (!pattern) {
-    SetLastError("out of memory");
+    SetLastError(config ? "out of memory" : "fontconfig is not available");
     return false;
   }
   if (faceName && *faceName) FcPatternAddString(pattern, FC_FAMILY, (const FcChar8*)faceName);
@@ -50,11 +71,11 @@ bool LocateFont(const char* faceName, int weight, bool italic, LocatedFont& out)
   FcPatternAddInteger(pattern, FC_WEIGHT, weight >= 600 ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
   FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcConfigSubstitute(config, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
 
   FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPattern* match = FcFontMatch(config, pattern, &result);
   FcPatternDestroy(pattern);
   FcChar8* file = nullptr;
   if (!match || FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch || !file) {
