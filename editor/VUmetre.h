@@ -1,0 +1,72 @@
+#pragma once
+// The editor's stereo level meter (VUmetre) and its overlay (VUmetreOver)
+// showing clipping and which part is soloed.
+//
+// Threads: SetVolumes, LowerHeldLevels and SetDirty run on the audio thread
+// inside block processing; Draw runs on the UI thread. Every field the two
+// share is one atomic number or flag (relaxed: a redraw may see a mix of one
+// block's old and new values, which only affects one drawn frame).
+#include <atomic>
+
+#include "gui/IControl.h"
+
+class VUmetre : public IControl {
+public:
+  VUmetre(IPlugBase* plug, IRECT rect, IBitmap* normal, IBitmap* dimmed, IBitmap* highlighted);
+  bool Draw(IGraphics* graphics) override;
+
+  // Audio thread, every sample: the part's left and right output values.
+  void SetVolumes(double left, double right);
+  // Audio thread, block end: lowers both held levels (no lower limit).
+  void LowerHeldLevels(double dB);
+
+  void SetHighlighted(bool on) { mHighlighted.store(on, std::memory_order_relaxed); }
+  void SetDimmed(bool on) { mDimmed.store(on, std::memory_order_relaxed); }
+  bool IsHighlighted() const { return mHighlighted.load(std::memory_order_relaxed); }
+  bool IsDimmed() const { return mDimmed.load(std::memory_order_relaxed); }
+  float HeldLevel(int ch) const { return mHeld[ch & 1].load(std::memory_order_relaxed); }
+  int Segments(int ch) const { return mSegments[ch & 1].load(std::memory_order_relaxed); }
+  double Magnitude(int ch) const { return mMagnitude[ch & 1]; }
+
+private:
+  void feed(int ch, double x);
+  void updateThreshold(int ch);
+
+  int mChannelGap = 12;
+  IBitmap mNormal, mDimmedBitmap, mHighlightedBitmap;
+  float mPixelsPerSegment;
+  double mMagnitude[2] = {0.0, 0.0};  // audio thread only
+  std::atomic<int> mSegments[2] = {{0}, {0}};
+  std::atomic<bool> mHighlighted{false}, mDimmed{false};
+  std::atomic<float> mHeld[2] = {{-144.0f}, {-144.0f}};
+  int mSegmentCount = 10;
+  // Audio thread only: magnitudes below this cannot raise the held level, so
+  // the logarithm is skipped for them (negative: always compute).
+  double mRaiseThreshold[2] = {-1.0, -1.0};
+};
+
+class VUmetreOver : public IControl {
+public:
+  VUmetreOver(IPlugBase* plug, IRECT rect, IBitmap* clip, IBitmap* solo);
+  bool Draw(IGraphics* graphics) override;
+
+  // Audio thread, every sample.
+  void SetVolumes(double left, double right);
+  // Audio thread: the indicator stays lit 1.1 s after the last sample above full scale.
+  void SetSampleRate(double sampleRate) { mSampleRate = sampleRate; }
+
+  void SetSoloShown(bool on) { mSoloShown.store(on, std::memory_order_relaxed); }
+  bool IsSoloShown() const { return mSoloShown.load(std::memory_order_relaxed); }
+  bool IsClipped(int ch) const { return mClipped[ch & 1].load(std::memory_order_relaxed); }
+
+private:
+  void feed(int ch, double x);
+
+  int mChannelGap = 12;
+  IBitmap mClip, mSolo;
+  double mValue2[2] = {0.0, 0.0};  // last sample values (audio thread)
+  double mSampleRate = 44100.0;
+  int mHoldCounter[2] = {0, 0};
+  std::atomic<bool> mClipped[2] = {{false}, {false}};
+  std::atomic<bool> mSoloShown{false};
+};
