@@ -23,6 +23,8 @@
 #include "framework/LatencyDelay.h"
 #include "framework/Mutex.h"
 
+#include <atomic>
+
 // Length of the effect, product and manufacturer names, terminator included.
 constexpr int kMaxEffectNameLen = 128;
 // Room the version and API string functions need, terminator included.
@@ -124,7 +126,7 @@ public:
   // Main thread. Under the lock, informs the host of every parameter's value.
   void DirtyParameters();
 
-  // ---- Identity and versions ----
+  // ---- Identity and versions (main thread; the getters any thread) ----
 
   const char* GetEffectName() const { return mEffectName; }
   const char* GetProductName() const { return mProductName; }
@@ -143,17 +145,20 @@ public:
   // Main thread. Identifies the host from its application name.
   void SetHost(const char* hostName, int version);
 
-  // ---- Audio setup ----
+  // ---- Audio setup (main thread, while the host is not rendering) ----
 
   double GetSampleRate() const { return mSampleRate; }
   void SetSampleRate(double sampleRate) { mSampleRate = sampleRate; }
   int GetBlockSize() const { return mBlockSize; }
   int GetLatency() const { return mLatency; }
   double GetSamplesPerBeat();
-  bool GetIsBypassed() const { return mIsBypassed; }
-  void SetIsBypassed(bool bypassed) { mIsBypassed = bypassed; }
+  // Main thread sets, render thread reads: atomic, no lock on the render path.
+  bool GetIsBypassed() const { return mIsBypassed.load(std::memory_order_relaxed); }
+  void SetIsBypassed(bool bypassed) { mIsBypassed.store(bypassed, std::memory_order_relaxed); }
 
-  // ---- Channels (called by the adapter before each render) ----
+  // ---- Channels ----
+  // Called by the adapter on the render thread before each render, and on
+  // the main thread when it reassesses connections (under the lock).
 
   int NInChannels() const { return mInChannels.GetSize(); }
   int NOutChannels() const { return mOutChannels.GetSize(); }
@@ -252,7 +257,7 @@ protected:
   int mHostVersion = 0;
   bool mStateChunks;
   bool mIsInst;
-  bool mIsBypassed = false;
+  std::atomic<bool> mIsBypassed{false};  // host bypass
   int mCurrentPresetIdx = 0;
   double mSampleRate = 44100.0;
   int mBlockSize = 0;

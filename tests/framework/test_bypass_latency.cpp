@@ -15,7 +15,7 @@
 using fw_test::TestPlug;
 
 namespace {
-enum class Entry { kProcess, kPassThrough, kProcessBypassed };
+enum class Entry { kProcess, kPassThrough, kProcessBypassed, kAccumulate };
 
 // Runs a ramp through the plug-in in blocks, cycling through the entries,
 // and returns channel 0's output. Input channel 1 carries the negated ramp.
@@ -58,6 +58,7 @@ std::vector<double> RunToggling(TestPlug& plug, bool floatPath, const std::vecto
       if (entry == Entry::kProcess) plug.ProcessBuffers(0.0f, n);
       if (entry == Entry::kPassThrough) plug.PassThroughBuffers(0.0f, n);
       if (entry == Entry::kProcessBypassed) plug.ProcessBuffersBypassed(0.0f, n);
+      if (entry == Entry::kAccumulate) plug.ProcessBuffersAccumulating(0.0f, n);
       left.insert(left.end(), fout0.begin(), fout0.end());
       right.insert(right.end(), fout1.begin(), fout1.end());
     } else {
@@ -150,17 +151,13 @@ TEST(DenormalGuardTest, EveryEntryProcessesWithFlushToZeroAndRestores) {
   TestPlug plug(0, "2-2", 0, 4);
   plug.processing = TestPlug::Processing::kProbeFloatMode;
   plug.SetBlockSize(4);
-  for (Entry entry : {Entry::kProcess, Entry::kProcessBypassed}) {
+  for (Entry entry : {Entry::kProcess, Entry::kProcessBypassed, Entry::kAccumulate}) {
     plug.sawFlushModes = plug.subnormalReadAsZero = false;
     RunToggling(plug, true, {4}, {entry}, nullptr);
     EXPECT_TRUE(plug.sawFlushModes);
     EXPECT_TRUE(plug.subnormalReadAsZero);
     EXPECT_FALSE(DenormalGuard::IsActive());
   }
-  plug.sawFlushModes = false;
-  plug.ProcessBuffersAccumulating(0.0f, 4);
-  EXPECT_TRUE(plug.sawFlushModes);
-  EXPECT_FALSE(DenormalGuard::IsActive());
   {
     DenormalGuard outer;
     { DenormalGuard inner; }

@@ -150,13 +150,3 @@ TEST(IParamDisplay, DisplayTextsAndHostLabel) {
   e.GetDisplayForHost(out);
   EXPECT_STREQ(out, "1");
 }
-
-TEST(IParamValue, DBToAmp) {
-  IParam p;
-  p.InitDouble("dB", -6.0, -60.0, 12.0, 0.1);
-  EXPECT_NEAR(p.DBToAmp(), std::pow(10.0, -6.0 / 20.0), 1e-9);
-  double lo = 0, hi = 0;
-  p.GetBounds(&lo, &hi);
-  EXPECT_EQ(lo, -60.0);
-  EXPECT_EQ(hi, 12.0);
-}
