@@ -1,7 +1,7 @@
 // CFStringCreateWithFormat: printf conversions plus %@ for CF objects.
 //
 // Each conversion is parsed (flags, width, precision, length modifier) and the
-// numeric ones are handed to snprintf with the same specification, so their
+// numeric ones are handed to snprintf with the same conversion text, so their
 // output is exactly printf's. A conversion this parser does not know, such
 // as %n or a positional %1$d, makes the whole call fail: after an unknown
 // conversion the types of the remaining arguments cannot be known.
@@ -14,19 +14,19 @@
 
 namespace {
 
-// printf-formats one value with the specification `spec` (already complete).
+// printf-formats one value with the conversion text `conversionText` (already complete).
 template <class T>
-bool AppendPrintf(std::string* out, const std::string& spec, int width, int precision, bool hasWidth, bool hasPrecision, T value) {
+bool AppendPrintf(std::string* out, const std::string& conversionText, int width, int precision, bool hasWidth, bool hasPrecision, T value) {
   char small[128];
   int needed;
   if (hasWidth && hasPrecision)
-    needed = std::snprintf(small, sizeof small, spec.c_str(), width, precision, value);
+    needed = std::snprintf(small, sizeof small, conversionText.c_str(), width, precision, value);
   else if (hasWidth)
-    needed = std::snprintf(small, sizeof small, spec.c_str(), width, value);
+    needed = std::snprintf(small, sizeof small, conversionText.c_str(), width, value);
   else if (hasPrecision)
-    needed = std::snprintf(small, sizeof small, spec.c_str(), precision, value);
+    needed = std::snprintf(small, sizeof small, conversionText.c_str(), precision, value);
   else
-    needed = std::snprintf(small, sizeof small, spec.c_str(), value);
+    needed = std::snprintf(small, sizeof small, conversionText.c_str(), value);
   if (needed < 0) return false;
   if (static_cast<size_t>(needed) < sizeof small) {
     out->append(small, static_cast<size_t>(needed));
@@ -34,13 +34,13 @@ bool AppendPrintf(std::string* out, const std::string& spec, int width, int prec
   }
   std::string large(static_cast<size_t>(needed) + 1, '\0');
   if (hasWidth && hasPrecision)
-    std::snprintf(&large[0], large.size(), spec.c_str(), width, precision, value);
+    std::snprintf(&large[0], large.size(), conversionText.c_str(), width, precision, value);
   else if (hasWidth)
-    std::snprintf(&large[0], large.size(), spec.c_str(), width, value);
+    std::snprintf(&large[0], large.size(), conversionText.c_str(), width, value);
   else if (hasPrecision)
-    std::snprintf(&large[0], large.size(), spec.c_str(), precision, value);
+    std::snprintf(&large[0], large.size(), conversionText.c_str(), precision, value);
   else
-    std::snprintf(&large[0], large.size(), spec.c_str(), value);
+    std::snprintf(&large[0], large.size(), conversionText.c_str(), value);
   out->append(large.data(), static_cast<size_t>(needed));
   return true;
 }
@@ -51,29 +51,29 @@ bool Format(std::string_view format, va_list args, std::string* out) {
       out->push_back(format[i]);
       continue;
     }
-    // Width and precision given as digits stay in the specification; '*'
+    // Width and precision given as digits stay in the conversion text; '*'
     // is written as '*' and its value passed to snprintf.
-    std::string spec = "%";
+    std::string conversionText = "%";
     size_t k = i + 1;
-    while (k < format.size() && std::strchr("-+ #0", format[k])) spec.push_back(format[k++]);
+    while (k < format.size() && std::strchr("-+ #0", format[k])) conversionText.push_back(format[k++]);
     bool hasWidth = false, hasPrecision = false;
     int width = 0, precision = 0;
     if (k < format.size() && format[k] == '*') {
       hasWidth = true;
       width = va_arg(args, int);
-      spec.push_back(format[k++]);
+      conversionText.push_back(format[k++]);
     } else {
-      while (k < format.size() && format[k] >= '0' && format[k] <= '9') spec.push_back(format[k++]);
+      while (k < format.size() && format[k] >= '0' && format[k] <= '9') conversionText.push_back(format[k++]);
     }
     if (k < format.size() && format[k] == '$') return false;  // positional arguments
     if (k < format.size() && format[k] == '.') {
-      spec.push_back(format[k++]);
+      conversionText.push_back(format[k++]);
       if (k < format.size() && format[k] == '*') {
         hasPrecision = true;
         precision = va_arg(args, int);
-        spec.push_back(format[k++]);
+        conversionText.push_back(format[k++]);
       } else {
-        while (k < format.size() && format[k] >= '0' && format[k] <= '9') spec.push_back(format[k++]);
+        while (k < format.size() && format[k] >= '0' && format[k] <= '9') conversionText.push_back(format[k++]);
       }
     }
     std::string length;
@@ -98,7 +98,7 @@ bool Format(std::string_view format, va_list args, std::string* out) {
         else if (length == "z" || length == "t") value = va_arg(args, ptrdiff_t);
         else if (length == "j") value = va_arg(args, intmax_t);
         else return false;
-        if (!AppendPrintf(out, spec + "ll" + conversion, width, precision, hasWidth, hasPrecision, value)) return false;
+        if (!AppendPrintf(out, conversionText + "ll" + conversion, width, precision, hasWidth, hasPrecision, value)) return false;
         break;
       }
       case 'u':
@@ -114,7 +114,7 @@ bool Format(std::string_view format, va_list args, std::string* out) {
         else if (length == "z" || length == "t") value = va_arg(args, size_t);
         else if (length == "j") value = va_arg(args, uintmax_t);
         else return false;
-        if (!AppendPrintf(out, spec + "ll" + conversion, width, precision, hasWidth, hasPrecision, value)) return false;
+        if (!AppendPrintf(out, conversionText + "ll" + conversion, width, precision, hasWidth, hasPrecision, value)) return false;
         break;
       }
       case 'f':
@@ -127,20 +127,20 @@ bool Format(std::string_view format, va_list args, std::string* out) {
       case 'A':
         if (length == "L") {
           const long double value = va_arg(args, long double);
-          if (!AppendPrintf(out, spec + "L" + conversion, width, precision, hasWidth, hasPrecision, value)) return false;
+          if (!AppendPrintf(out, conversionText + "L" + conversion, width, precision, hasWidth, hasPrecision, value)) return false;
         } else if (length.empty() || length == "l") {
           const double value = va_arg(args, double);
-          if (!AppendPrintf(out, spec + conversion, width, precision, hasWidth, hasPrecision, value)) return false;
+          if (!AppendPrintf(out, conversionText + conversion, width, precision, hasWidth, hasPrecision, value)) return false;
         } else {
           return false;
         }
         break;
       case 'c':
         if (!length.empty()) return false;
-        if (!AppendPrintf(out, spec + 'c', width, precision, hasWidth, hasPrecision, va_arg(args, int))) return false;
+        if (!AppendPrintf(out, conversionText + 'c', width, precision, hasWidth, hasPrecision, va_arg(args, int))) return false;
         break;
       case 'p':
-        if (!AppendPrintf(out, spec + 'p', width, precision, hasWidth, hasPrecision, va_arg(args, void*))) return false;
+        if (!AppendPrintf(out, conversionText + 'p', width, precision, hasWidth, hasPrecision, va_arg(args, void*))) return false;
         break;
       case 's':
       case '@': {
@@ -152,7 +152,7 @@ bool Format(std::string_view format, va_list args, std::string* out) {
         } else {
           text = corvane_cf::DescribeValue(va_arg(args, CFTypeRef));
         }
-        if (!AppendPrintf(out, spec + 's', width, precision, hasWidth, hasPrecision, text.c_str())) return false;
+        if (!AppendPrintf(out, conversionText + 's', width, precision, hasWidth, hasPrecision, text.c_str())) return false;
         break;
       }
       default:
