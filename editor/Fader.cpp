@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "editor/TextFormat.h"
-#include "gui/IGraphics.h"
+#include "editor/ValueBox.h"
 
 constexpr int Fader::kMarks[4];
 
@@ -20,13 +20,9 @@ bool Fader::Draw(IGraphics* graphics) {
   IRECT handle(left, mHandleY, left + mHandle.W, mHandleY + mHandle.H);
   graphics->DrawBitmap(&mHandle, &handle, 1, &mBlend);
   if (mGrabbing) {
-    IRECT box(mBoxLeft, mHandleY + 17, mBoxRight, mHandleY + 30);
-    graphics->FillIRect(&COLOR_BLACK, &box);
-    graphics->DrawRect(&COLOR_WHITE, &box);
-    IText text(12, &COLOR_WHITE, "Monaco", IText::kStyleNormal, IText::kAlignCenter);
-    IRECT textRect(mRECT.L + GetTextXOffset() - 2, mHandleY + 17, mRECT.R - 1, mHandleY + 30);
-    std::string s = GetValueText();
-    graphics->DrawIText(&text, const_cast<char*>(s.c_str()), &textRect);
+    DrawValueBox(graphics, IRECT(mBoxLeft, mHandleY + 17, mBoxRight, mHandleY + 30),
+                 IRECT(mRECT.L + GetTextXOffset() - 2, mHandleY + 17, mRECT.R - 1, mHandleY + 30),
+                 GetValueText());
   }
   return true;
 }

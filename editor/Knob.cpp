@@ -1,7 +1,7 @@
 #include "editor/Knob.h"
 
 #include "editor/TextFormat.h"
-#include "gui/IGraphics.h"
+#include "editor/ValueBox.h"
 
 Knob::Knob(IPlugBase* plug, int x, int y, int paramIdx, IBitmap* bitmap, EDirection direction,
            double gearing, double defaultValue)
@@ -18,12 +18,8 @@ Knob::Knob(IPlugBase* plug, int x, int y, int paramIdx, IBitmap* bitmap, EDirect
 bool Knob::Draw(IGraphics* graphics) {
   graphics->DrawBitmap(&mBitmap, &mRECT, SelectFrame(mValue, mBitmap.N), &mBlend);
   if (mShowingValue) {
-    IRECT box(mBoxLeft, mRECT.T + 17, mBoxRight, mRECT.T + 30);
-    graphics->FillIRect(&COLOR_BLACK, &box);
-    graphics->DrawRect(&COLOR_WHITE, &box);
-    IText text(12, &COLOR_WHITE, "Monaco", IText::kStyleNormal, IText::kAlignCenter);
-    IRECT textRect(mRECT.L + 3, mRECT.T + 17, mRECT.R - 1, mRECT.T + 30);
-    graphics->DrawIText(&text, const_cast<char*>(mValueText.c_str()), &textRect);
+    DrawValueBox(graphics, IRECT(mBoxLeft, mRECT.T + 17, mBoxRight, mRECT.T + 30),
+                 IRECT(mRECT.L + 3, mRECT.T + 17, mRECT.R - 1, mRECT.T + 30), mValueText);
   }
   return true;
 }
