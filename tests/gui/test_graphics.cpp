@@ -262,3 +262,51 @@ TEST(IGraphics, ParameterValuesReachBoundControls) {
 }
 
 }  // namespace
+
+namespace {
+
+// A small editor of standard controls driven the way a view host drives it.
+TEST(IGraphics, SmallEditorDrivenLikeAViewHost) {
+  ImageFolder images;
+  LICE_pixel knobFrames[4] = {LICE_RGBA(10, 0, 0, 255), LICE_RGBA(20, 0, 0, 255),
+                              LICE_RGBA(30, 0, 0, 255), LICE_RGBA(40, 0, 0, 255)};
+  images.Strip("knob4.png", 20, 80, 4, knobFrames);
+  const LICE_pixel bg = LICE_RGBA(0, 0, 90, 255);
+  images.Strip("bg.png", 100, 80, 1, &bg);
+  Editor e;
+  e.gui->SetResourceDir(images.path().c_str());
+  e.gui->AttachBackground(9020, "resources/img/bg.png");
+  IBitmap strip = e.gui->LoadIBitmap(9021, "knob4.png", 4);
+  auto* knob = new IKnobMultiControl(&e.plug, 10, 10, RecordingPlug::kGain, &strip);
+  auto* toggle = new IInvisibleSwitchControl(&e.plug, IRECT(60, 10, 80, 30), RecordingPlug::kSwitch);
+  e.gui->AttachControl(knob);
+  e.gui->AttachControl(toggle);
+  e.Attach();
+  e.gui->DrawAll();
+  EXPECT_EQ(LICE_GetPixel(e.gui->GetDrawBitmap(), 90, 70), bg);
+  EXPECT_EQ(LICE_GetPixel(e.gui->GetDrawBitmap(), 15, 15), knobFrames[2]);  // 0.5 -> frame 3 of 4
+
+  IMouseMod mod(true);
+  e.gui->OnMouseDown(15, 15, &mod);
+  for (int y = 14; y >= -13; --y) e.gui->OnMouseDrag(15, y, &mod);  // 28 px up, height 20, gearing 4
+  e.gui->OnMouseUp(15, -13, &mod);
+  EXPECT_NEAR(e.plug.GetParam(RecordingPlug::kGain)->Value(), 0.5 + 28.0 / 20 / 4, 1e-9);
+  EXPECT_EQ(e.plug.calls.front(), "begin 0");
+  EXPECT_EQ(e.plug.calls.back(), "end 0");
+
+  IRECT dirty;
+  ASSERT_TRUE(e.gui->IsDirty(&dirty));
+  EXPECT_EQ(dirty, IRECT(10, 10, 30, 30));
+  e.gui->Draw(&dirty);
+  EXPECT_EQ(LICE_GetPixel(e.gui->GetDrawBitmap(), 15, 15), knobFrames[3]);  // 0.85 -> frame 4
+  e.gui->OnMouseWheel(15, 15, &mod, -1);
+  EXPECT_NEAR(knob->GetValue(), 0.84, 1e-9);
+
+  e.gui->OnMouseDown(70, 20, &mod);
+  EXPECT_EQ(e.plug.GetParam(RecordingPlug::kSwitch)->Value(), -10.0);  // 0.5 is "on": switched off, the minimum
+  e.gui->OnMouseUp(70, 20, &mod);
+  e.gui->OnMouseDblClick(15, 15, &mod);
+  EXPECT_NEAR(knob->GetValue(), 0.5, 1e-12);  // back to the first value from the plug-in
+}
+
+}  // namespace
