@@ -1,0 +1,206 @@
+#pragma once
+// IPlugAU: the Audio Unit host adapter. It turns the plug-in base into an
+// Audio Unit effect component: a static component entry creates and
+// destroys the plug-in object and dispatches the Component Manager and Audio
+// Unit selectors to the member functions below (properties, parameters,
+// listeners, render, state and presets).
+//
+// Threads: the host's main thread calls the entry; every selector except
+// open and close runs with the plug-in's lock held. The render thread calls
+// RenderProc (through the entry or fast dispatch; the fast path takes no
+// lock). GetParamProc/SetParamProc may come from any thread and lock.
+//
+// Each plug-in exports its own C entry that forwards to IPlugAUEntry with its
+// factory, so one process can host several plug-ins:
+//   extern "C" ComponentResult MyPlug_Entry(ComponentParameters* p, Handle s) {
+//     return IPlugAU::IPlugAUEntry(p, s, MakePlug);
+//   }
+#include <AudioToolbox/AudioToolbox.h>
+#include <AudioUnit/AudioUnit.h>
+#include <CoreServices/CoreServices.h>
+
+#include "framework/IPlugBase.h"
+
+// What MakePlug hands to the adapter's constructor.
+struct IPlugInstanceInfo {
+  WDL_String mOSXBundleID;
+  WDL_String mCocoaViewFactoryClassName;
+};
+
+// One bus. mNHostChannels is what the host negotiated (-1: nothing yet).
+struct BusChannels {
+  bool mConnected = false;
+  int mNHostChannels = -1;
+  int mNPlugChannels = 0;
+  int mPlugChannelStartIdx = 0;
+};
+
+enum EAUInputType {
+  eNotConnected = 0,
+  eDirectFastProc = 1,
+  eDirectNoFastProc = 2,
+  eRenderCallback = 3
+};
+// "NotConnected", "DirectFastProc", ...; "NotConnected" for other values.
+const char* AUInputTypeStr(int type);
+
+// What feeds one input bus. All zero: nothing connected.
+struct InputBusConnection {
+  void* mUpstreamObj = nullptr;
+  AudioUnit mUpstreamUnit = nullptr;
+  UInt32 mUpstreamBusIdx = 0;
+  AudioUnitRenderProc mUpstreamRenderProc = nullptr;
+  AURenderCallbackStruct mCallbackInfo = {nullptr, nullptr};
+  EAUInputType mInputType = eNotConnected;
+};
+
+struct PropertyListener {
+  AudioUnitPropertyID mPropID = 0;
+  AudioUnitPropertyListenerProc mListenerProc = nullptr;
+  void* mProcArgs = nullptr;
+};
+
+struct RenderNotify {
+  AURenderCallback mFunc = nullptr;
+  void* mFuncArgs = nullptr;
+};
+
+// A factory each plug-in provides (MakePlug for the product itself).
+using IPlugAUFactory = class IPlugAU* (*)();
+
+class IPlugAU : public IPlugBase {
+public:
+  // Largest number of channels one bus may carry (the render call's stack
+  // buffer list has this many entries).
+  static constexpr int kMaxBusChannels = 128;
+  // Largest maximum-frames-per-slice a host may set.
+  static constexpr int kMaxFramesPerSliceLimit = 1 << 20;
+  static constexpr int kDefaultBlockSize = 1024;
+
+  // Main thread, from the plug-in's constructor (inside MakePlug).
+  IPlugAU(const IPlugInstanceInfo& instanceInfo, int nParams, const char* channelIOStr,
+          int nPresets, const char* effectName, const char* productName, const char* mfrName,
+          int vendorVersion, int uniqueID, int mfrID, int latency, bool plugDoesMidi = false,
+          bool plugDoesChunks = false, bool plugIsInst = false, int plugScChans = 0);
+  ~IPlugAU() override;
+
+  // The component entry. storage is the instance storage (the plug-in object
+  // after open). No exception leaves it.
+  static ComponentResult IPlugAUEntry(ComponentParameters* params, void* storage,
+                                      IPlugAUFactory makePlug);
+
+  // ---- IPlugBase overrides (slot order) ----
+  void BeginInformHostOfParamChange(int idx) override;
+  void InformHostOfParamChange(int idx, double normalizedValue) override;
+  void EndInformHostOfParamChange(int idx) override;
+  void InformHostOfProgramChange() override;
+  bool IsRenderingOffline() override { return mIsOffline; }
+  int GetSamplePos() override;
+  double GetTempo() override;
+  void GetTimeSig(int* pNum, int* pDenom) override;
+  void GetTime(ITimeInfo* pTimeInfo) override;
+  EHost GetHost() override;
+  void ResizeGraphics(int w, int h) override;
+  void HostSpecificInit() override;
+  void SetLatency(int samples) override;
+  bool SendMidiMsg(IMidiMsg*) override { return false; }
+  void SetBlockSize(int blockSize) override;
+
+  // ---- Properties (main thread, lock held) ----
+
+  // With data null: a property-info query (size and writability only).
+  // Otherwise *pDataSize is the room at data on entry and the size written on
+  // return; a value that does not fit is refused.
+  ComponentResult GetProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
+                              AudioUnitElement element, UInt32* pDataSize, Boolean* pWriteable,
+                              void* pData);
+  ComponentResult SetProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
+                              AudioUnitElement element, const void* pData, UInt32 dataSize);
+
+  // ---- Fast-dispatch functions (any thread) ----
+  static ComponentResult GetParamProc(void* pPlug, AudioUnitParameterID paramID,
+                                      AudioUnitScope scope, AudioUnitElement element,
+                                      AudioUnitParameterValue* pValue);
+  static ComponentResult SetParamProc(void* pPlug, AudioUnitParameterID paramID,
+                                      AudioUnitScope scope, AudioUnitElement element,
+                                      AudioUnitParameterValue value, UInt32 offsetFrames);
+  // Render thread.
+  static ComponentResult RenderProc(void* pPlug, AudioUnitRenderActionFlags* pFlags,
+                                    const AudioTimeStamp* pTimestamp, UInt32 outputBusIdx,
+                                    UInt32 nFrames, AudioBufferList* pBufferList);
+
+  // ---- State (Part of the class-info property; main thread, lock held) ----
+  ComponentResult GetState(CFPropertyListRef* ppPropList);
+  ComponentResult SetState(CFPropertyListRef pPropList);
+
+  // Fills a non-interleaved or interleaved 32-bit float description.
+  static void MakeDefaultASBD(AudioStreamBasicDescription* pASBD, double sampleRate, int nChannels,
+                              bool interleaved);
+
+  // For tests and the view host.
+  bool IsActive() const { return mActive; }
+  const BusChannels* GetInBus(int idx) const { return mInBuses.Get(idx); }
+  const BusChannels* GetOutBus(int idx) const { return mOutBuses.Get(idx); }
+  const InputBusConnection* GetInBusConnection(int idx) const { return mInBusConnections.Get(idx); }
+  const char* GetOSXBundleID() const { return mOSXBundleID.Get(); }
+  const char* GetCocoaViewFactoryClassName() const { return mCocoaViewFactoryClassName.Get(); }
+
+protected:
+  // Calls each listener of propID with (user data, mCI, propID, scope, element 0).
+  void InformListeners(AudioUnitPropertyID propID, AudioUnitScope scope);
+  void AssessInputConnections();
+  void ClearConnections();
+
+private:
+  // Entry helpers.
+  ComponentResult DispatchSelector(int select, ComponentParameters* params);
+  bool AddPropertyListener(const PropertyListener& listener);
+  void RemovePropertyListener(AudioUnitPropertyID propID, AudioUnitPropertyListenerProc proc,
+                              bool matchUserData, void* userData);
+  bool IsInitializeLegal();
+
+  // Property helpers (IPlugAUProperties.cpp).
+  ComponentResult DescribeProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
+                                   AudioUnitElement element, UInt32* pSize, int* pWritable);
+  ComponentResult WriteProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
+                                AudioUnitElement element, void* pData);
+  ComponentResult GetParamInfo(AudioUnitElement paramIdx, AudioUnitParameterInfo* pInfo);
+  ComponentResult GetParamText(AudioUnitPropertyID propID, void* pData);
+  ComponentResult ParamValueFromString(AudioUnitParameterValueFromString* pRecord);
+  ComponentResult GetElementName(AudioUnitScope scope, AudioUnitElement element, CFStringRef* pName);
+  ComponentResult GetCocoaUI(AudioUnitCocoaViewInfo* pInfo);
+  ComponentResult GetFactoryPresets(CFArrayRef* ppArray);
+  int ClumpIDForGroup(const char* group);
+
+  // Render-side helpers (IPlugAURender.cpp).
+  BusChannels* GetBus(AudioUnitScope scope, AudioUnitElement element);
+  int NHostChannelsConnected(WDL_PtrList<BusChannels>* pBuses, int excludeIdx = -1);
+  bool CheckLegalIO(AudioUnitScope scope, int busIdx, int nChannels);
+  void GetStreamFormat(const BusChannels* pBus, AudioStreamBasicDescription* pASBD);
+  ComponentResult SetStreamFormat(AudioUnitScope scope, AudioUnitElement element,
+                                  const AudioStreamBasicDescription* pASBD);
+  ComponentResult MakeConnection(AudioUnitScope scope, const AudioUnitConnection* pConn);
+  ComponentResult SetRenderCallback(AudioUnitScope scope, AudioUnitElement element,
+                                    const AURenderCallbackStruct* pCallback);
+  ComponentResult Render(AudioUnitRenderActionFlags* pFlags, const AudioTimeStamp* pTimestamp,
+                         UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pBufferList);
+  ComponentResult PullInputs(const AudioTimeStamp* pTimestamp, UInt32 nFrames);
+  void SendRenderNotify(AudioUnitRenderActionFlags flags, const AudioTimeStamp* pTimestamp,
+                        UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pBufferList);
+
+  WDL_String mOSXBundleID;
+  WDL_String mCocoaViewFactoryClassName;
+  ComponentInstance mCI = nullptr;  // the host's instance of this unit, set at open
+  bool mActive = false;             // between Initialize and Uninitialize
+  bool mIsOffline = false;          // the host's offline-render flag
+  double mLastRenderSampleTime = -1.0;  // sample time whose inputs are attached
+  double mTempo = 120.0;                // last tempo the host reported
+  HostCallbackInfo mHostCallbacks = {nullptr, nullptr, nullptr, nullptr};
+  WDL_PtrList<BusChannels> mInBuses, mOutBuses;
+  WDL_PtrList<InputBusConnection> mInBusConnections;  // one per input bus
+  WDL_PtrList<PropertyListener> mPropertyListeners;
+  WDL_PtrList<RenderNotify> mRenderNotify;
+  WDL_TypedBuf<float> mInScratchBuf, mOutScratchBuf;  // channels x max frames
+  WDL_PtrList<const char> mParamGroups;  // borrowed group names; position + 1 = clump ID
+  char mParamDisplayStr[kMaxParamDisplayLen] = "";
+};
