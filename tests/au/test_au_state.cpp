@@ -1,0 +1,248 @@
+// Class-info state round trips, foreign and damaged dictionaries, factory
+// presets, current/present preset and the preset records.
+#include <cstring>
+#include <string>
+
+#include "host/au/CFAUPreset.h"
+#include "tests/au/TestAUPlug.h"
+
+namespace au_test {
+namespace {
+
+using AUStateTest = AUHostTest;
+using AUPresetTest = AUHostTest;
+
+std::string ToStd(CFStringRef str) {
+  char buffer[512] = "";
+  if (str) CFStringGetCString(str, buffer, sizeof(buffer), kCFStringEncodingUTF8);
+  return buffer;
+}
+
+CFPropertyListRef GetClassInfo(AudioUnit unit) {
+  CFPropertyListRef plist = nullptr;
+  UInt32 size = sizeof(plist);
+  EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, 0, 0, &plist, &size), noErr);
+  return plist;
+}
+
+OSStatus SetClassInfo(AudioUnit unit, CFPropertyListRef plist) {
+  return AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, 0, 0, &plist, sizeof(plist));
+}
+
+// A mutable copy of a saved dictionary with one key replaced (null value: removed).
+CFMutableDictionaryRef WithKey(CFPropertyListRef saved, const char* key, CFTypeRef value) {
+  CFMutableDictionaryRef copy =
+      CFDictionaryCreateMutableCopy(nullptr, 0, static_cast<CFDictionaryRef>(saved));
+  CFStringRef cfKey = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
+  if (value)
+    CFDictionarySetValue(copy, cfKey, value);
+  else
+    CFDictionaryRemoveValue(copy, cfKey);
+  CFRelease(cfKey);
+  return copy;
+}
+
+CFTypeRef Number(SInt32 value) { return CFNumberCreate(nullptr, kCFNumberSInt32Type, &value); }
+
+std::vector<double> Values(TestAUPlug* plug) {
+  std::vector<double> values;
+  for (int i = 0; i < plug->NParams(); ++i) values.push_back(plug->GetParam(i)->Value());
+  return values;
+}
+
+TEST_F(AUStateTest, DictionaryCarriesIdentityNameAndData) {
+  CFPropertyListRef plist = GetClassInfo(unit);
+  ASSERT_NE(plist, nullptr);
+  CFDictionaryRef dict = static_cast<CFDictionaryRef>(plist);
+  auto number = [&](const char* key) {
+    CFStringRef cfKey = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
+    SInt32 value = 0;
+    CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dict, cfKey)), kCFNumberSInt32Type, &value);
+    CFRelease(cfKey);
+    return value;
+  };
+  EXPECT_EQ(number("version"), kTestVersion);
+  EXPECT_EQ(static_cast<OSType>(number("type")), static_cast<OSType>(kAudioUnitType_Effect));
+  EXPECT_EQ(static_cast<OSType>(number("subtype")), kTestSubtype);
+  EXPECT_EQ(static_cast<OSType>(number("manufacturer")), kTestMfr);
+  CFStringRef nameKey = CFStringCreateWithCString(nullptr, "name", kCFStringEncodingUTF8);
+  EXPECT_EQ(ToStd(static_cast<CFStringRef>(CFDictionaryGetValue(dict, nameKey))), "Unity");
+  CFRelease(nameKey);
+  CFStringRef dataKey = CFStringCreateWithCString(nullptr, "data", kCFStringEncodingUTF8);
+  EXPECT_EQ(CFDataGetLength(static_cast<CFDataRef>(CFDictionaryGetValue(dict, dataKey))), 8 * kNumTestParams);
+  CFRelease(dataKey);
+  CFRelease(plist);
+}
+
+TEST_F(AUStateTest, RoundTripRestoresValuesAndPreset) {
+  UInt32 preset = 0;
+  AUPreset select = {1, nullptr};
+  ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_PresentPreset, 0, 0, &select, sizeof(select)), noErr);
+  ASSERT_EQ(AudioUnitSetParameter(unit, kGain, 0, 0, 1.75f, 0), noErr);
+  const std::vector<double> saved = Values(plug);
+  CFPropertyListRef plist = GetClassInfo(unit);
+
+  AudioUnit other = nullptr;
+  ASSERT_EQ(OpenAComponent(TestComponent(), &other), noErr);
+  ASSERT_EQ(SetClassInfo(other, plist), noErr);
+  EXPECT_EQ(Values(PlugOf(other)), saved);
+  EXPECT_EQ(PlugOf(other)->GetCurrentPresetIdx(), 1);
+  CloseComponent(other);
+  CFRelease(plist);
+  (void)preset;
+}
+
+TEST_F(AUStateTest, UnknownNameStillRestoresTheData) {
+  ASSERT_EQ(AudioUnitSetParameter(unit, kSteps, 0, 0, 9.0f, 0), noErr);
+  CFPropertyListRef plist = GetClassInfo(unit);
+  CFStringRef name = CFStringCreateWithCString(nullptr, "Not a preset", kCFStringEncodingUTF8);
+  CFMutableDictionaryRef renamed = WithKey(plist, "name", name);
+  ASSERT_EQ(AudioUnitSetParameter(unit, kSteps, 0, 0, 1.0f, 0), noErr);
+  AUPreset select = {2, nullptr};
+  AudioUnitSetProperty(unit, kAudioUnitProperty_CurrentPreset, 0, 0, &select, sizeof(select));
+  ASSERT_EQ(AudioUnitSetParameter(unit, kSteps, 0, 0, 1.0f, 0), noErr);
+  ASSERT_EQ(SetClassInfo(unit, renamed), noErr);
+  EXPECT_EQ(plug->GetParam(kSteps)->Value(), 9.0);
+  EXPECT_EQ(plug->GetCurrentPresetIdx(), 2);
+  CFRelease(renamed);
+  CFRelease(name);
+  CFRelease(plist);
+}
+
+TEST_F(AUStateTest, ForeignAndDamagedDictionariesChangeNothing) {
+  CFPropertyListRef plist = GetClassInfo(unit);
+  ASSERT_EQ(AudioUnitSetParameter(unit, kGain, 0, 0, 0.3f, 0), noErr);
+  AUPreset select = {2, nullptr};
+  ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_CurrentPreset, 0, 0, &select, sizeof(select)), noErr);
+  ASSERT_EQ(AudioUnitSetParameter(unit, kGain, 0, 0, 0.3f, 0), noErr);
+  const std::vector<double> before = Values(plug);
+
+  std::vector<CFTypeRef> owned;
+  std::vector<CFMutableDictionaryRef> bad;
+  CFTypeRef otherSubtype = Number(0x12345678);
+  CFTypeRef wrongType = CFStringCreateWithCString(nullptr, "aufx", kCFStringEncodingUTF8);
+  std::string longName(64, 'n');
+  CFTypeRef tooLong = CFStringCreateWithCString(nullptr, longName.c_str(), kCFStringEncodingUTF8);
+  CFTypeRef unityName = CFStringCreateWithCString(nullptr, "Unity", kCFStringEncodingUTF8);
+  owned = {otherSubtype, wrongType, tooLong, unityName};
+  bad.push_back(WithKey(plist, "subtype", otherSubtype));
+  bad.push_back(WithKey(plist, "manufacturer", otherSubtype));
+  bad.push_back(WithKey(plist, "type", wrongType));
+  for (const char* key : {"version", "type", "subtype", "manufacturer", "name"})
+    bad.push_back(WithKey(plist, key, nullptr));
+  bad.push_back(WithKey(plist, "name", tooLong));
+  bad.push_back(WithKey(plist, "data", unityName));
+  // A missing state must not select the named preset either.
+  CFMutableDictionaryRef noData = WithKey(plist, "data", nullptr);
+  bad.push_back(noData);
+  for (CFMutableDictionaryRef dict : bad) {
+    EXPECT_EQ(SetClassInfo(unit, dict), kAudioUnitErr_InvalidPropertyValue);
+    EXPECT_EQ(Values(plug), before);
+    EXPECT_EQ(plug->GetCurrentPresetIdx(), 2);
+    CFRelease(dict);
+  }
+  // Not a dictionary at all, and a null list.
+  EXPECT_EQ(SetClassInfo(unit, unityName), kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(SetClassInfo(unit, nullptr), kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_ClassInfo, 0, 0, nullptr, 8),
+            kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(Values(plug), before);
+  for (CFTypeRef cf : owned) CFRelease(cf);
+  CFRelease(plist);
+}
+
+TEST_F(AUStateTest, ShortDataRestoresTheCompleteValues) {
+  ASSERT_EQ(AudioUnitSetParameter(unit, kGain, 0, 0, 1.5f, 0), noErr);
+  ASSERT_EQ(AudioUnitSetParameter(unit, kMode, 0, 0, 2.0f, 0), noErr);
+  CFPropertyListRef plist = GetClassInfo(unit);
+  CFStringRef dataKey = CFStringCreateWithCString(nullptr, "data", kCFStringEncodingUTF8);
+  CFDataRef full = static_cast<CFDataRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(plist), dataKey));
+  CFDataRef shortData = CFDataCreate(nullptr, CFDataGetBytePtr(full), 8 + 3);  // one value and a bit
+  CFMutableDictionaryRef withData = WithKey(plist, "data", shortData);
+  // A name of no preset, so only the data decides.
+  CFStringRef noName = CFStringCreateWithCString(nullptr, "", kCFStringEncodingUTF8);
+  CFMutableDictionaryRef shortened = WithKey(withData, "name", noName);
+  CFRelease(noName);
+  CFRelease(withData);
+  ASSERT_EQ(AudioUnitSetParameter(unit, kGain, 0, 0, 0.1f, 0), noErr);
+  ASSERT_EQ(AudioUnitSetParameter(unit, kSteps, 0, 0, 8.0f, 0), noErr);
+  ASSERT_EQ(SetClassInfo(unit, shortened), noErr);
+  EXPECT_EQ(plug->GetParam(kGain)->Value(), 1.5);
+  EXPECT_EQ(plug->GetParam(kMode)->Value(), 0.0);   // the value that ran short: 0, clamped
+  EXPECT_EQ(plug->GetParam(kSteps)->Value(), 8.0);  // later ones keep theirs
+  CFRelease(shortened);
+  CFRelease(shortData);
+  CFRelease(dataKey);
+  CFRelease(plist);
+}
+
+TEST_F(AUPresetTest, FactoryPresetsListEveryPresetInOrder) {
+  CFArrayRef presets = nullptr;
+  UInt32 size = sizeof(presets);
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_FactoryPresets, 0, 0, &presets, &size), noErr);
+  ASSERT_EQ(CFArrayGetCount(presets), 3);
+  const char* names[] = {"Unity", "Half", "Silent"};
+  for (int i = 0; i < 3; ++i) {
+    const AUPreset* preset = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, i));
+    EXPECT_EQ(preset->presetNumber, i);
+    EXPECT_EQ(ToStd(preset->presetName), names[i]);
+  }
+  CFStringRef description = kCFAUPresetArrayCallBacks.copyDescription(CFArrayGetValueAtIndex(presets, 1));
+  if (description) {
+    EXPECT_NE(ToStd(description).find("preset number = 1"), std::string::npos);
+    CFRelease(description);
+  }
+  CFRelease(presets);
+}
+
+TEST_F(AUPresetTest, PresentPresetSelectsAndReportsAndIgnoresBadNumbers) {
+  AUPreset select = {2, nullptr};
+  ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_PresentPreset, 0, 0, &select, sizeof(select)), noErr);
+  EXPECT_EQ(plug->GetParam(kGain)->Value(), 0.0);
+  for (SInt32 bad : {3, 100, -1}) {
+    select.presetNumber = bad;
+    EXPECT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_PresentPreset, 0, 0, &select, sizeof(select)), noErr);
+    EXPECT_EQ(plug->GetCurrentPresetIdx(), 2);
+  }
+  AUPreset current = {-1, nullptr};
+  UInt32 size = sizeof(current);
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_CurrentPreset, 0, 0, &current, &size), noErr);
+  EXPECT_EQ(current.presetNumber, 2);
+  EXPECT_EQ(ToStd(current.presetName), "Silent");
+  CFRelease(current.presetName);
+}
+
+TEST_F(AUPresetTest, RecordsCountReferencesAndCompareByNumberAndName) {
+  CFStringRef name = CFStringCreateWithCString(nullptr, "Snare", kCFStringEncodingUTF8);
+  CFAUPresetRef a = CFAUPresetCreate(kCFAllocatorDefault, 4, name);
+  CFAUPresetRef b = CFAUPresetCreate(kCFAllocatorDefault, 4, name);
+  CFAUPresetRef c = CFAUPresetCreate(kCFAllocatorDefault, 5, name);
+  CFRelease(name);
+  ASSERT_TRUE(a && b && c);
+  EXPECT_TRUE(kCFAUPresetArrayCallBacks.equal(a, b));
+  EXPECT_FALSE(kCFAUPresetArrayCallBacks.equal(a, c));
+  EXPECT_EQ(CFAUPresetRetain(a), a);
+  EXPECT_EQ(a->retainCount, 2);
+  CFAUPresetRelease(a);
+  EXPECT_EQ(a->retainCount, 1);
+  CFAUPresetRelease(a);
+  CFAUPresetRelease(b);
+  CFAUPresetRelease(c);
+  CFAUPresetRelease(nullptr);
+  EXPECT_EQ(CFAUPresetRetain(nullptr), nullptr);
+
+  CFArrayCallBacks callBacks;
+  std::memset(&callBacks, 0, sizeof(callBacks));
+  EXPECT_EQ(CFAUPresetArrayCallBacks_Init(&callBacks), &callBacks);
+  EXPECT_EQ(callBacks.retain, kCFAUPresetArrayCallBacks.retain);
+  EXPECT_EQ(callBacks.equal, kCFAUPresetArrayCallBacks.equal);
+  EXPECT_EQ(CFAUPresetArrayCallBacks_Init(nullptr), nullptr);
+
+  CFAUPresetRef unnamed = CFAUPresetCreate(kCFAllocatorDefault, 0, nullptr);
+  ASSERT_NE(unnamed, nullptr);
+  EXPECT_EQ(unnamed->auPreset.presetName, nullptr);
+  CFAUPresetRelease(unnamed);
+}
+
+}  // namespace
+}  // namespace au_test
