@@ -136,32 +136,29 @@ void IPlugBase::Reset() { WDL_MutexLock lock(&mMutex); }
 void IPlugBase::OnParamChange(int) { WDL_MutexLock lock(&mMutex); }
 void IPlugBase::OnActivate(bool) { WDL_MutexLock lock(&mMutex); }
 
-void IPlugBase::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
+namespace {
+// Output i gets a copy of input i where one exists, silence otherwise.
+template <class T>
+void CopyInputsToOutputs(T** inputs, T** outputs, int nIn, int nOut, int nFrames) {
   if (!outputs || nFrames <= 0) return;
-  const int nIn = NInChannels();
-  for (int i = 0; i < NOutChannels(); ++i) {
-    double* out = outputs[i];
+  for (int i = 0; i < nOut; ++i) {
+    T* out = outputs[i];
     if (!out) continue;
-    const double* in = inputs && i < nIn ? inputs[i] : nullptr;
+    const T* in = inputs && i < nIn ? inputs[i] : nullptr;
     if (in)
-      std::memmove(out, in, sizeof(double) * static_cast<size_t>(nFrames));
+      std::memmove(out, in, sizeof(T) * static_cast<size_t>(nFrames));
     else
-      std::memset(out, 0, sizeof(double) * static_cast<size_t>(nFrames));
+      std::memset(out, 0, sizeof(T) * static_cast<size_t>(nFrames));
   }
+}
+}  // namespace
+
+void IPlugBase::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
+  CopyInputsToOutputs(inputs, outputs, NInChannels(), NOutChannels(), nFrames);
 }
 
 void IPlugBase::ProcessSingleReplacing(float** inputs, float** outputs, int nFrames) {
-  if (!outputs || nFrames <= 0) return;
-  const int nIn = NInChannels();
-  for (int i = 0; i < NOutChannels(); ++i) {
-    float* out = outputs[i];
-    if (!out) continue;
-    const float* in = inputs && i < nIn ? inputs[i] : nullptr;
-    if (in)
-      std::memmove(out, in, sizeof(float) * static_cast<size_t>(nFrames));
-    else
-      std::memset(out, 0, sizeof(float) * static_cast<size_t>(nFrames));
-  }
+  CopyInputsToOutputs(inputs, outputs, NInChannels(), NOutChannels(), nFrames);
 }
 
 void IPlugBase::ProcessMidiMsg(IMidiMsg* pMsg) { SendMidiMsg(pMsg); }
