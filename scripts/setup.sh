@@ -8,6 +8,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libgsl-dev
   libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Set-up, build and every test: a plain build, the whole suite under
 # AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded tests
-# under ThreadSanitizer. Any failure or sanitizer report fails the run.
+# under ThreadSanitizer, then a bounded libFuzzer run of the Audio Unit
+# entry. Any failure or sanitizer report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,8 +18,12 @@ build_and_test() {
   local dir=$1; shift
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   cmake --build "$dir" -j "$JOBS"
-  (cd "$dir" && ctest --output-on-failure -j "$JOBS")
+  (cd "$dir" && ctest --output-on-failure -j "$JOBS") | tee "$dir/ctest.log"
+  local ran
+  ran=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$dir/ctest.log" | tail -n 1)
+  TOTAL=$((TOTAL + ${ran:-0}))
 }
+TOTAL=0
 
 echo "== plain build"
 build_and_test build/release -DCORVANE_BUILD_BENCH=ON
@@ -26,4 +31,12 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 build_and_test build/asan -DCORVANE_SANITIZE=address -DCORVANE_BUILD_BENCH=OFF
 echo "== ThreadSanitizer (threaded tests)"
 build_and_test build/tsan -DCORVANE_SANITIZE=thread -DCORVANE_THREAD_TESTS_ONLY=ON -DCORVANE_BUILD_BENCH=OFF
+echo "== libFuzzer: the Audio Unit entry, bounded run"
+cmake -S . -B build/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DCORVANE_SANITIZE=fuzz -DCORVANE_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/fuzz -j "$JOBS" --target fuzz_au_entry
+mkdir -p build/fuzz/corpus
+./build/fuzz/tests/au/fuzz/fuzz_au_entry -max_total_time=60 -seed=1 -rss_limit_mb=2048 \
+  -print_final_stats=1 build/fuzz/corpus 2>&1 | tail -n 3
 echo "all test builds passed"
+echo "tests: $TOTAL passed, 0 failed"
