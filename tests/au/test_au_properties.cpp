@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include <CoreFoundation/CFBundleRegistry.h>
+
 #include "tests/au/TestAUPlug.h"
 
 namespace au_test {
@@ -444,6 +446,19 @@ TEST_F(AUParamTest, HostSetsReachTheEditorUnclampedInRealUnits) {
   size = sizeof(view);
   EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, 0, 0, &view, &size),
             kAudioUnitErr_InvalidProperty);
+
+  // Once the bundle is known: its location and the view factory's class name.
+  ASSERT_TRUE(CFBundleRegisterForIdentifier("com.Test.audiounit.TestAUPlug", "/tmp/TestAUPlug.component"));
+  size = sizeof(view);
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, 0, 0, &view, &size), noErr);
+  char path[256] = {};
+  ASSERT_TRUE(CFURLGetFileSystemRepresentation(view.mCocoaAUViewBundleLocation, true,
+                                               reinterpret_cast<UInt8*>(path), sizeof(path)));
+  EXPECT_STREQ(path, "/tmp/TestAUPlug.component");
+  EXPECT_EQ(ToStd(view.mCocoaAUViewClass[0]), "TestAUPlug_View");
+  CFRelease(view.mCocoaAUViewBundleLocation);
+  CFRelease(view.mCocoaAUViewClass[0]);
+  CFBundleUnregisterAll();
 }
 
 TEST_F(AUParamTest, TextConversions) {
