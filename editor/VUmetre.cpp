@@ -6,7 +6,7 @@
 
 VUmetre::VUmetre(IPlugBase* plug, IRECT rect, IBitmap* normal, IBitmap* dimmed,
                  IBitmap* highlighted)
-    : IControl(plug, rect), mNormal(normal ? *normal : IBitmap()),
+    : MeterControl(plug, rect), mNormal(normal ? *normal : IBitmap()),
       mDimmedBitmap(dimmed ? *dimmed : IBitmap()),
       mHighlightedBitmap(highlighted ? *highlighted : IBitmap()),
       mPixelsPerSegment(static_cast<float>(mNormal.H / 10.0)) {}
@@ -62,7 +62,7 @@ bool VUmetre::Draw(IGraphics* graphics) {
 }
 
 VUmetreOver::VUmetreOver(IPlugBase* plug, IRECT rect, IBitmap* clip, IBitmap* solo)
-    : IControl(plug, rect), mClip(clip ? *clip : IBitmap()), mSolo(solo ? *solo : IBitmap()) {}
+    : MeterControl(plug, rect), mClip(clip ? *clip : IBitmap()), mSolo(solo ? *solo : IBitmap()) {}
 
 void VUmetreOver::feed(int ch, double x) {
   mValue2[ch] = x;

@@ -10,7 +10,23 @@
 
 #include "gui/IControl.h"
 
-class VUmetre : public IControl {
+// The audio thread marks meters dirty after every block while the UI thread
+// collects and cleans them: the mark is an atomic flag of its own.
+class MeterControl : public IControl {
+public:
+  MeterControl(IPlugBase* plug, IRECT rect) : IControl(plug, rect) {}
+  void SetDirty(bool pushParamToPlug = true) override { mMeterDirty.store(true, std::memory_order_relaxed); }
+  bool IsDirty() override { return mMeterDirty.load(std::memory_order_relaxed) || IControl::IsDirty(); }
+  void SetClean() override {
+    mMeterDirty.store(false, std::memory_order_relaxed);
+    IControl::SetClean();
+  }
+
+private:
+  std::atomic<bool> mMeterDirty{true};
+};
+
+class VUmetre : public MeterControl {
 public:
   VUmetre(IPlugBase* plug, IRECT rect, IBitmap* normal, IBitmap* dimmed, IBitmap* highlighted);
   bool Draw(IGraphics* graphics) override;
@@ -45,7 +61,7 @@ private:
   double mRaiseThreshold[2] = {-1.0, -1.0};
 };
 
-class VUmetreOver : public IControl {
+class VUmetreOver : public MeterControl {
 public:
   VUmetreOver(IPlugBase* plug, IRECT rect, IBitmap* clip, IBitmap* solo);
   bool Draw(IGraphics* graphics) override;

@@ -1,0 +1,267 @@
+#include "engine/Corvane.h"
+
+#include <cstdlib>
+
+#include "editor/Bouton.h"
+#include "editor/Fader.h"
+#include "editor/Knob.h"
+#include "editor/VUmetre.h"
+#include "engine/ParameterLaws.h"
+#include "gui/IGraphicsHeadless.h"
+
+#ifndef CORVANE_RESOURCE_DIR
+#define CORVANE_RESOURCE_DIR "resources/img"
+#endif
+
+namespace {
+
+// Where the editor's images are: $CORVANE_RESOURCES, else the installed folder.
+const char* ResourceDir() {
+  const char* env = std::getenv("CORVANE_RESOURCES");
+  return env && *env ? env : CORVANE_RESOURCE_DIR;
+}
+
+enum EImageIds {
+  kBackgroundId = 102, kFaderHandleId = 103, kVuId = 105, kClipId = 106, kSoloOnId = 107,
+  kSoloPressedId = 108, kKnobId = 109, kKnob2Id = 110, kMode1PressedId = 116,
+  kMode2PressedId = 117, kMode3PressedId = 118, kMode1OnId = 119, kMode2OnId = 120,
+  kMode3OnId = 121, kVuDimmedId = 122, kVuHighlightedId = 123, kClipSoloId = 124
+};
+
+}  // namespace
+
+IGraphics* MakeGraphics(IPlugAU* plug, int width, int height, int fps) {
+  return new IGraphicsHeadless(plug, width, height, fps, ResourceDir());
+}
+
+Corvane::Corvane(const IPlugInstanceInfo& info)
+    : IPlugAU(info, kNumCorvaneParams, "1-1 2-2", kCorvaneNumPresets, "Corvane", "", "Velmora",
+              0x00010000, kCorvaneUniqueID, kCorvaneUniqueID, kCorvaneLatency),
+      mEngine(this) {
+  IGraphics* g = MakeGraphics(this, kCorvaneWidth, kCorvaneHeight, 0);
+  g->AttachBackground(kBackgroundId, "resources/img/backgroundNU.png");
+  g->HandleMouseOver(true);
+
+  IBitmap handle = g->LoadIBitmap(kFaderHandleId, "resources/img/faderhandle.png");
+  mFader1 = new Fader(this, 51, 169, kTransient, &handle, 163, 329, IChannelBlend::kBlendNone, 0.0);
+  mFader2 = new Fader(this, 264, 169, kResidual, &handle, 167, 329, IChannelBlend::kBlendNone, 0.0);
+  // Both faders return to the transient fader's 0 dB mark: with the gain law
+  // that value gives unity gain on both.
+  const double zeroDb = mFader1->Get0();
+  mFader1->SetFaderDefault(zeroDb);
+  mFader2->SetFaderDefault(zeroDb);
+
+  IBitmap knob = g->LoadIBitmap(kKnobId, "resources/img/real_knob.png", 128);
+  mKnobs[1] = new Knob(this, 214, 37, kSensitivity, &knob, kVertical, 4.0, 0.7);
+  mKnobs[0] = new Knob(this, 25, 37, kAmount, &knob, kVertical, 4.0, 0.7);
+  g->AttachControl(mKnobs[0]);
+  g->AttachControl(mKnobs[1]);
+
+  GetParam(kTransient)->InitDouble("Transient", zeroDb, 0.0, 1.0, 1e-06, "", "");
+  GetParam(kResidual)->InitDouble("Residual", zeroDb, 0.0, 1.0, 1e-06, "", "");
+  GetParam(kAmount)->InitDouble("Amount", 0.7, 0.0, 1.0, 1e-06, "", "");
+  GetParam(kSensitivity)->InitDouble("Sensitivity", 0.7, 0.0, 1.0, 1e-06, "", "");
+  GetParam(kPan1)->InitDouble("Pan 1", 0.5, 0.0, 1.0, 1e-06, "", "");
+  GetParam(kPan2)->InitDouble("Pan 2", 0.5, 0.0, 1.0, 1e-06, "", "");
+  GetParam(kMode1)->InitDouble("Mode 1", 1.0, 0.0, 1.0, 1.0, "", "");
+  GetParam(kMode2)->InitDouble("Mode 2", 0.0, 0.0, 1.0, 1.0, "", "");
+  GetParam(kMode3)->InitDouble("Mode 3", 0.0, 0.0, 1.0, 1.0, "", "");
+  // The two solo parameters keep the parameter model's fresh state.
+
+  IBitmap knob2 = g->LoadIBitmap(kKnob2Id, "resources/img/real_knob_2b2.png", 128);
+  mKnobs[2] = new Knob(this, 25, 406, kPan1, &knob2, kVertical, 0.4, 0.5);
+  mKnobs[3] = new Knob(this, 214, 406, kPan2, &knob2, kVertical, 0.4, 0.5);
+  g->AttachControl(mKnobs[2]);
+  g->AttachControl(mKnobs[3]);
+  g->AttachControl(mFader1);
+  g->AttachControl(mFader2);
+
+  IBitmap vu = g->LoadIBitmap(kVuId, "resources/img/vu.png");
+  IBitmap vuHighlighted = g->LoadIBitmap(kVuHighlightedId, "resources/img/vuSoloOn.png");
+  IBitmap vuDimmed = g->LoadIBitmap(kVuDimmedId, "resources/img/vuSoloOff.png");
+  mVU1 = new VUmetre(this, IRECT(125, 163, 148, 388), &vu, &vuDimmed, &vuHighlighted);
+  mVU2 = new VUmetre(this, IRECT(211, 163, 234, 388), &vu, &vuDimmed, &vuHighlighted);
+  g->AttachControl(mVU1);
+  g->AttachControl(mVU2);
+
+  IBitmap clip = g->LoadIBitmap(kClipId, "resources/img/clipping.png");
+  IBitmap clipSolo = g->LoadIBitmap(kClipSoloId, "resources/img/clippingSolo.png");
+  mOver1 = new VUmetreOver(this, IRECT(125, 171, 148, 396), &clip, &clipSolo);
+  mOver2 = new VUmetreOver(this, IRECT(211, 171, 234, 396), &clip, &clipSolo);
+  g->AttachControl(mOver1);
+  g->AttachControl(mOver2);
+
+  IBitmap soloPressed = g->LoadIBitmap(kSoloPressedId, "resources/img/solopressed.png");
+  IBitmap soloOn = g->LoadIBitmap(kSoloOnId, "resources/img/soloon.png");
+  mSolo1 = new Bouton2(this, 128, 506, kSoloTransient, &soloOn, &soloPressed);
+  mSolo2 = new Bouton2(this, 193, 506, kSoloResidual, &soloOn, &soloPressed);
+  g->AttachControl(mSolo1);
+  g->AttachControl(mSolo2);
+
+  IBitmap modeOn[3] = {g->LoadIBitmap(kMode1OnId, "resources/img/mode1On.png"),
+                       g->LoadIBitmap(kMode2OnId, "resources/img/mode2On.png"),
+                       g->LoadIBitmap(kMode3OnId, "resources/img/mode3On.png")};
+  IBitmap modePressed[3] = {g->LoadIBitmap(kMode1PressedId, "resources/img/mode1Pressed.png"),
+                            g->LoadIBitmap(kMode2PressedId, "resources/img/mode2Pressed.png"),
+                            g->LoadIBitmap(kMode3PressedId, "resources/img/mode3Pressed.png")};
+  const int modeY[3] = {423, 446, 470};
+  for (int m = 0; m < 3; ++m) {
+    mModeButtons[m] = new Bouton3(this, 158, modeY[m], kMode1 + m, &modeOn[m], &modePressed[m]);
+    g->AttachControl(mModeButtons[m]);
+  }
+
+  if (mEngine.GetMode() == TransientEngine::kModeHaar) mModeButtons[0]->SetValueFromPlug(1.0);
+
+  mK = 1.0 / (mFader1->GetBottom() - mFader1->GetTop());
+  mG = kMinus36dB;
+
+  AttachGraphics(g);
+  CreatePresets();
+}
+
+Corvane::~Corvane() = default;
+
+IGraphics* Corvane::Editor() { return static_cast<IGraphics*>(GetGUI()); }
+
+void Corvane::Reset() { WDL_MutexLock lock(&mMutex); }
+
+void Corvane::OnParamChange(int paramIdx) {
+  WDL_MutexLock lock(&mMutex);
+  IParam* param = GetParam(paramIdx);
+  if (!param) return;
+  const double v = param->Value();
+  switch (paramIdx) {
+    case kTransient:
+      mGainParam[0].store(v, std::memory_order_relaxed);
+      UpdateFader1();
+      break;
+    case kResidual:
+      mGainParam[1].store(v, std::memory_order_relaxed);
+      UpdateFader2();
+      break;
+    case kAmount: mEngine.SetAmountTarget(AmountFraction(v)); break;
+    case kSensitivity: mEngine.SetSensitivity(v); break;
+    case kPan1: {
+      const PanFactors f = PanLaw(v);
+      mEngine.SetTransientPan(f.left, f.right);
+      break;
+    }
+    case kPan2: {
+      const PanFactors f = PanLaw(v);
+      mEngine.SetResidualPan(f.left, f.right);
+      break;
+    }
+    case kSoloTransient: soloChanged(0, v); break;
+    case kSoloResidual: soloChanged(1, v); break;
+    case kMode1: case kMode2: case kMode3: modeChanged(paramIdx - kMode1 + 1, v); break;
+    default: break;
+  }
+}
+
+// The solos exclude each other: the one switched on last wins; switching one
+// off leaves both parts audible. The other solo parameter's stored value is kept.
+void Corvane::soloChanged(int part, double value) {
+  const float flag = static_cast<float>(value);
+  VUmetreOver* own = part == 0 ? mOver1 : mOver2;
+  VUmetreOver* other = part == 0 ? mOver2 : mOver1;
+  if (part == 0) mEngine.SetTransientSolo(flag); else mEngine.SetResidualSolo(flag);
+  if (flag > 0.5f) {
+    (part == 0 ? mSolo2 : mSolo1)->SetValueFromPlug(0.0);
+    if (part == 0) mEngine.SetResidualSolo(0.0f); else mEngine.SetTransientSolo(0.0f);
+    own->SetSoloShown(true);
+    other->SetSoloShown(false);
+  } else {
+    own->SetSoloShown(false);
+  }
+  VUmetre* mine = part == 0 ? mVU1 : mVU2;
+  VUmetre* theirs = part == 0 ? mVU2 : mVU1;
+  const bool on = flag > 0.5f;
+  mine->SetHighlighted(on);
+  mine->SetDimmed(false);
+  theirs->SetHighlighted(false);
+  theirs->SetDimmed(on);
+}
+
+// A mode parameter switches the mode only at exactly 1.0; the other two mode
+// buttons then show off (their parameters keep their stored values).
+void Corvane::modeChanged(int mode, double value) {
+  if (value != 1.0) return;
+  mEngine.SetMode(mode);
+  for (int m = 1; m <= 3; ++m)
+    if (m != mode) mModeButtons[m - 1]->SetValueFromPlug(0.0);
+}
+
+void Corvane::UpdateFader1() { updateFader(0); }
+void Corvane::UpdateFader2() { updateFader(1); }
+
+void Corvane::updateFader(int part) {
+  Fader* fader = part == 0 ? mFader1 : mFader2;
+  const double u = mGainParam[part].load(std::memory_order_relaxed);
+  if (part == 0) mEngine.SetTransientTarget(u); else mEngine.SetResidualTarget(u);
+  const double v = part == 0 ? mEngine.SmoothedTransient() : mEngine.SmoothedResidual();
+  const FaderScale scale{mK, static_cast<double>(fader->GetMark(1)), static_cast<double>(fader->GetMark(2)),
+                         static_cast<double>(fader->GetMark(3)),
+                         static_cast<double>(fader->GetBottom() - fader->GetTop())};
+  const GainLawResult r = GainLaw(u, v, scale);
+  if (r.zoneFound) {
+    if (part == 0) mEngine.SetTransientGain(r.gain); else mEngine.SetResidualGain(r.gain);
+  }
+  fader->double2char(r.textDb);
+}
+
+void Corvane::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
+  mEngine.ProcessBlock(inputs, outputs, nFrames, GetSampleRate());
+}
+
+void Corvane::FeedMeters(double tl, double tr, double rl, double rr) {
+  mVU1->SetVolumes(tl, tr);
+  mOver1->SetVolumes(tl, tr);
+  mVU2->SetVolumes(rl, rr);
+  mOver2->SetVolumes(rl, rr);
+}
+
+void Corvane::LowerMeters(double dB) {
+  mVU1->LowerHeldLevels(dB);
+  mVU2->LowerHeldLevels(dB);
+  mOver1->SetDirty(true);
+  mOver2->SetDirty(true);
+  mVU1->SetDirty(true);
+  mVU2->SetDirty(true);
+}
+
+void Corvane::SetMeterSampleRate(double sampleRate) {
+  mOver1->SetSampleRate(sampleRate);
+  mOver2->SetSampleRate(sampleRate);
+}
+
+void Corvane::CreatePresets() {
+  //          Transient Residual Amount Sensitivity Pan1 Pan2 soloT soloR Mode1 Mode2 Mode3
+  MakePreset("Snare Attack+", 0.8, 0.5, 0.63, 0.95, 0.5, 0.5, 0.0, 0.0, 1.0, 0.0, 0.0);
+  MakePreset("Snare Attack-", 0.28, 0.5, 0.17, 0.99, 0.5, 0.5, 0.0, 0.0, 0.0, 1.0, 0.0);
+  MakePreset("Kick Attack+", 0.8, 0.3, 0.73, 0.54, 0.5, 0.5, 0.0, 0.0, 1.0, 0.0, 0.0);
+  MakePreset("Kick Attack-", 0.0, 0.5, 0.67, 0.78, 0.5, 0.5, 0.0, 0.0, 0.0, 0.0, 1.0);
+  MakePreset("Charley Attack+", 0.72, 0.55, 0.33, 0.98, 0.5, 0.5, 0.0, 0.0, 0.0, 1.0, 0.0);
+  MakePreset("Charley Attack-", 0.22, 0.63, 0.33, 0.94, 0.5, 0.5, 0.0, 0.0, 1.0, 0.0, 0.0);
+  MakePreset("Charley Smooth", 0.0, 0.7, 1.0, 0.98, 0.5, 0.5, 0.0, 0.0, 1.0, 0.0, 0.0);
+  MakePreset("Smooth Harsh", 0.0, 0.7, 0.0, 0.97, 0.5, 0.5, 0.0, 0.0, 1.0, 0.0, 0.0);
+  MakePreset("Full Extent 1", 0.0, 0.58, 1.0, 1.0, 0.5, 0.5, 0.0, 0.0, 1.0, 0.0, 0.0);
+  MakePreset("Full Extent 2", 0.18, 0.67, 1.0, 1.0, 0.5, 0.5, 0.0, 0.0, 0.0, 1.0, 0.0);
+}
+
+IPlugAU* MakePlug() {
+  static WDL_Mutex sCreationLock;
+  WDL_MutexLock lock(&sCreationLock);
+  IPlugInstanceInfo info;
+  info.mOSXBundleID.Set("com.Velmora.audiounit.Corvane");
+  info.mCocoaViewFactoryClassName.Set("Corvane_View");
+  return new Corvane(info);
+}
+
+extern "C" ComponentResult Corvane_Entry(ComponentParameters* params, Handle storage) {
+  return IPlugAU::IPlugAUEntry(params, storage, MakePlug);
+}
+
+// The view entry arrives with the view host; until then no selector is known.
+extern "C" ComponentResult Corvane_ViewEntry(ComponentParameters*, Handle) {
+  return badComponentSelector;
+}

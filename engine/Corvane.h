@@ -1,0 +1,109 @@
+#pragma once
+// Corvane: splits a stereo signal into its transient part and its residual
+// part and lets the user rebalance, pan and solo them.
+//
+// The plug-in class owns the separation engine, builds its editor at
+// construction (whether or not a window is ever opened) and drives the
+// editor's faders and meters from the engine. Parameters are addressed by
+// index 0..10 everywhere.
+#include <atomic>
+
+#include "engine/EngineHost.h"
+#include "engine/TransientEngine.h"
+#include "host/au/IPlugAU.h"
+
+class Bouton2;
+class Bouton3;
+class Fader;
+class IGraphics;
+class Knob;
+class VUmetre;
+class VUmetreOver;
+
+enum ECorvaneParams {
+  kTransient = 0,
+  kResidual,
+  kAmount,
+  kSensitivity,
+  kPan1,
+  kPan2,
+  kSoloTransient,
+  kSoloResidual,
+  kMode1,
+  kMode2,
+  kMode3,
+  kNumCorvaneParams
+};
+
+constexpr int kCorvaneNumPresets = 10;
+constexpr int kCorvaneLatency = TransientEngine::kFrameLength;
+constexpr int kCorvaneUniqueID = 0x41334376;  // 'A3Cv'
+constexpr int kCorvaneWidth = 365, kCorvaneHeight = 574;
+
+class Corvane : public IPlugAU, private EngineHost {
+public:
+  explicit Corvane(const IPlugInstanceInfo& info);
+  ~Corvane() override;
+
+  // Main thread (the host's reset, or after rate/block-size/bypass changes).
+  void Reset() override;
+  // Any thread that stores a parameter; holds the plug-in's lock throughout.
+  void OnParamChange(int paramIdx) override;
+  // Audio thread.
+  void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+
+  // Recompute one part's gain from its parameter and smoothed value by the
+  // gain law and refresh its fader's text (parameter handling and audio thread).
+  void UpdateFader1() override;
+  void UpdateFader2() override;
+
+  void CreatePresets();
+
+  TransientEngine& Engine() { return mEngine; }
+  IGraphics* Editor();
+  Fader* TransientFader() { return mFader1; }
+  Fader* ResidualFader() { return mFader2; }
+  VUmetre* TransientMeter() { return mVU1; }
+  VUmetre* ResidualMeter() { return mVU2; }
+  VUmetreOver* TransientOverlay() { return mOver1; }
+  VUmetreOver* ResidualOverlay() { return mOver2; }
+  Bouton2* SoloButton(int part) { return part == 0 ? mSolo1 : mSolo2; }
+  Bouton3* ModeButton(int mode) { return mode >= 1 && mode <= 3 ? mModeButtons[mode - 1] : nullptr; }
+  Knob* GetKnob(int i) { return i >= 0 && i < 4 ? mKnobs[i] : nullptr; }
+
+private:
+  // Meters, called by the engine on the audio thread.
+  void FeedMeters(double transientL, double transientR, double residualL, double residualR) override;
+  void LowerMeters(double dB) override;
+  void SetMeterSampleRate(double sampleRate) override;
+
+  void updateFader(int part);
+  void soloChanged(int part, double value);
+  void modeChanged(int mode, double value);
+
+  TransientEngine mEngine;
+  // Copies of the two gain parameters for the audio thread's fader updates.
+  std::atomic<double> mGainParam[2] = {{0.0}, {0.0}};
+  double mK = 0.0;  // 1 / travel of the transient fader
+  double mG = 0.0;  // linear factor of -36 dB
+
+  // Editor controls (owned by the graphics context).
+  Fader* mFader1 = nullptr;
+  Fader* mFader2 = nullptr;
+  Knob* mKnobs[4] = {};  // Amount, Sensitivity, Pan 1, Pan 2
+  VUmetre* mVU1 = nullptr;
+  VUmetre* mVU2 = nullptr;
+  VUmetreOver* mOver1 = nullptr;
+  VUmetreOver* mOver2 = nullptr;
+  Bouton2* mSolo1 = nullptr;
+  Bouton2* mSolo2 = nullptr;
+  Bouton3* mModeButtons[3] = {};
+};
+
+// The factory the component entry calls; serialises constructions.
+IPlugAU* MakePlug();
+// The editor's graphics context for this platform.
+IGraphics* MakeGraphics(IPlugAU* plug, int width, int height, int fps);
+
+extern "C" ComponentResult Corvane_Entry(ComponentParameters* params, Handle storage);
+extern "C" ComponentResult Corvane_ViewEntry(ComponentParameters* params, Handle storage);

@@ -1,0 +1,169 @@
+#include "engine/Corvane.h"
+
+#include <gtest/gtest.h>
+
+#include <CoreFoundation/CFDebugCounters.h>
+#include <CoreServices/ComponentRegistry.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "editor/Bouton.h"
+#include "editor/Fader.h"
+#include "editor/VUmetre.h"
+#include "gui/IGraphics.h"
+#include "tests/engine/EngineTestSignals.h"
+
+namespace {
+
+constexpr int N = TransientEngine::kFrameLength;
+
+// A Corvane as a host has just initialised it: every parameter applied.
+std::unique_ptr<Corvane> Initialised() {
+  std::unique_ptr<Corvane> c(static_cast<Corvane*>(MakePlug()));
+  c->OnParamReset();
+  return c;
+}
+
+void Process(Corvane& c, engine_test::Stereo& in, engine_test::Stereo& out, int block) {
+  for (size_t pos = 0; pos < in.size(); pos += block) {
+    const int n = static_cast<int>(std::min<size_t>(block, in.size() - pos));
+    double* ins[2] = {&in.left[pos], &in.right[pos]};
+    double* outs[2] = {&out.left[pos], &out.right[pos]};
+    c.ProcessDoubleReplacing(ins, outs, n);
+  }
+}
+
+TEST(Corvane, DefaultsGiveTheInputDelayedByOneFrame) {
+  auto c = Initialised();
+  engine_test::Stereo in = engine_test::DrumLikeSignal(4 * N), out(in.size());
+  Process(*c, in, out, 512);
+  for (size_t i = 0; i < in.size(); ++i) {
+    const double l = i < size_t(N) ? 0.0 : in.left[i - N];
+    ASSERT_NEAR(out.left[i], l, 1e-12) << i;
+  }
+  EXPECT_NEAR(c->Engine().TransientGain(), 1.0, 1e-14);
+  EXPECT_NEAR(c->Engine().ResidualGain(), 1.0, 1e-14);
+  EXPECT_EQ(c->Engine().GetMode(), 1);
+  EXPECT_EQ(c->Engine().AmountTarget(), 0.98828125);
+  EXPECT_EQ(c->Engine().Sensitivity(), 0.7);
+  EXPECT_EQ(c->TransientFader()->GetValueText().substr(1), "0.0");
+  EXPECT_EQ(c->ResidualFader()->GetValueText().substr(1), "0.0");
+}
+
+TEST(Corvane, EveryFactoryPresetGivesOneModeAndNoSolo) {
+  auto c = Initialised();
+  ASSERT_EQ(c->NPresets(), 10);
+  EXPECT_STREQ(c->GetPresetName(0), "Snare Attack+");
+  EXPECT_STREQ(c->GetPresetName(9), "Full Extent 2");
+  const int expectedMode[10] = {1, 2, 1, 3, 2, 1, 1, 1, 1, 2};
+  for (int p = 0; p < 10; ++p) {
+    ASSERT_TRUE(c->RestorePreset(p));
+    int modesOn = 0;
+    for (int m = kMode1; m <= kMode3; ++m) modesOn += c->GetParam(m)->Value() == 1.0;
+    EXPECT_EQ(modesOn, 1) << p;
+    EXPECT_EQ(c->Engine().GetMode(), expectedMode[p]) << p;
+    EXPECT_EQ(c->Engine().TransientSolo(), 0.0f);
+    EXPECT_EQ(c->Engine().ResidualSolo(), 0.0f);
+    for (int m = 1; m <= 3; ++m)
+      EXPECT_EQ(c->ModeButton(m)->GetValue(), m == expectedMode[p] ? 1.0 : 0.0) << p << " " << m;
+  }
+}
+
+TEST(Corvane, SolosExcludeEachOtherOnTheEngineAndTheMeters) {
+  auto c = Initialised();
+  c->SetParameterFromGUI(kSoloTransient, 1.0);
+  EXPECT_TRUE(c->TransientMeter()->IsHighlighted());
+  EXPECT_TRUE(c->ResidualMeter()->IsDimmed());
+  EXPECT_TRUE(c->TransientOverlay()->IsSoloShown());
+  c->SetParameterFromGUI(kSoloResidual, 1.0);
+  EXPECT_EQ(c->Engine().TransientSolo(), 0.0f);
+  EXPECT_EQ(c->Engine().ResidualSolo(), 1.0f);
+  EXPECT_EQ(c->SoloButton(0)->GetValue(), 0.0);
+  EXPECT_TRUE(c->TransientMeter()->IsDimmed());
+  EXPECT_TRUE(c->ResidualMeter()->IsHighlighted());
+  EXPECT_FALSE(c->TransientOverlay()->IsSoloShown());
+  EXPECT_EQ(c->GetParam(kSoloTransient)->Value(), 1.0);  // its stored value is kept
+  c->SetParameterFromGUI(kSoloResidual, 0.0);
+  EXPECT_FALSE(c->TransientMeter()->IsDimmed() || c->ResidualMeter()->IsHighlighted());
+}
+
+TEST(Corvane, LastModeParameterAtOneDecidesOnRestore) {
+  auto c = Initialised();
+  ByteChunk state;
+  ASSERT_TRUE(c->SerializeState(&state));
+  std::vector<double> values(kNumCorvaneParams);
+  std::memcpy(values.data(), state.GetBytes(), sizeof(double) * kNumCorvaneParams);
+  values[kMode1] = 1.0;
+  values[kMode3] = 1.0;
+  ByteChunk edited;
+  for (double v : values) edited.Put(&v);
+  EXPECT_EQ(c->UnserializeState(&edited, 0), 8 * kNumCorvaneParams);
+  EXPECT_EQ(c->Engine().GetMode(), 3);
+}
+
+TEST(Corvane, ParameterLawsReachTheEngine) {
+  auto c = Initialised();
+  c->SetParameterFromGUI(kPan1, 0.25);
+  EXPECT_EQ(c->Engine().TransientPanLeft(), 1.0);
+  EXPECT_EQ(c->Engine().TransientPanRight(), 0.5);
+  c->SetParameterFromGUI(kAmount, 0.125);
+  EXPECT_EQ(c->Engine().AmountTarget(), 0.625);
+  engine_test::Stereo in(600), out(600);
+  c->SetParameterFromGUI(kTransient, 1.0);
+  Process(*c, in, out, 600);  // the zone follows the smoothed value: let it settle
+  EXPECT_EQ(c->TransientFader()->GetValueText(), "+12.0");
+  EXPECT_NEAR(c->Engine().TransientGain(), 3.9810717055349722, 1e-12);
+  c->SetParameterFromGUI(kTransient, 0.0);
+  Process(*c, in, out, 600);
+  EXPECT_EQ(c->TransientFader()->GetValueText(), "-inf");
+  EXPECT_NEAR(c->Engine().TransientGain(), 0.0, 1e-12);
+}
+
+TEST(Corvane, EditorIsBuiltWithItsSixteenControls) {
+  auto c = Initialised();
+  IGraphics* g = c->Editor();
+  ASSERT_NE(g, nullptr);
+  EXPECT_EQ(g->GetNControls(), 16);
+  EXPECT_EQ(g->GetControl(5), c->TransientFader());
+  EXPECT_EQ(g->GetControl(7), c->TransientMeter());
+  EXPECT_EQ(g->GetControl(13), c->ModeButton(1));
+  EXPECT_EQ(c->ModeButton(1)->GetValue(), 1.0);
+  EXPECT_EQ(c->ModeButton(2)->GetValue(), 0.0);
+  EXPECT_DOUBLE_EQ(c->ResidualFader()->GetFaderDefault(), 1 - 52.0 / 166);
+}
+
+// The host's view: open through the component entry, save the class info,
+// restore it into a fresh instance.
+TEST(Corvane, ClassInfoRestoresTheParametersInAFreshInstance) {
+  const long live = CFLiveObjectCount();
+  ComponentDescription cd = {kAudioUnitType_Effect, static_cast<OSType>(kCorvaneUniqueID),
+                             static_cast<OSType>(kCorvaneUniqueID), 0, 0};
+  static Component component = RegisterComponentEntry(&cd, Corvane_Entry, "Velmora: Corvane");
+  AudioUnit a = nullptr, b = nullptr;
+  ASSERT_EQ(OpenAComponent(component, &a), noErr);
+  ASSERT_EQ(OpenAComponent(component, &b), noErr);
+  ASSERT_EQ(AudioUnitSetParameter(a, kAmount, kAudioUnitScope_Global, 0, 0.3f, 0), noErr);
+  ASSERT_EQ(AudioUnitSetParameter(a, kMode3, kAudioUnitScope_Global, 0, 1.0f, 0), noErr);
+  CFPropertyListRef saved = nullptr;
+  UInt32 size = sizeof(saved);
+  ASSERT_EQ(AudioUnitGetProperty(a, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &saved, &size), noErr);
+  ASSERT_EQ(AudioUnitSetProperty(b, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &saved, sizeof(saved)), noErr);
+  CFRelease(saved);
+  for (int p = 0; p < kNumCorvaneParams; ++p) {
+    AudioUnitParameterValue va = 0, vb = 0;
+    ASSERT_EQ(AudioUnitGetParameter(a, p, kAudioUnitScope_Global, 0, &va), noErr);
+    ASSERT_EQ(AudioUnitGetParameter(b, p, kAudioUnitScope_Global, 0, &vb), noErr);
+    EXPECT_EQ(va, vb) << p;
+  }
+  UInt32 latencySize = sizeof(Float64);
+  Float64 latency = 0;
+  ASSERT_EQ(AudioUnitGetProperty(b, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &latency, &latencySize), noErr);
+  EXPECT_NEAR(latency, 4096 / 44100.0, 1e-12);
+  EXPECT_EQ(CloseComponent(a), noErr);
+  EXPECT_EQ(CloseComponent(b), noErr);
+  EXPECT_EQ(CFLiveObjectCount(), live);
+}
+
+}  // namespace
