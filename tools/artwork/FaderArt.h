@@ -1,0 +1,16 @@
+#pragma once
+// Fader scales on the background.
+#include "lice/lice.h"
+#include "tools/artwork/Layout.h"
+#include "tools/artwork/Paint.h"
+
+namespace artwork {
+
+// Editor row of the scale mark for a reference distance: the row where the
+// handle's indicator sits when the fader shows that value.
+int MarkY(const FaderGeometry& fader, int referenceDistance);
+// Groove, ticks on both sides of the handle's path and the dB figures.
+void DrawFaderScale(LICE_IBitmap* bg, const FaderGeometry& fader, bool figuresOnLeft,
+                    Font& figures);
+
+}  // namespace artwork

@@ -1,0 +1,11 @@
+#pragma once
+// Meter housings on the background.
+#include "lice/lice.h"
+
+namespace artwork {
+
+// The dark housing of a stereo meter whose left column starts at x, with
+// the unlit segments and the solo marker's off look.
+void DrawMeterHousing(LICE_IBitmap* bg, int x);
+
+}  // namespace artwork
