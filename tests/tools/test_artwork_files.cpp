@@ -1,0 +1,184 @@
+// The seventeen committed images decode, have the sizes and frame counts the
+// editor relies on, keep the geometry its controls assume, and match what
+// the generator draws now (so a changed generator cannot leave stale PNGs).
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "lice/lice.h"
+#include "tools/artwork/Artwork.h"
+#include "tools/artwork/Layout.h"
+
+namespace {
+
+using namespace artwork;
+
+std::unique_ptr<LICE_IBitmap> Load(const std::string& name) {
+  const std::string path = std::string(CORVANE_IMAGE_DIR) + "/" + name;
+  std::unique_ptr<LICE_IBitmap> bmp(LICE_LoadPNG(path.c_str()));
+  EXPECT_TRUE(bmp) << path << ": " << LICE_GetLastError();
+  return bmp;
+}
+
+int Alpha(LICE_IBitmap* bmp, int x, int y) { return LICE_GETA(LICE_GetPixel(bmp, x, y)); }
+
+bool RowTransparent(LICE_IBitmap* bmp, int y) {
+  for (int x = 0; x < bmp->getWidth(); ++x)
+    if (Alpha(bmp, x, y) != 0) return false;
+  return true;
+}
+
+struct Expected {
+  const char* name;
+  int width, height;
+};
+const Expected kFiles[] = {
+    {"backgroundNU.png", 365, 574},
+    {"faderhandle.png", kHandleWidth, kHandleHeight},
+    {"real_knob.png", kKnobSize, kKnobSize * 128},
+    {"real_knob_2b2.png", kKnobSize, kKnobSize * 128},
+    {"vu.png", kMeterWidth, kMeterHeight},
+    {"vuSoloOn.png", kMeterWidth, kMeterHeight},
+    {"vuSoloOff.png", kMeterWidth, kMeterHeight},
+    {"clipping.png", kMeterWidth, kOverlayHeight},
+    {"clippingSolo.png", kMeterWidth, kOverlayHeight},
+    {"soloon.png", kSoloWidth, kSoloHeight},
+    {"solopressed.png", kSoloWidth, kSoloHeight},
+    {"mode1On.png", kModeWidth, kModeHeight},
+    {"mode2On.png", kModeWidth, kModeHeight},
+    {"mode3On.png", kModeWidth, kModeHeight},
+    {"mode1Pressed.png", kModeWidth, kModeHeight},
+    {"mode2Pressed.png", kModeWidth, kModeHeight},
+    {"mode3Pressed.png", kModeWidth, kModeHeight},
+};
+
+TEST(ArtworkFiles, EveryImageDecodesWithItsSize) {
+  for (const Expected& e : kFiles) {
+    SCOPED_TRACE(e.name);
+    auto bmp = Load(e.name);
+    if (!bmp) continue;
+    EXPECT_EQ(bmp->getWidth(), e.width);
+    EXPECT_EQ(bmp->getHeight(), e.height);
+  }
+}
+
+TEST(ArtworkFiles, CommittedImagesMatchTheGenerator) {
+  const std::vector<NamedImage> images = MakeAllImages();
+  ASSERT_EQ(images.size(), 17u);
+  for (const NamedImage& image : images) {
+    SCOPED_TRACE(image.fileName);
+    auto committed = Load(image.fileName);
+    if (!committed) continue;
+    ASSERT_EQ(committed->getWidth(), image.bitmap->getWidth());
+    ASSERT_EQ(committed->getHeight(), image.bitmap->getHeight());
+    int differing = 0;
+    for (int y = 0; y < committed->getHeight(); ++y)
+      for (int x = 0; x < committed->getWidth(); ++x)
+        if (LICE_GetPixel(committed.get(), x, y) != LICE_GetPixel(image.bitmap.get(), x, y))
+          ++differing;
+    EXPECT_EQ(differing, 0) << "regenerate with corvane_gen_artwork resources/img";
+  }
+}
+
+// The background is drawn with the clobber blend: a transparent pixel would
+// show whatever was in the back buffer.
+TEST(ArtworkGeometry, BackgroundIsOpaque) {
+  auto bg = Load("backgroundNU.png");
+  ASSERT_TRUE(bg);
+  for (int y = 0; y < bg->getHeight(); ++y)
+    for (int x = 0; x < bg->getWidth(); ++x) ASSERT_EQ(Alpha(bg.get(), x, y), 255) << x << "," << y;
+}
+
+// Every knob frame differs from its neighbour (the strip really moves), and
+// the frames stay inside their square so no frame bleeds into the next.
+TEST(ArtworkGeometry, KnobStripsAnimateWithinTheirFrames) {
+  for (const char* name : {"real_knob.png", "real_knob_2b2.png"}) {
+    SCOPED_TRACE(name);
+    auto strip = Load(name);
+    ASSERT_TRUE(strip);
+    for (int f = 0; f < 128; ++f) {
+      const int top = f * kKnobSize;
+      EXPECT_TRUE(RowTransparent(strip.get(), top)) << "frame " << f;
+      EXPECT_TRUE(RowTransparent(strip.get(), top + kKnobSize - 1)) << "frame " << f;
+      if (f == 0) continue;
+      bool differs = false;
+      for (int y = 0; y < kKnobSize && !differs; ++y)
+        for (int x = 0; x < kKnobSize && !differs; ++x)
+          differs = LICE_GetPixel(strip.get(), x, top + y) !=
+                    LICE_GetPixel(strip.get(), x, top - kKnobSize + y);
+      EXPECT_TRUE(differs) << "frame " << f << " repeats the one before";
+    }
+  }
+}
+
+// For n lit segments the meter shows its image from row trunc((10 - n) *
+// 22.5) down. That first row must be a gap, and the segment's own rows must
+// be lit, so a bar never ends in a sliced or missing segment.
+TEST(ArtworkGeometry, MeterCutsFallBetweenSegments) {
+  for (const char* name : {"vu.png", "vuSoloOn.png", "vuSoloOff.png"}) {
+    SCOPED_TRACE(name);
+    auto meter = Load(name);
+    ASSERT_TRUE(meter);
+    const float perSegment = meter->getHeight() / 10.0f;
+    for (int n = 1; n <= 10; ++n) {
+      const int cut = static_cast<int>((10 - n) * perSegment);
+      EXPECT_TRUE(RowTransparent(meter.get(), cut)) << n << " segments";
+      const RowSpan rows = SegmentRows(n);
+      EXPECT_GE(rows.first, cut);
+      for (int y = rows.first; y < rows.end; ++y)
+        EXPECT_EQ(Alpha(meter.get(), kMeterWidth / 2, y), 255) << "segment " << n << " row " << y;
+    }
+  }
+}
+
+// The clip lamp covers exactly the peak segment's rows (the overlay starts
+// lower than the meter) and nothing else; the solo marker lies below the
+// meter's bottom row.
+TEST(ArtworkGeometry, OverlaysSitWhereTheyBelong) {
+  auto clip = Load("clipping.png");
+  auto solo = Load("clippingSolo.png");
+  ASSERT_TRUE(clip && solo);
+  const RowSpan peak = SegmentRows(10);
+  for (int y = 0; y < clip->getHeight(); ++y) {
+    const bool inLamp = y + kOverlayOffset >= peak.first && y + kOverlayOffset < peak.end;
+    EXPECT_EQ(!RowTransparent(clip.get(), y), inLamp) << "clip row " << y;
+  }
+  for (int y = 0; y < solo->getHeight(); ++y) {
+    if (RowTransparent(solo.get(), y)) continue;
+    EXPECT_GE(kOverlayTop + y, kMeterTop + kMeterHeight) << "solo marker row " << y;
+  }
+  // Left and right columns must not overlap.
+  EXPECT_LE(clip->getWidth(), kMeterGap);
+}
+
+// The scale marks follow the handle: each labelled mark lies on the row of
+// the handle's indicator when the fader stands at that dB value, computed
+// as the fader places its handle. Transient: +12, 0, -36 and -inf at handle
+// tops 163, 215, 299 and 329.
+TEST(ArtworkGeometry, FaderMarksLineUpWithTheHandleIndicator) {
+  EXPECT_EQ(HandleTopAt(kTransientFader, 0), 163);
+  EXPECT_EQ(HandleTopAt(kTransientFader, 52), 215);
+  EXPECT_EQ(HandleTopAt(kTransientFader, 136), 299);
+  EXPECT_EQ(HandleTopAt(kTransientFader, 166), 329);
+  EXPECT_EQ(HandleTopAt(kResidualFader, 0), 167);
+  EXPECT_EQ(HandleTopAt(kResidualFader, 166), 329);
+
+  auto handle = Load("faderhandle.png");
+  auto bg = Load("backgroundNU.png");
+  ASSERT_TRUE(handle && bg);
+  // The indicator row is the darkest full-width row of the handle.
+  const LICE_pixel indicator = LICE_GetPixel(handle.get(), kHandleWidth / 2, kHandleIndicatorRow);
+  EXPECT_LT(LICE_GETR(indicator), 0x20);
+  for (const FaderGeometry* fader : {&kTransientFader, &kResidualFader}) {
+    const int tickX = HandleLeft(*fader) - 4;
+    for (const ScaleMark& mark : kScaleMarks) {
+      const int y = HandleTopAt(*fader, mark.distance) + kHandleIndicatorRow;
+      const LICE_pixel tick = LICE_GetPixel(bg.get(), tickX, y);
+      const LICE_pixel above = LICE_GetPixel(bg.get(), tickX, y - 1);
+      EXPECT_GT(LICE_GETR(tick), LICE_GETR(above) + 60) << "mark at " << mark.distance;
+    }
+  }
+}
+
+}  // namespace
