@@ -1,0 +1,119 @@
+// The Corvane editor driven through its graphics context, and its snapshot
+// checked against the images at the control rectangles.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "editor/Bouton.h"
+#include "editor/Fader.h"
+#include "editor/Knob.h"
+#include "editor/VUmetre.h"
+#include "engine/Corvane.h"
+#include "gui/IGraphicsHeadless.h"
+#include "lice/LicePng.h"
+#include "lice/LiceRaster.h"
+
+#ifndef CORVANE_TEST_RESOURCES
+#define CORVANE_TEST_RESOURCES "resources/img"
+#endif
+
+namespace {
+
+std::unique_ptr<Corvane> Initialised() {
+  std::unique_ptr<Corvane> c(static_cast<Corvane*>(MakePlug()));
+  c->OnParamReset();
+  return c;
+}
+
+std::unique_ptr<LICE_IBitmap> Image(const char* name) {
+  const std::string path = std::string(CORVANE_TEST_RESOURCES) + "/" + name;
+  return std::unique_ptr<LICE_IBitmap>(LICE_LoadPNG(path.c_str()));
+}
+
+TEST(CorvaneEditor, KnobDraggedThroughTheContext) {
+  auto c = Initialised();
+  IGraphics* g = c->Editor();
+  Knob* amount = c->GetKnob(0);
+  const IRECT r = *amount->GetRECT();
+  ASSERT_GT(r.W(), 0) << "knob image missing";
+  c->SetParameterFromGUI(kAmount, 0.2);
+  g->SetParameterFromPlug(kAmount, 0.2, true);
+  IMouseMod mod(true);
+  const int x = r.MW(), y = r.MH();
+  g->OnMouseDown(x, y, &mod);
+  EXPECT_TRUE(amount->IsShowingValue());
+  for (int step = 1; step <= 150; ++step) g->OnMouseDrag(x, y - step, &mod);
+  g->OnMouseUp(x, y - 150, &mod);
+  EXPECT_NEAR(c->GetParam(kAmount)->Value(), 0.7, 1e-9);
+  EXPECT_EQ(c->Engine().AmountTarget(), 0.98828125);
+  g->OnMouseDblClick(x, y, &mod);
+  EXPECT_DOUBLE_EQ(c->GetParam(kAmount)->Value(), 0.7);
+}
+
+TEST(CorvaneEditor, ButtonsAndFaderThroughTheContext) {
+  auto c = Initialised();
+  IGraphics* g = c->Editor();
+  IMouseMod mod(true);
+  const IRECT mode3 = *c->ModeButton(3)->GetRECT();
+  ASSERT_GT(mode3.W(), 0) << "button image missing";
+  g->OnMouseDown(mode3.MW(), mode3.MH(), &mod);
+  g->OnMouseUp(mode3.MW(), mode3.MH(), &mod);
+  EXPECT_EQ(c->Engine().GetMode(), 3);
+  EXPECT_EQ(c->ModeButton(1)->GetValue(), 0.0);
+  const IRECT solo = *c->SoloButton(1)->GetRECT();
+  g->OnMouseDown(solo.MW(), solo.MH(), &mod);
+  EXPECT_EQ(c->Engine().ResidualSolo(), 0.0f);  // toggles on release
+  g->OnMouseUp(solo.MW(), solo.MH(), &mod);
+  EXPECT_EQ(c->Engine().ResidualSolo(), 1.0f);
+
+  // A double click on the transient fader returns it to its 0 dB mark.
+  c->SetParameterFromGUI(kTransient, 0.2);
+  g->SetParameterFromPlug(kTransient, 0.2, true);
+  const IRECT fader = *c->TransientFader()->GetRECT();
+  g->OnMouseDblClick(fader.MW(), 200, &mod);
+  g->OnMouseUp(fader.MW(), 200, &mod);
+  EXPECT_DOUBLE_EQ(c->GetParam(kTransient)->Value(), 1 - 52.0 / 166);
+}
+
+// Every control draws where the layout places it: back-buffer pixels equal
+// the images' pixels at the control rectangles.
+TEST(CorvaneEditor, SnapshotShowsEveryControlAtItsPlace) {
+  auto c = Initialised();
+  auto* g = static_cast<IGraphicsHeadless*>(c->Editor());
+  g->DrawAll();
+  LICE_IBitmap* bits = g->GetDrawBitmap();
+  auto background = Image("backgroundNU.png");
+  auto modeOn = Image("mode1On.png");
+  auto knob = Image("real_knob.png");
+  ASSERT_TRUE(background && modeOn && knob);
+  EXPECT_EQ(background->getWidth(), 365);
+  EXPECT_EQ(background->getHeight(), 574);
+  // The mode 1 button shows its on image (opaque pixels of the image).
+  const IRECT m1 = *c->ModeButton(1)->GetRECT();
+  const LICE_pixel onCentre = LICE_GetPixel(modeOn.get(), m1.W() / 2, m1.H() / 2);
+  ASSERT_EQ(LICE_GETA(onCentre), 255);
+  EXPECT_EQ(LICE_GetPixel(bits, m1.MW(), m1.MH()) | 0xff000000u, onCentre);
+  // Mode 2 is off: the background shows through.
+  const IRECT m2 = *c->ModeButton(2)->GetRECT();
+  EXPECT_EQ(LICE_GetPixel(bits, m2.MW(), m2.MH()) | 0xff000000u,
+            LICE_GetPixel(background.get(), m2.MW(), m2.MH()) | 0xff000000u);
+  // The Amount knob shows the frame of 0.7: frame trunc(127 * 0.7 + 0.5) + 1 = 90.
+  const IRECT k = *c->GetKnob(0)->GetRECT();
+  const int frameH = knob->getHeight() / 128;
+  const int frameTop = static_cast<int>(89.0 * knob->getHeight() / 128 + 0.5);
+  int same = 0, opaque = 0;
+  for (int y = 0; y < frameH; ++y)
+    for (int x = 0; x < knob->getWidth(); ++x) {
+      const LICE_pixel p = LICE_GetPixel(knob.get(), x, frameTop + y);
+      if (LICE_GETA(p) != 255) continue;
+      ++opaque;
+      same += (LICE_GetPixel(bits, k.L + x, k.T + y) | 0xff000000u) == p;
+    }
+  ASSERT_GT(opaque, 0);
+  EXPECT_EQ(same, opaque);
+  // The transient fader's handle sits at y = 215 at its 0 dB default.
+  EXPECT_EQ(c->TransientFader()->GetHandleY(), 215);
+  ASSERT_TRUE(g->WriteSnapshot((testing::TempDir() + "corvane-snapshot.png").c_str()));
+}
+
+}  // namespace
