@@ -1,25 +1,13 @@
 #include "engine/Corvane.h"
 
-#include <cstdlib>
-
 #include "editor/Bouton.h"
 #include "editor/Fader.h"
 #include "editor/Knob.h"
 #include "editor/VUmetre.h"
 #include "engine/ParameterLaws.h"
-#include "gui/IGraphicsHeadless.h"
-
-#ifndef CORVANE_RESOURCE_DIR
-#define CORVANE_RESOURCE_DIR "resources/img"
-#endif
+#include "gui/IGraphics.h"
 
 namespace {
-
-// Where the editor's images are: $CORVANE_RESOURCES, else the installed folder.
-const char* ResourceDir() {
-  const char* env = std::getenv("CORVANE_RESOURCES");
-  return env && *env ? env : CORVANE_RESOURCE_DIR;
-}
 
 enum EImageIds {
   kBackgroundId = 102, kFaderHandleId = 103, kVuId = 105, kClipId = 106, kSoloOnId = 107,
@@ -29,10 +17,6 @@ enum EImageIds {
 };
 
 }  // namespace
-
-IGraphics* MakeGraphics(IPlugAU* plug, int width, int height, int fps) {
-  return new IGraphicsHeadless(plug, width, height, fps, ResourceDir());
-}
 
 Corvane::Corvane(const IPlugInstanceInfo& info)
     : IPlugAU(info, kNumCorvaneParams, "1-1 2-2", kCorvaneNumPresets, "Corvane", "", "Velmora",
