@@ -75,12 +75,16 @@ void Fader::double2char(double dB) {
       d = -d;
       sign = (limited > -1.0 && limited < 0.0) ? "-" : " ";
     }
+    // Built in place: this runs on the audio thread and must not allocate.
     char digits[34];
-    std::string s = sign;
-    s += my_itoa(i, digits, 10);
-    s += ".";
-    s += my_itoa(d, digits, 10);
-    std::memcpy(text, s.data(), std::min<size_t>(s.size(), 7));
+    size_t n = 0;
+    auto append = [&](const char* part) {
+      for (; *part && n < 7; ++part) text[n++] = *part;
+    };
+    append(sign);
+    append(my_itoa(i, digits, 10));
+    append(".");
+    append(my_itoa(d, digits, 10));
   }
   uint64_t word = 0;
   std::memcpy(&word, text, 8);

@@ -14,6 +14,7 @@
 #include "editor/VUmetre.h"
 #include "gui/IGraphics.h"
 #include "tests/engine/EngineTestSignals.h"
+#include "tests/support/AllocationCounter.h"
 
 namespace {
 
@@ -119,6 +120,18 @@ TEST(Corvane, ParameterLawsReachTheEngine) {
   Process(*c, in, out, 600);
   EXPECT_EQ(c->TransientFader()->GetValueText(), "-inf");
   EXPECT_NEAR(c->Engine().TransientGain(), 0.0, 1e-12);
+}
+
+// Gain ramps update the fader texts on the audio thread: still no allocation.
+TEST(Corvane, ProcessingWithMovingFadersDoesNotAllocate) {
+  auto c = Initialised();
+  engine_test::Stereo in = engine_test::DrumLikeSignal(2 * N), out(in.size());
+  c->SetParameterFromGUI(kTransient, 0.1);
+  c->SetParameterFromGUI(kResidual, 0.95);
+  corvane_test::AllocationScope scope;
+  Process(*c, in, out, 256);
+  EXPECT_EQ(scope.Count(), 0);
+  EXPECT_EQ(c->ResidualFader()->GetValueText().substr(0, 1), "+");
 }
 
 TEST(Corvane, EditorIsBuiltWithItsSixteenControls) {
