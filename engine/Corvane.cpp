@@ -19,7 +19,7 @@ enum EImageIds {
 }  // namespace
 
 Corvane::Corvane(const IPlugInstanceInfo& info)
-    : IPlugAU(info, kNumCorvaneParams, "1-1 2-2", kCorvaneNumPresets, "Corvane", "", "Velmora",
+    : CorvanePlugBase(info, kNumCorvaneParams, "1-1 2-2", kCorvaneNumPresets, "Corvane", "", "Velmora",
               0x00010000, kCorvaneUniqueID, kCorvaneUniqueID, kCorvaneLatency),
       mEngine(this) {
   IGraphics* g = MakeGraphics(this, kCorvaneWidth, kCorvaneHeight, 0);
@@ -232,20 +232,11 @@ void Corvane::CreatePresets() {
   MakePreset("Full Extent 2", 0.18, 0.67, 1.0, 1.0, 0.5, 0.5, 0.0, 0.0, 0.0, 1.0, 0.0);
 }
 
-IPlugAU* MakePlug() {
+CorvanePlugBase* MakePlug() {
   static WDL_Mutex sCreationLock;
   WDL_MutexLock lock(&sCreationLock);
   IPlugInstanceInfo info;
   info.mOSXBundleID.Set("com.Velmora.audiounit.Corvane");
   info.mCocoaViewFactoryClassName.Set("Corvane_View");
   return new Corvane(info);
-}
-
-extern "C" ComponentResult Corvane_Entry(ComponentParameters* params, Handle storage) {
-  return IPlugAU::IPlugAUEntry(params, storage, MakePlug);
-}
-
-// The view entry arrives with the view host; until then no selector is known.
-extern "C" ComponentResult Corvane_ViewEntry(ComponentParameters*, Handle) {
-  return badComponentSelector;
 }

@@ -10,7 +10,7 @@
 
 #include "engine/EngineHost.h"
 #include "engine/TransientEngine.h"
-#include "host/au/IPlugAU.h"
+#include "engine/CorvaneApi.h"
 
 class Bouton2;
 class Bouton3;
@@ -40,7 +40,7 @@ constexpr int kCorvaneLatency = TransientEngine::kFrameLength;
 constexpr int kCorvaneUniqueID = 0x41334376;  // 'A3Cv'
 constexpr int kCorvaneWidth = 365, kCorvaneHeight = 574;
 
-class Corvane : public IPlugAU, private EngineHost {
+class Corvane : public CorvanePlugBase, private EngineHost {
 public:
   explicit Corvane(const IPlugInstanceInfo& info);
   ~Corvane() override;
@@ -101,9 +101,11 @@ private:
 };
 
 // The factory the component entry calls; serialises constructions.
-IPlugAU* MakePlug();
+CorvanePlugBase* MakePlug();
 // The editor's graphics context for this platform.
-IGraphics* MakeGraphics(IPlugAU* plug, int width, int height, int fps);
+IGraphics* MakeGraphics(IPlugBase* plug, int width, int height, int fps);
 
+#if !defined(CORVANE_API_LV2)
 extern "C" ComponentResult Corvane_Entry(ComponentParameters* params, Handle storage);
 extern "C" ComponentResult Corvane_ViewEntry(ComponentParameters* params, Handle storage);
+#endif

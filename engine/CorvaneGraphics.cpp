@@ -52,6 +52,6 @@ public:
 
 }  // namespace
 
-IGraphics* MakeGraphics(IPlugAU* plug, int width, int height, int fps) {
+IGraphics* MakeGraphics(IPlugBase* plug, int width, int height, int fps) {
   return new CorvaneGraphics(plug, width, height, fps);
 }

@@ -9,6 +9,10 @@ PACKAGES=(
   libgsl-dev
   libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   clang libclang-rt-14-dev
+  libsndfile1-dev libxml2-dev
+  libx11-dev libxext-dev libxtst-dev xvfb
+  libjack-jackd2-dev jackd2
+  lv2-dev lilv-utils liblilv-dev libsuil-dev sordi jalv calf-plugins
 )
 
 missing=()
