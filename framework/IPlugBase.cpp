@@ -12,7 +12,8 @@ namespace {
 // Channel counts beyond this are not a configuration but a typo.
 constexpr long kMaxChannelCount = 1024;
 
-const char* const kAPINames[] = {"VST2", "VST3", "AU", "RTAS", "AAX", "Standalone"};
+const char* const kAPINames[] = {"VST2", "VST3", "AU", "RTAS", "AAX", "Standalone", "LV2"};
+constexpr int kNumAPINames = static_cast<int>(sizeof(kAPINames) / sizeof(kAPINames[0]));
 
 // Reads an int like "%d"; leaves *pValue alone when no digits follow.
 const char* ReadInt(const char* p, int* pValue) {
@@ -228,7 +229,7 @@ void IPlugBase::GetHostVersionStr(char* out) {
 
 const char* IPlugBase::GetAPIString() {
   const int api = GetAPI();
-  return api >= 0 && api <= 5 ? kAPINames[api] : "";
+  return api >= 0 && api < kNumAPINames ? kAPINames[api] : "";
 }
 
 void IPlugBase::SetHost(const char* hostName, int version) {

@@ -137,7 +137,7 @@ public:
   void GetEffectVersionStr(char* out) const;
   int GetHostVersion(bool decimal);
   void GetHostVersionStr(char* out);
-  // "VST2", "VST3", "AU", "RTAS", "AAX", "Standalone"; "" for other values.
+  // "VST2", "VST3", "AU", "RTAS", "AAX", "Standalone", "LV2"; "" for other values.
   const char* GetAPIString();
   const char* GetArchString() const { return "x86"; }
   bool DoesStateChunks() const { return mStateChunks; }

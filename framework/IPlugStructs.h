@@ -5,7 +5,8 @@
 #include "framework/Containers.h"
 
 // Which host interface built the plug-in (GetAPIString names them).
-enum EAPI : int { kAPIVST2 = 0, kAPIVST3 = 1, kAPIAU = 2, kAPIRTAS = 3, kAPIAAX = 4, kAPISA = 5 };
+enum EAPI : int { kAPIVST2 = 0, kAPIVST3 = 1, kAPIAU = 2, kAPIRTAS = 3, kAPIAAX = 4, kAPISA = 5,
+                 kAPILV2 = 6 };
 
 // One legal channel configuration; a negative count matches any count.
 struct ChannelIO {

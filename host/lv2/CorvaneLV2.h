@@ -1,0 +1,19 @@
+#pragma once
+// Corvane as LV2 plug-ins: its URIs and the definition the adapter, the
+// entry point and the TTL generator share.
+//
+//   urn:velmora:corvane        stereo in, stereo out ("2-2")
+//   urn:velmora:corvane:mono   mono in, mono out ("1-1")
+#include <cstdint>
+
+#include "host/lv2/IPlugLV2.h"
+
+constexpr const char* kCorvaneLV2Uri = "urn:velmora:corvane";
+constexpr const char* kCorvaneLV2MonoUri = "urn:velmora:corvane:mono";
+constexpr const char* kCorvaneLV2UiUri = "urn:velmora:corvane#ui";
+constexpr const char* kCorvaneLV2StateKey = "urn:velmora:corvane#state";
+constexpr const char* kCorvaneLV2Binary = "corvane.so";
+
+const IPlugLV2Def& CorvaneLV2Def();
+// The descriptor for an index (0 stereo, 1 mono), null past the last.
+const LV2_Descriptor* CorvaneLV2Descriptor(uint32_t index);

@@ -1,0 +1,372 @@
+// IPlugLV2: construction, the LV2 entry points, ports and the run cycle,
+// and the editor -> host queue. State is in IPlugLV2State.cpp.
+#include "host/lv2/IPlugLV2.h"
+
+#include <lv2/atom/atom.h>
+#include <lv2/buf-size/buf-size.h>
+#include <lv2/options/options.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+#include "framework/Log.h"
+
+// One parameter's editor -> host record. The flags are set by the editor's
+// thread and exchanged by the UI thread; `recent` holds the last values the
+// UI wrote to the host, which run() consumes when they come back as echoes.
+struct IPlugLV2::PendingUpdate {
+  static constexpr int kRecent = 4;
+  std::atomic<bool> begin{false};
+  std::atomic<bool> end{false};
+  std::atomic<bool> hasValue{false};  // the host has not heard the current value
+  std::atomic<float> recent[kRecent];
+  int nextRecent = 0;  // UI thread only
+
+  PendingUpdate() {
+    for (auto& r : recent) r.store(std::numeric_limits<float>::quiet_NaN());
+  }
+};
+
+namespace {
+
+IPlugLV2* PlugOf(LV2_Handle instance) { return static_cast<IPlugLV2*>(instance); }
+
+LV2_Handle Instantiate(const LV2_Descriptor* descriptor, double sampleRate, const char*,
+                       const LV2_Feature* const* features) {
+  try {
+    const auto* desc = reinterpret_cast<const IPlugLV2Descriptor*>(descriptor);
+    if (!desc || !desc->def || !desc->def->makePlug) return nullptr;
+    std::unique_ptr<IPlugLV2> plug(desc->def->makePlug());
+    if (!plug || !plug->InitForHost(desc->def, desc->variant, sampleRate, features)) return nullptr;
+    return plug.release();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+void ConnectPort(LV2_Handle instance, uint32_t port, void* data) {
+  PlugOf(instance)->ConnectPort(port, data);
+}
+
+void Activate(LV2_Handle instance) {
+  try {
+    PlugOf(instance)->Activate();
+  } catch (...) {
+  }
+}
+
+void Run(LV2_Handle instance, uint32_t nFrames) {
+  try {
+    PlugOf(instance)->Run(nFrames);
+  } catch (...) {
+  }
+}
+
+void Deactivate(LV2_Handle instance) {
+  try {
+    PlugOf(instance)->Deactivate();
+  } catch (...) {
+  }
+}
+
+void Cleanup(LV2_Handle instance) {
+  try {
+    delete PlugOf(instance);
+  } catch (...) {
+  }
+}
+
+LV2_State_Status Save(LV2_Handle instance, LV2_State_Store_Function store, LV2_State_Handle handle,
+                      uint32_t, const LV2_Feature* const*) {
+  try {
+    return PlugOf(instance)->SaveState(store, handle);
+  } catch (...) {
+    return LV2_STATE_ERR_UNKNOWN;
+  }
+}
+
+LV2_State_Status Restore(LV2_Handle instance, LV2_State_Retrieve_Function retrieve,
+                         LV2_State_Handle handle, uint32_t, const LV2_Feature* const*) {
+  try {
+    return PlugOf(instance)->RestoreState(retrieve, handle);
+  } catch (...) {
+    return LV2_STATE_ERR_UNKNOWN;
+  }
+}
+
+const void* ExtensionData(const char* uri) {
+  static const LV2_State_Interface kState = {Save, Restore};
+  if (uri && std::strcmp(uri, LV2_STATE__interface) == 0) return &kState;
+  return nullptr;
+}
+
+const void* FindFeature(const LV2_Feature* const* features, const char* uri) {
+  for (int i = 0; features && features[i]; ++i)
+    if (features[i]->URI && std::strcmp(features[i]->URI, uri) == 0) return features[i]->data;
+  return nullptr;
+}
+
+// The host's maximum (else nominal) block length from the options feature, or 0.
+int BlockLengthOption(const LV2_Options_Option* options, LV2_URID_Map* map) {
+  if (!options || !map) return 0;
+  const LV2_URID atomInt = map->map(map->handle, LV2_ATOM__Int);
+  const LV2_URID maxKey = map->map(map->handle, LV2_BUF_SIZE__maxBlockLength);
+  const LV2_URID nominalKey = map->map(map->handle, LV2_BUF_SIZE__nominalBlockLength);
+  int maxLen = 0, nominalLen = 0;
+  for (const LV2_Options_Option* o = options; o->key || o->value; ++o) {
+    if (o->type != atomInt || o->size != sizeof(int32_t) || !o->value) continue;
+    const int32_t v = *static_cast<const int32_t*>(o->value);
+    if (o->key == maxKey) maxLen = v;
+    if (o->key == nominalKey) nominalLen = v;
+  }
+  return maxLen > 0 ? maxLen : (nominalLen > 0 ? nominalLen : 0);
+}
+
+}  // namespace
+
+// ---- Construction ----
+
+IPlugLV2::IPlugLV2(const IPlugInstanceInfo&, int nParams, const char* channelIOStr, int nPresets,
+                   const char* effectName, const char* productName, const char* mfrName,
+                   int vendorVersion, int uniqueID, int mfrID, int latency, bool plugDoesMidi,
+                   bool plugDoesChunks, bool plugIsInst)
+    : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion,
+                uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPILV2) {
+  Trace(TRACELOC, "%s", effectName ? effectName : "");
+}
+
+IPlugLV2::~IPlugLV2() = default;
+
+void IPlugLV2::FillDescriptor(IPlugLV2Descriptor* pDesc, const IPlugLV2Def* pDef, int variant) {
+  pDesc->lv2.URI = pDef->variants[variant].uri;
+  pDesc->lv2.instantiate = Instantiate;
+  pDesc->lv2.connect_port = ::ConnectPort;
+  pDesc->lv2.activate = ::Activate;
+  pDesc->lv2.run = ::Run;
+  pDesc->lv2.deactivate = ::Deactivate;
+  pDesc->lv2.cleanup = Cleanup;
+  pDesc->lv2.extension_data = ExtensionData;
+  pDesc->def = pDef;
+  pDesc->variant = variant;
+}
+
+bool IPlugLV2::InitForHost(const IPlugLV2Def* pDef, int variant, double sampleRate,
+                           const LV2_Feature* const* features) {
+  if (!pDef || variant < 0 || variant >= pDef->nVariants) return false;
+  const IPlugLV2Variant& v = pDef->variants[variant];
+  // The variant must be one of the plug-in's own configurations.
+  if (v.nIn < 0 || v.nOut < 0 || v.nIn > NInChannels() || v.nOut > NOutChannels() ||
+      !LegalIO(v.nIn, v.nOut))
+    return false;
+  if (!(sampleRate > 0.0) || !std::isfinite(sampleRate)) return false;
+
+  mDef = pDef;
+  mVariant = variant;
+  mLayout.nParams = NParams();
+  mLayout.nIn = v.nIn;
+  mLayout.nOut = v.nOut;
+
+  mMap = static_cast<LV2_URID_Map*>(const_cast<void*>(FindFeature(features, LV2_URID__map)));
+  if (mMap) {
+    mStateKey = mMap->map(mMap->handle, pDef->stateKeyUri);
+    mAtomChunk = mMap->map(mMap->handle, LV2_ATOM__Chunk);
+  }
+
+  mParamPorts.Resize(NParams());
+  mLastSeen.Resize(NParams());
+  for (int i = 0; i < NParams(); ++i) {
+    mParamPorts.Get()[i] = nullptr;
+    mLastSeen.Get()[i] = static_cast<float>(GetParam(i)->Value());
+  }
+  mAudioIn.Resize(v.nIn);
+  mAudioOut.Resize(v.nOut);
+  mInPtrs.Resize(v.nIn);
+  mOutPtrs.Resize(v.nOut);
+  for (int c = 0; c < v.nIn; ++c) mAudioIn.Get()[c] = nullptr;
+  for (int c = 0; c < v.nOut; ++c) mAudioOut.Get()[c] = nullptr;
+  mPending.reset(new PendingUpdate[NParams() > 0 ? NParams() : 1]);
+
+  SetSampleRate(sampleRate);
+  int block = BlockLengthOption(
+      static_cast<const LV2_Options_Option*>(FindFeature(features, LV2_OPTIONS__options)), mMap);
+  if (block <= 0) block = kDefaultBlockSize;
+  SetBlockSize(block < kMaxBlockSize ? block : kMaxBlockSize);
+
+  SetInputChannelConnections(0, v.nIn, true);
+  SetInputChannelConnections(v.nIn, NInChannels() - v.nIn, false);
+  SetOutputChannelConnections(0, v.nOut, true);
+  SetOutputChannelConnections(v.nOut, NOutChannels() - v.nOut, false);
+
+  HostSpecificInit();
+  PruneUninitializedPresets();
+  return true;
+}
+
+void IPlugLV2::HostSpecificInit() {
+  // LV2 does not tell a plug-in which host loaded it.
+  if (mHost == kHostUninit) SetHost("", 0);
+  OnHostIdentified();
+}
+
+// ---- Ports and the run cycle ----
+
+void IPlugLV2::ConnectPort(uint32_t port, void* data) {
+  const int param = mLayout.ParamOfPort(port);
+  if (param >= 0) {
+    mParamPorts.Get()[param] = static_cast<const float*>(data);
+  } else if (port == mLayout.Enabled()) {
+    mEnabledPort = static_cast<const float*>(data);
+  } else if (port == mLayout.Latency()) {
+    mLatencyPort = static_cast<float*>(data);
+  } else if (port >= mLayout.AudioIn(0) && port < mLayout.AudioOut(0)) {
+    mAudioIn.Get()[port - mLayout.AudioIn(0)] = static_cast<float*>(data);
+  } else if (port >= mLayout.AudioOut(0) && port < mLayout.NPorts()) {
+    mAudioOut.Get()[port - mLayout.AudioOut(0)] = static_cast<float*>(data);
+  }
+  // Any other index is not one of our ports: ignored.
+}
+
+void IPlugLV2::Activate() {
+  // As a host's initialisation: every parameter reaches the plug-in once.
+  OnParamReset();
+  Reset();
+  OnActivate(true);
+}
+
+void IPlugLV2::Deactivate() { OnActivate(false); }
+
+bool IPlugLV2::ConsumeEcho(int paramIdx, float v) {
+  PendingUpdate& p = mPending[paramIdx];
+  for (auto& r : p.recent) {
+    float expected = v;
+    if (r.compare_exchange_strong(expected, std::numeric_limits<float>::quiet_NaN())) return true;
+  }
+  return false;
+}
+
+void IPlugLV2::ApplyControlPorts() {
+  for (int i = 0; i < mLayout.nParams; ++i) {
+    const float* port = mParamPorts.Get()[i];
+    if (!port) continue;
+    const float v = *port;
+    float& last = mLastSeen.Get()[i];
+    if (v == last || std::isnan(v)) continue;
+    last = v;
+    if (ConsumeEcho(i, v)) continue;
+    WDL_MutexLock lock(&mMutex);
+    IParam* param = GetParam(i);
+    // A port that now carries the value the plug-in already holds (a state
+    // just restored, a value the editor set) changes nothing; applying its
+    // single-precision copy would only blur the plug-in's value.
+    if (static_cast<float>(param->Value()) == v) continue;
+    param->Set(v);
+    // The host's value is now the plug-in's: nothing left to tell it.
+    mPending[i].hasValue.store(false, std::memory_order_relaxed);
+    if (mGraphics) mGraphics->SetParameterFromPlug(i, v, false);
+    OnParamChange(i);
+  }
+}
+
+void IPlugLV2::Run(uint32_t nFrames) {
+  ApplyControlPorts();
+  if (mLatencyPort) *mLatencyPort = static_cast<float>(GetLatency());
+  // A value that is not a number leaves the plug-in enabled.
+  SetIsBypassed(mEnabledPort && *mEnabledPort <= 0.5f);
+  const bool bypassed = GetIsBypassed();
+
+  const int block = GetBlockSize();
+  if (block <= 0) return;
+  const int nIn = mLayout.nIn, nOut = mLayout.nOut;
+  for (uint32_t done = 0; done < nFrames;) {
+    const uint32_t left = nFrames - done;
+    const int n = left < static_cast<uint32_t>(block) ? static_cast<int>(left) : block;
+    for (int c = 0; c < nIn; ++c) {
+      float* in = mAudioIn.Get()[c];
+      mInPtrs.Get()[c] = in ? in + done : nullptr;
+    }
+    for (int c = 0; c < nOut; ++c) {
+      float* out = mAudioOut.Get()[c];
+      mOutPtrs.Get()[c] = out ? out + done : nullptr;
+    }
+    // Inputs are converted into the base's scratch buffers first, so a host
+    // that processes in place (input and output on one buffer) is served.
+    AttachInputBuffers(0, nIn, mInPtrs.Get(), n);
+    AttachOutputBuffers(0, nOut, mOutPtrs.Get());
+    if (bypassed)
+      ProcessBuffersBypassed(0.0f, n);
+    else
+      ProcessBuffers(0.0f, n);
+    done += static_cast<uint32_t>(n);
+  }
+}
+
+void IPlugLV2::GetTimeSig(int* pNum, int* pDenom) {
+  if (pNum) *pNum = 4;
+  if (pDenom) *pDenom = 4;
+}
+
+// ---- Editor -> host ----
+
+void IPlugLV2::BeginInformHostOfParamChange(int idx) {
+  Trace(TRACELOC, "%d", idx);
+  if (GetParam(idx) && mPending) mPending[idx].begin.store(true, std::memory_order_release);
+}
+
+void IPlugLV2::InformHostOfParamChange(int idx, double normalizedValue) {
+  Trace(TRACELOC, "%d:%f", idx, normalizedValue);
+  QueueValueForHost(idx);
+}
+
+void IPlugLV2::EndInformHostOfParamChange(int idx) {
+  Trace(TRACELOC, "%d", idx);
+  if (GetParam(idx) && mPending) mPending[idx].end.store(true, std::memory_order_release);
+}
+
+void IPlugLV2::QueueValueForHost(int paramIdx) {
+  // The value itself is read when the queue is drained: the host always
+  // hears the parameter's latest value.
+  if (GetParam(paramIdx) && mPending) mPending[paramIdx].hasValue.store(true, std::memory_order_release);
+}
+
+void IPlugLV2::QueueAllParamsForHost() {
+  for (int i = 0; i < NParams(); ++i) QueueValueForHost(i);
+}
+
+void IPlugLV2::DrainHostUpdates(IPlugLV2HostWriter* writer) {
+  if (!writer || !mPending) return;
+  for (int i = 0; i < NParams(); ++i) {
+    PendingUpdate& p = mPending[i];
+    const uint32_t port = mLayout.Param(i);
+    if (p.begin.exchange(false, std::memory_order_acquire)) writer->Touch(port, true);
+    if (p.hasValue.exchange(false, std::memory_order_acquire)) {
+      float v;
+      {
+        // Ports carry real units; run() writes parameters under the lock.
+        WDL_MutexLock lock(&mMutex);
+        v = static_cast<float>(GetParam(i)->Value());
+      }
+      p.recent[p.nextRecent].store(v);
+      p.nextRecent = (p.nextRecent + 1) % PendingUpdate::kRecent;
+      writer->Write(port, v);
+    }
+    if (p.end.exchange(false, std::memory_order_acquire)) writer->Touch(port, false);
+  }
+}
+
+void IPlugLV2::ResizeGraphics(int w, int h) {
+  if (w <= 0 || h <= 0) return;
+  if (GetGUI()) OnWindowResize();
+  mRequestedW.store(w);
+  mRequestedH.store(h);
+}
+
+bool IPlugLV2::TakeResizeRequest(int* pW, int* pH) {
+  const int w = mRequestedW.exchange(0);
+  const int h = mRequestedH.exchange(0);
+  if (w <= 0 || h <= 0) return false;
+  if (pW) *pW = w;
+  if (pH) *pH = h;
+  return true;
+}
