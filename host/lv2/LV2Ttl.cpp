@@ -215,7 +215,8 @@ bool WritePresets(std::ostringstream& o, IPlugLV2& plug, const IPlugLV2Def& def,
 }  // namespace
 
 std::string LV2ParamName(IPlugLV2& plug, const IPlugLV2Def& def, int paramIdx) {
-  if (def.paramNames && def.paramNames[paramIdx]) return def.paramNames[paramIdx];
+  if (def.paramNames && def.paramNames[paramIdx] && *def.paramNames[paramIdx])
+    return def.paramNames[paramIdx];
   const char* name = plug.GetParam(paramIdx)->GetNameForHost();
   if (name && *name) return name;
   return "Parameter " + std::to_string(paramIdx + 1);
@@ -230,13 +231,14 @@ std::vector<std::string> LV2ParamSymbols(IPlugLV2& plug, const IPlugLV2Def& def)
     if (def.paramSymbols && def.paramSymbols[i]) {
       s = def.paramSymbols[i];
     } else {
-      const std::string name = def.paramNames && def.paramNames[i] ? def.paramNames[i]
-                                                                   : plug.GetParam(i)->GetNameForHost();
+      const std::string name = LV2ParamName(plug, def, i);
       for (char c : name) {
         const unsigned char u = static_cast<unsigned char>(c);
         s += std::isalnum(u) && u < 128 ? static_cast<char>(std::tolower(u)) : '_';
       }
-      if (s.find_first_not_of('_') == std::string::npos) s = "param_" + std::to_string(i + 1);
+      const bool named = (def.paramNames && def.paramNames[i] && *def.paramNames[i]) ||
+                         *plug.GetParam(i)->GetNameForHost();
+      if (!named || s.find_first_not_of('_') == std::string::npos) s = "param_" + std::to_string(i + 1);
       if (std::isdigit(static_cast<unsigned char>(s[0]))) s = "_" + s;
     }
     std::string unique = s;

@@ -1,0 +1,213 @@
+// The LV2 adapter driven through the plug-in's descriptor as a host does:
+// instantiation, ports, the run cycle, bypass and latency, port change
+// detection and the editor's write-back to the host.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "engine/Corvane.h"
+#include "host/lv2/CorvaneLV2.h"
+#include "tests/lv2/LV2TestHost.h"
+#include "tests/support/AllocationCounter.h"
+
+using namespace lv2_test;
+
+namespace {
+
+constexpr int kLatency = kCorvaneLatency;
+
+// Corvane processed directly (double precision inside), the reference the
+// adapter's float path must match.
+std::vector<std::vector<float>> DirectCorvane(const std::vector<std::vector<float>>& in,
+                                              const std::vector<std::pair<int, double>>& settings) {
+  std::unique_ptr<IPlugLV2> plug(MakePlug());
+  for (const auto& s : settings) plug->GetParam(s.first)->Set(static_cast<float>(s.second));
+  plug->OnParamReset();
+  const size_t n = in[0].size();
+  std::vector<double> l(in[0].begin(), in[0].end()), r(in[1].begin(), in[1].end()), ol(n), orr(n);
+  for (size_t pos = 0; pos < n; pos += 700) {
+    const int m = static_cast<int>(std::min<size_t>(700, n - pos));
+    double* ins[2] = {&l[pos], &r[pos]};
+    double* outs[2] = {&ol[pos], &orr[pos]};
+    plug->ProcessDoubleReplacing(ins, outs, m);
+  }
+  return {std::vector<float>(ol.begin(), ol.end()), std::vector<float>(orr.begin(), orr.end())};
+}
+
+void ExpectNear(const std::vector<std::vector<float>>& a, const std::vector<std::vector<float>>& b,
+                double tol) {
+  ASSERT_EQ(a.size(), b.size());
+  for (size_t c = 0; c < a.size(); ++c) {
+    ASSERT_EQ(a[c].size(), b[c].size());
+    for (size_t i = 0; i < a[c].size(); ++i) ASSERT_NEAR(a[c][i], b[c][i], tol) << "ch " << c << " frame " << i;
+  }
+}
+
+}  // namespace
+
+TEST(LV2Entry, DescriptorsForEachVariantAndRefusals) {
+  ASSERT_NE(CorvaneDescriptor(0), nullptr);
+  EXPECT_STREQ(CorvaneDescriptor(0)->URI, kCorvaneLV2Uri);
+  EXPECT_STREQ(CorvaneDescriptor(1)->URI, kCorvaneLV2MonoUri);
+  EXPECT_EQ(CorvaneDescriptor(2), nullptr);
+
+  // Sample rates no plug-in can run at; a channel layout the plug-in lacks.
+  EXPECT_FALSE(LV2TestInstance(TestDescriptor(0), 0.0).Ok());
+  EXPECT_FALSE(LV2TestInstance(TestDescriptor(0), std::nan("")).Ok());
+  EXPECT_FALSE(LV2TestInstance(TestDescriptor(2)).Ok());
+
+  LV2TestInstance inst(CorvaneDescriptor(0));
+  ASSERT_TRUE(inst.Ok());
+  EXPECT_STREQ(inst.Plug()->GetAPIString(), "LV2");
+  EXPECT_EQ(inst.Layout().NPorts(), 17u);
+  EXPECT_EQ(inst.Plug()->GetBlockSize(), 512);
+  // No announced block length: the adapter's default.
+  LV2TestInstance noOptions(TestDescriptor(0), 44100.0, 0);
+  EXPECT_EQ(noOptions.Plug()->GetBlockSize(), IPlugLV2::kDefaultBlockSize);
+}
+
+TEST(LV2Run, CorvaneMatchesTheDirectPluginAndReportsItsLatency) {
+  const auto in = DrumSignal(3 * kLatency + 333);
+  LV2TestInstance inst(CorvaneDescriptor(0));
+  inst.Control(kAmount) = 0.3f;
+  inst.Control(kTransient) = 0.9f;
+  inst.Activate();
+  const auto out = inst.Process(in, 512);
+  EXPECT_EQ(inst.Latency(), 4096.0f);
+  ExpectNear(out, DirectCorvane(in, {{kAmount, 0.3}, {kTransient, 0.9}}), 1e-6);
+  // The separation is audible: this is not a plain delay.
+  double diff = 0.0;
+  for (size_t i = kLatency; i < in[0].size(); ++i) diff += std::fabs(out[0][i] - in[0][i - kLatency]);
+  EXPECT_GT(diff, 1.0);
+}
+
+TEST(LV2Run, BlockSplitsInPlaceAndMonoGiveTheSameSignal) {
+  const auto in = DrumSignal(2 * kLatency + 100);
+  LV2TestInstance small(CorvaneDescriptor(0), 44100.0, 256);
+  small.Activate();
+  const auto reference = small.Process(in, 256);
+  // A host that runs more frames than it announced is split, not cut.
+  LV2TestInstance big(CorvaneDescriptor(0), 44100.0, 256);
+  big.Activate();
+  ExpectNear(big.Process(in, 1000), reference, 0.0);
+  LV2TestInstance inPlace(CorvaneDescriptor(0), 44100.0, 256);
+  inPlace.Activate();
+  ExpectNear(inPlace.Process(in, 77, true), reference, 0.0);
+
+  LV2TestInstance mono(CorvaneDescriptor(1));
+  ASSERT_EQ(mono.Layout().nIn, 1);
+  mono.Activate();
+  const std::vector<std::vector<float>> monoIn = {in[0]};
+  const auto monoOut = mono.Process(monoIn, 512);
+  for (size_t i = 0; i < in[0].size(); ++i)
+    ASSERT_NEAR(monoOut[0][i], i < size_t(kLatency) ? 0.0f : in[0][i - kLatency], 1e-6) << i;
+}
+
+TEST(LV2Run, DisabledPassesTheInputDelayedByTheLatencyAndReturns) {
+  const auto in = DrumSignal(kLatency + 2000);
+  LV2TestInstance inst(CorvaneDescriptor(0));
+  inst.Control(kTransient) = 0.0f;  // the plug-in would remove the attacks
+  inst.Activate();
+  inst.Enabled() = 0.0f;
+  const auto bypassed = inst.Process(in, 512);
+  EXPECT_TRUE(inst.Plug()->GetIsBypassed());
+  for (size_t i = 0; i < in[0].size(); ++i)
+    ASSERT_EQ(bypassed[1][i], i < size_t(kLatency) ? 0.0f : in[1][i - kLatency]) << i;
+  EXPECT_EQ(inst.Latency(), 4096.0f);
+  inst.Enabled() = 1.0f;
+  inst.Process(in, 512);
+  EXPECT_FALSE(inst.Plug()->GetIsBypassed());
+}
+
+TEST(LV2Run, NoAllocationWhileRunningOrApplyingPortChanges) {
+  LV2TestInstance inst(CorvaneDescriptor(0));
+  inst.Activate();
+  inst.Run(512);
+  corvane_test::AllocationScope scope;
+  for (int i = 0; i < 20; ++i) {
+    inst.Control(kAmount) = 0.05f * i;
+    inst.Control(kTransient) = 1.0f - 0.05f * i;
+    inst.Control(kMode1 + i % 3) = static_cast<float>(i % 2);
+    inst.Enabled() = i % 5 == 0 ? 0.0f : 1.0f;
+    inst.Run(512);
+  }
+  inst.Run(0);
+  EXPECT_EQ(scope.Count(), 0);
+}
+
+TEST(LV2Params, OnlyChangedPortsReachThePlugin) {
+  LV2TestInstance inst(TestDescriptor(0));
+  auto* plug = static_cast<TestLV2Plug*>(inst.Plug());
+  inst.Activate();  // every parameter once, as a host's initialisation
+  for (int i = 0; i < kNumTestParams; ++i) EXPECT_EQ(plug->changes[i], 1) << i;
+  inst.Run(64);
+  inst.Run(64);
+  for (int i = 0; i < kNumTestParams; ++i) EXPECT_EQ(plug->changes[i], 1) << i;
+
+  inst.Control(kGain) = -6.0f;
+  inst.Run(64);
+  EXPECT_EQ(plug->changes[kGain], 2);
+  EXPECT_EQ(plug->changes[kShape], 1);
+  EXPECT_DOUBLE_EQ(plug->GetParam(kGain)->Value(), -6.0);
+  // Out-of-range and non-number port values: clamped, or ignored.
+  inst.Control(kGain) = 100.0f;
+  inst.Run(64);
+  EXPECT_EQ(plug->GetParam(kGain)->Value(), 12.0);
+  inst.Control(kGain) = std::nanf("");
+  inst.Run(64);
+  EXPECT_EQ(plug->GetParam(kGain)->Value(), 12.0);
+  EXPECT_EQ(plug->changes[kGain], 3);
+}
+
+TEST(LV2Params, EditorChangesAreWrittenBackAndNotRevertedOrReapplied) {
+  LV2TestInstance inst(TestDescriptor(0));
+  auto* plug = static_cast<TestLV2Plug*>(inst.Plug());
+  inst.Activate();
+  inst.Run(64);
+
+  // A drag in the editor: gesture, two values, end.
+  plug->BeginInformHostOfParamChange(kGain);
+  plug->SetParameterFromGUI(kGain, plug->GetParam(kGain)->GetNormalized(-3.0));
+  plug->SetParameterFromGUI(kGain, plug->GetParam(kGain)->GetNormalized(-2.0));
+  plug->EndInformHostOfParamChange(kGain);
+  // The host's port still holds the old value: the next cycle keeps the editor's.
+  inst.Run(64);
+  EXPECT_NEAR(plug->GetParam(kGain)->Value(), -2.0, 1e-9);
+
+  RecordingWriter writer;
+  plug->DrainHostUpdates(&writer);
+  ASSERT_EQ(writer.events.size(), 3u);
+  EXPECT_EQ(writer.events[0].kind, 'b');
+  EXPECT_EQ(writer.events[1].kind, 'w');
+  EXPECT_EQ(writer.events[1].port, inst.Layout().Param(kGain));
+  EXPECT_NEAR(writer.events[1].value, -2.0f, 1e-6);
+  EXPECT_EQ(writer.events[2].kind, 'e');
+  writer.events.clear();
+  plug->DrainHostUpdates(&writer);
+  EXPECT_TRUE(writer.events.empty());
+
+  // The host delivers the write: an echo, not a change.
+  const int before = plug->changes[kGain];
+  inst.Control(kGain) = -2.0f;
+  inst.Run(64);
+  EXPECT_EQ(plug->changes[kGain], before);
+  // A later host value is applied again, even one the editor once wrote.
+  inst.Control(kGain) = 5.0f;
+  inst.Run(64);
+  inst.Control(kGain) = -2.0f;
+  inst.Run(64);
+  EXPECT_EQ(plug->changes[kGain], before + 2);
+}
+
+TEST(LV2Params, AnEditorValueTheHostOverridesIsNotWrittenBack) {
+  LV2TestInstance inst(TestDescriptor(0));
+  auto* plug = static_cast<TestLV2Plug*>(inst.Plug());
+  inst.Activate();
+  plug->SetParameterFromGUI(kShape, 1.0);
+  inst.Control(kShape) = 0.0f;  // host automation moves the port before the UI drains
+  inst.Run(64);
+  RecordingWriter writer;
+  plug->DrainHostUpdates(&writer);
+  for (const auto& e : writer.events) EXPECT_NE(e.port, inst.Layout().Param(kShape));
+}
