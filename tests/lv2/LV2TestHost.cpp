@@ -8,7 +8,9 @@
 #include <cstring>
 #include <random>
 
+#include "engine/Corvane.h"
 #include "host/lv2/CorvaneLV2.h"
+#include <memory>
 
 namespace lv2_test {
 
@@ -185,6 +187,26 @@ const LV2_Descriptor* TestDescriptor(int index) {
 }
 
 const LV2_Descriptor* CorvaneDescriptor(int index) { return CorvaneLV2Descriptor(static_cast<uint32_t>(index)); }
+
+std::vector<std::vector<float>> DirectCorvane(const std::vector<std::vector<float>>& in,
+                                              const std::vector<std::pair<int, double>>& settings) {
+  std::unique_ptr<IPlugLV2> plug(MakePlug());
+  for (const auto& s : settings) plug->GetParam(s.first)->Set(static_cast<float>(s.second));
+  plug->OnParamReset();
+  const size_t n = in[0].size();
+  const size_t nCh = in.size();
+  std::vector<std::vector<double>> din(2, std::vector<double>(n, 0.0)), dout(2, std::vector<double>(n));
+  for (size_t c = 0; c < nCh && c < 2; ++c) din[c].assign(in[c].begin(), in[c].end());
+  for (size_t pos = 0; pos < n; pos += 700) {
+    const int m = static_cast<int>(std::min<size_t>(700, n - pos));
+    double* ins[2] = {&din[0][pos], &din[1][pos]};
+    double* outs[2] = {&dout[0][pos], &dout[1][pos]};
+    plug->ProcessDoubleReplacing(ins, outs, m);
+  }
+  std::vector<std::vector<float>> out;
+  for (size_t c = 0; c < nCh; ++c) out.emplace_back(dout[c].begin(), dout[c].end());
+  return out;
+}
 
 std::vector<std::vector<float>> DrumSignal(size_t n, int nCh) {
   std::vector<std::vector<float>> s(nCh, std::vector<float>(n));

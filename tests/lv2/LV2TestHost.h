@@ -117,6 +117,12 @@ const LV2_Descriptor* TestDescriptor(int index);
 // Corvane's descriptor (0 stereo, 1 mono).
 const LV2_Descriptor* CorvaneDescriptor(int index);
 
+// Corvane processed directly in double precision from float input, with
+// parameters set as a host's ports would set them: the reference for every
+// LV2 path.
+std::vector<std::vector<float>> DirectCorvane(const std::vector<std::vector<float>>& in,
+                                              const std::vector<std::pair<int, double>>& settings);
+
 // The drum-like test signal in single precision, nCh channels.
 std::vector<std::vector<float>> DrumSignal(size_t n, int nCh = 2);
 

@@ -17,24 +17,6 @@ namespace {
 
 constexpr int kLatency = kCorvaneLatency;
 
-// Corvane processed directly (double precision inside), the reference the
-// adapter's float path must match.
-std::vector<std::vector<float>> DirectCorvane(const std::vector<std::vector<float>>& in,
-                                              const std::vector<std::pair<int, double>>& settings) {
-  std::unique_ptr<IPlugLV2> plug(MakePlug());
-  for (const auto& s : settings) plug->GetParam(s.first)->Set(static_cast<float>(s.second));
-  plug->OnParamReset();
-  const size_t n = in[0].size();
-  std::vector<double> l(in[0].begin(), in[0].end()), r(in[1].begin(), in[1].end()), ol(n), orr(n);
-  for (size_t pos = 0; pos < n; pos += 700) {
-    const int m = static_cast<int>(std::min<size_t>(700, n - pos));
-    double* ins[2] = {&l[pos], &r[pos]};
-    double* outs[2] = {&ol[pos], &orr[pos]};
-    plug->ProcessDoubleReplacing(ins, outs, m);
-  }
-  return {std::vector<float>(ol.begin(), ol.end()), std::vector<float>(orr.begin(), orr.end())};
-}
-
 void ExpectNear(const std::vector<std::vector<float>>& a, const std::vector<std::vector<float>>& b,
                 double tol) {
   ASSERT_EQ(a.size(), b.size());

@@ -1,0 +1,142 @@
+// The built bundle in Debian's LV2 tools: the Turtle validates against the
+// LV2 schemas, lilv finds and describes it, and lv2apply's output matches the
+// plug-in processed directly. Tests whose program is missing are skipped.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "engine/Corvane.h"
+#include "host/lv2/CorvaneLV2.h"
+#include "tests/lv2/ChildProcess.h"
+#include "tests/lv2/LV2TestHost.h"
+
+using namespace lv2_test;
+
+namespace {
+
+const std::string kBundle = CORVANE_LV2_BUNDLE_DIR;
+
+#define REQUIRE_PROGRAM(var, name)                                  \
+  const std::string var = FindProgram(name);                        \
+  if (var.empty()) GTEST_SKIP() << name " is not installed"
+
+// A search path holding only our bundle (LV2_PATH replaces the default).
+class BundlePath {
+public:
+  BundlePath() { symlink(kBundle.c_str(), (mDir.Path() + "/corvane.lv2").c_str()); }
+  EnvList Env() const { return {{"LV2_PATH", mDir.Path()}}; }
+  const std::string& Dir() const { return mDir.Path(); }
+
+private:
+  TempDir mDir;
+};
+
+bool WriteWav(const std::string& path, const std::vector<std::vector<float>>& ch) {
+  SF_INFO info = {};
+  info.samplerate = 44100;
+  info.channels = static_cast<int>(ch.size());
+  info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+  SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+  if (!f) return false;
+  std::vector<float> frames(ch[0].size() * ch.size());
+  for (size_t i = 0; i < ch[0].size(); ++i)
+    for (size_t c = 0; c < ch.size(); ++c) frames[i * ch.size() + c] = ch[c][i];
+  sf_writef_float(f, frames.data(), static_cast<sf_count_t>(ch[0].size()));
+  return sf_close(f) == 0;
+}
+
+std::vector<std::vector<float>> ReadWav(const std::string& path) {
+  SF_INFO info = {};
+  SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+  if (!f) return {};
+  std::vector<float> frames(static_cast<size_t>(info.frames * info.channels));
+  sf_readf_float(f, frames.data(), info.frames);
+  sf_close(f);
+  std::vector<std::vector<float>> ch(info.channels, std::vector<float>(info.frames));
+  for (sf_count_t i = 0; i < info.frames; ++i)
+    for (int c = 0; c < info.channels; ++c) ch[c][i] = frames[i * info.channels + c];
+  return ch;
+}
+
+}  // namespace
+
+TEST(LV2Bundle, TurtleValidatesAgainstTheLV2Schemas) {
+  REQUIRE_PROGRAM(sordValidate, "sord_validate");
+  // Every schema the LV2 headers package ships, then every file of the bundle.
+  const ChildResult schemas = RunChild({"sh", "-c", "dpkg -L lv2-dev | grep '\\.ttl$'"});
+  ASSERT_EQ(schemas.exitCode, 0) << schemas.output;
+  std::vector<std::string> argv = {sordValidate};
+  std::istringstream lines(schemas.output);
+  for (std::string line; std::getline(lines, line);)
+    if (!line.empty()) argv.push_back(line);
+  for (const char* f : {"manifest.ttl", "corvane.ttl", "presets.ttl"}) argv.push_back(kBundle + "/" + f);
+  const ChildResult r = RunChild(argv);
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_NE(r.output.find("Found 0 errors"), std::string::npos) << r.output;
+}
+
+TEST(LV2Bundle, LilvListsBothPluginsAndEveryPortWithItsRange) {
+  REQUIRE_PROGRAM(lv2ls, "lv2ls");
+  REQUIRE_PROGRAM(lv2info, "lv2info");
+  BundlePath path;
+  const ChildResult ls = RunChild({lv2ls}, path.Env());
+  ASSERT_EQ(ls.exitCode, 0) << ls.output;
+  EXPECT_EQ(ls.output, std::string(kCorvaneLV2Uri) + "\n" + kCorvaneLV2MonoUri + "\n");
+
+  const ChildResult info = RunChild({lv2info, kCorvaneLV2Uri}, path.Env());
+  ASSERT_EQ(info.exitCode, 0) << info.output;
+  EXPECT_NE(info.output.find("Has latency:       yes, reported by port 12"), std::string::npos);
+  EXPECT_NE(info.output.find("Snare Attack+"), std::string::npos);
+  EXPECT_NE(info.output.find("Full Extent 2"), std::string::npos);
+  // 11 parameters, enabled, latency, 2 in, 2 out; every control port has a range.
+  std::vector<std::string> ports;
+  const std::string& out = info.output;
+  for (size_t at = out.find("\tPort "); at != std::string::npos;) {
+    const size_t next = out.find("\tPort ", at + 1);
+    ports.push_back(out.substr(at, next == std::string::npos ? std::string::npos : next - at));
+    at = next;
+  }
+  ASSERT_EQ(ports.size(), 17u) << out;
+  for (int i = 0; i < 13; ++i) {
+    EXPECT_NE(ports[i].find("ControlPort"), std::string::npos) << ports[i];
+    EXPECT_NE(ports[i].find("Minimum:"), std::string::npos) << ports[i];
+    EXPECT_NE(ports[i].find("Maximum:"), std::string::npos) << ports[i];
+  }
+  EXPECT_NE(ports[0].find("Symbol:      transient"), std::string::npos);
+  EXPECT_NE(ports[0].find("Default:     0.686747"), std::string::npos);
+  EXPECT_NE(ports[7].find("Solo Residual"), std::string::npos);
+  EXPECT_NE(ports[11].find("#enabled"), std::string::npos);
+  EXPECT_NE(ports[12].find("reportsLatency"), std::string::npos);
+  EXPECT_NE(ports[16].find("out_r"), std::string::npos);
+}
+
+#if defined(CORVANE_SANITIZED)
+#define HOST_LOADS_BUNDLE(name) DISABLED_##name
+#else
+#define HOST_LOADS_BUNDLE(name) name
+#endif
+
+// A sanitizer-built library cannot be loaded by an uninstrumented host, so
+// these run in the plain build only.
+TEST(LV2Bundle, HOST_LOADS_BUNDLE(Lv2applyMatchesThePluginProcessedDirectly)) {
+  REQUIRE_PROGRAM(lv2apply, "lv2apply");
+  BundlePath path;
+  TempDir work;
+  const auto in = DrumSignal(2 * 44100);
+  const std::string inFile = work.Path() + "/in.wav", outFile = work.Path() + "/out.wav";
+  ASSERT_TRUE(WriteWav(inFile, in));
+  const ChildResult r = RunChild({lv2apply, "-i", inFile, "-o", outFile, "-c", "amount", "0.3", "-c",
+                                  "transient", "0.95", "-c", "mode_2", "1", kCorvaneLV2Uri},
+                                 path.Env(), 120.0);
+  ASSERT_EQ(r.exitCode, 0) << r.output;
+  const auto out = ReadWav(outFile);
+  ASSERT_EQ(out.size(), 2u);
+  ASSERT_EQ(out[0].size(), in[0].size());
+  const auto expected = DirectCorvane(in, {{kAmount, 0.3}, {kTransient, 0.95}, {kMode2, 1.0}});
+  for (int c = 0; c < 2; ++c)
+    for (size_t i = 0; i < in[0].size(); ++i) ASSERT_NEAR(out[c][i], expected[c][i], 1e-6) << c << " " << i;
+}
