@@ -1,13 +1,13 @@
-// The editor's graphics context on this platform: images come from the
-// copies compiled into the binary, looked up by base name (only ".png"
-// names), and from $CORVANE_RESOURCES or the source tree's resource folder
-// when a name is not compiled in.
+// The editor's graphics context on this platform: the X11 view host. It
+// needs no X server until a window is opened. Images come from the copies
+// compiled into the binary, looked up by base name (only ".png" names, in
+// any case), or from the folder named by $CORVANE_RESOURCES when that is set,
+// or from the source tree's resource folder for a name not compiled in.
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 #include "engine/Corvane.h"
-#include "gui/IGraphicsHeadless.h"
+#include "gui/x11/IGraphicsX11.h"
 #include "lice/LicePng.h"
 
 #ifndef CORVANE_RESOURCE_DIR
@@ -23,30 +23,21 @@ extern const EmbeddedFile kCorvaneImages[];
 
 namespace {
 
-const char* ResourceDir() {
-  const char* env = std::getenv("CORVANE_RESOURCES");
-  return env && *env ? env : CORVANE_RESOURCE_DIR;
-}
-
-bool IsPng(const std::string& base) {
-  const size_t dot = base.rfind('.');
-  const std::string ext = dot == std::string::npos ? base : base.substr(dot + 1);
-  return strcasecmp(ext.c_str(), "png") == 0;
-}
-
-class CorvaneGraphics : public IGraphicsHeadless {
+class CorvaneGraphics : public IGraphicsX11 {
 public:
-  CorvaneGraphics(IPlugBase* plug, int w, int h, int fps)
-      : IGraphicsHeadless(plug, w, h, fps, ResourceDir()) {}
+  CorvaneGraphics(IPlugBase* plug, int w, int h, int fps) : IGraphicsX11(plug, w, h, fps) {
+    SetBundleID("com.Velmora.audiounit.Corvane");
+  }
 
   LICE_IBitmap* OSLoadBitmap(int id, const char* name) override {
-    const std::string base = ResourceBaseName(name);
-    if (!IsPng(base)) return nullptr;
-    if (!std::getenv("CORVANE_RESOURCES")) {
-      for (const EmbeddedFile* f = kCorvaneImages; f->name; ++f)
-        if (base == f->name) return LICE_LoadPNGFromMemory(f->data, f->size);
-    }
-    return IGraphicsHeadless::OSLoadBitmap(id, name);
+    std::string base;
+    if (!ImageResourceName(name, &base)) return nullptr;
+    const std::string file = base + ".png";
+    const char* env = std::getenv("CORVANE_RESOURCES");
+    if (env && *env) return LICE_LoadPNG((std::string(env) + "/" + file).c_str());
+    for (const EmbeddedFile* f = kCorvaneImages; f->name; ++f)
+      if (file == f->name) return LICE_LoadPNGFromMemory(f->data, f->size);
+    return LICE_LoadPNG((std::string(CORVANE_RESOURCE_DIR) + "/" + file).c_str());
   }
 };
 

@@ -1,0 +1,198 @@
+#include "gui/x11/X11Widgets.h"
+
+#include <algorithm>
+
+#include "lice/LiceRaster.h"
+
+namespace {
+
+LICE_pixel Pixel(const IColor& c) { return LICE_RGBA(c.R, c.G, c.B, c.A); }
+
+const LICE_pixel kPanel = LICE_RGBA(240, 240, 240, 255);
+const LICE_pixel kFrame = LICE_RGBA(120, 120, 120, 255);
+const LICE_pixel kText = LICE_RGBA(20, 20, 20, 255);
+const LICE_pixel kGrayText = LICE_RGBA(150, 150, 150, 255);
+const LICE_pixel kHighlight = LICE_RGBA(50, 100, 200, 255);
+const LICE_pixel kHighlightText = LICE_RGBA(255, 255, 255, 255);
+
+int TextWidth(LICE_CachedFont* font, const std::string& s) {
+  if (!font || s.empty()) return 0;
+  LICE_RECT r = {0, 0, 0, 0};
+  font->DrawText(nullptr, s.c_str(), -1, &r, LICE_DT_CALCRECT | LICE_DT_SINGLELINE);
+  return r.right - r.left;
+}
+
+void DrawLabel(LICE_IBitmap* bmp, LICE_CachedFont* font, const std::string& s, LICE_RECT r,
+               LICE_pixel color, unsigned align) {
+  if (!font || s.empty()) return;
+  font->SetTextColor(color);
+  font->DrawText(bmp, s.c_str(), -1, &r, align | LICE_DT_VCENTER | LICE_DT_SINGLELINE);
+}
+
+void Frame(LICE_IBitmap* bmp, int w, int h, LICE_pixel color) {
+  LICE_Line(bmp, 0, 0, w - 1, 0, color);
+  LICE_Line(bmp, 0, h - 1, w - 1, h - 1, color);
+  LICE_Line(bmp, 0, 0, 0, h - 1, color);
+  LICE_Line(bmp, w - 1, 0, w - 1, h - 1, color);
+}
+
+}  // namespace
+
+// ---- text field ---------------------------------------------------------------
+
+X11TextField::X11TextField(const ViewTextField& spec)
+    : mText(spec.initialText), mInitial(spec.initialText), mAlign(spec.align), mFg(spec.foreground),
+      mBg(spec.background) {
+  // The field covers the view rectangle (top-left view coordinates are editor pixels).
+  mRect = IRECT(static_cast<int>(spec.rect.x), static_cast<int>(spec.rect.y),
+                static_cast<int>(spec.rect.x + spec.rect.w), static_cast<int>(spec.rect.y + spec.rect.h));
+  if (spec.formatter) mFormatter = std::make_unique<CocoaFormatter_vCorvane_au>(*spec.formatter);
+  const int size = std::max(2, static_cast<int>(spec.fontSize));
+  mFontOk = mFont.Create(spec.font.empty() ? kX11WidgetFace : spec.font.c_str(), size);
+  mBitmap.resize(std::max(1, mRect.W()), std::max(1, mRect.H()));
+}
+
+bool X11TextField::Type(const std::string& chars) {
+  const std::string candidate = mText + chars;
+  if (mFormatter && !mFormatter->IsPartialStringValid(candidate)) return false;
+  mText = candidate;
+  return true;
+}
+
+void X11TextField::Backspace() {
+  if (mText.empty()) return;
+  // Remove one UTF-8 character: continuation bytes first, then the lead byte.
+  size_t n = mText.size();
+  while (n > 0 && (static_cast<unsigned char>(mText[n - 1]) & 0xC0) == 0x80) --n;
+  mText.erase(n > 0 ? n - 1 : 0);
+}
+
+LICE_IBitmap* X11TextField::Render() {
+  const int w = mBitmap.getWidth(), h = mBitmap.getHeight();
+  LICE_Clear(&mBitmap, Pixel(mBg) | 0xff000000u);
+  const unsigned align = mAlign == IText::kAlignNear ? LICE_DT_LEFT
+                         : mAlign == IText::kAlignFar ? LICE_DT_RIGHT : LICE_DT_CENTER;
+  LICE_RECT r = {2, 0, w - 2, h};
+  if (mFontOk) DrawLabel(&mBitmap, &mFont, mText, r, Pixel(mFg), align);
+  // Caret after the text.
+  const int tw = mFontOk ? TextWidth(&mFont, mText) : 0;
+  int cx = align == LICE_DT_LEFT ? 2 + tw : align == LICE_DT_RIGHT ? w - 3 : (w + tw) / 2;
+  cx = std::min(std::max(cx, 1), w - 2);
+  LICE_Line(&mBitmap, cx, 2, cx, h - 3, Pixel(mFg) | 0xff000000u);
+  return &mBitmap;
+}
+
+// ---- popup menu pane ------------------------------------------------------------
+
+X11MenuPane::X11MenuPane(const ViewMenu* menu, LICE_CachedFont* font) : mMenu(menu), mFont(font) {
+  int y = 2;
+  for (const ViewMenuItem& item : menu->items) {
+    mTops.push_back(y);
+    y += item.separator ? kSeparatorHeight : kRowHeight;
+    const int textWidth = TextWidth(font, item.title) + 2 * kPadX + item.indentation * 12;
+    mWidth = std::max(mWidth, textWidth);
+  }
+  mTops.push_back(y);
+  mHeight = y + 2;
+  mBitmap.resize(mWidth, mHeight);
+}
+
+int X11MenuPane::ItemAt(int y) const {
+  for (size_t i = 0; i + 1 < mTops.size(); ++i)
+    if (y >= mTops[i] && y < mTops[i + 1]) return static_cast<int>(i);
+  return -1;
+}
+
+int X11MenuPane::ItemTop(int index) const {
+  return index >= 0 && index + 1 < static_cast<int>(mTops.size()) ? mTops[index] : 0;
+}
+
+bool X11MenuPane::Selectable(int index) const {
+  if (index < 0 || index >= static_cast<int>(mMenu->items.size())) return false;
+  const ViewMenuItem& item = mMenu->items[index];
+  return !item.separator && item.enabled;
+}
+
+LICE_IBitmap* X11MenuPane::Render(int highlight) {
+  LICE_Clear(&mBitmap, kPanel);
+  for (size_t i = 0; i < mMenu->items.size(); ++i) {
+    const ViewMenuItem& item = mMenu->items[i];
+    const int top = mTops[i], bottom = mTops[i + 1];
+    if (item.separator) {
+      const int mid = (top + bottom) / 2;
+      LICE_Line(&mBitmap, 4, mid, mWidth - 5, mid, kFrame);
+      continue;
+    }
+    const bool lit = static_cast<int>(i) == highlight && Selectable(static_cast<int>(i));
+    if (lit) LICE_FillRect(&mBitmap, 2, top, mWidth - 4, bottom - top, kHighlight);
+    const LICE_pixel color = !item.enabled ? kGrayText : lit ? kHighlightText : kText;
+    const int indent = item.indentation * 12;
+    LICE_RECT r = {kPadX + indent, top, mWidth - kPadX, bottom};
+    DrawLabel(&mBitmap, mFont, item.title, r, color, LICE_DT_LEFT);
+    if (item.checked) {  // a tick left of the text
+      const int my = (top + bottom) / 2;
+      LICE_Line(&mBitmap, 7, my, 10, my + 3, color, 1.0f, LICE_BLIT_MODE_COPY, true);
+      LICE_Line(&mBitmap, 10, my + 3, 16, my - 4, color, 1.0f, LICE_BLIT_MODE_COPY, true);
+    }
+    if (item.submenu) {  // an arrow at the right edge
+      const int my = (top + bottom) / 2, x = mWidth - 14;
+      LICE_FillTriangle(&mBitmap, x, my - 4, x, my + 4, x + 5, my, color);
+    }
+  }
+  Frame(&mBitmap, mWidth, mHeight, kFrame);
+  return &mBitmap;
+}
+
+// ---- message box -----------------------------------------------------------------
+
+X11AlertPane::X11AlertPane(const ViewAlert& alert, LICE_CachedFont* font, LICE_CachedFont* bold)
+    : mAlert(alert), mFont(font), mBold(bold) {
+  const int buttonW = 80, buttonH = 26, gap = 10, margin = 16;
+  const int textW = std::max(TextWidth(bold, alert.header), TextWidth(font, alert.message));
+  int shown = 0;
+  for (const std::string& b : alert.buttons) shown += b.empty() ? 0 : 1;
+  const int buttonsW = shown * (buttonW + gap) - gap;
+  mWidth = std::min(900, std::max({260, textW + 2 * margin, buttonsW + 2 * margin}));
+  mHeight = margin + 22 + 22 + margin + buttonH + margin;
+  // Buttons from the right: default rightmost, then alternate, then other.
+  int x = mWidth - margin - buttonW;
+  const int y = mHeight - margin - buttonH;
+  for (size_t i = 0; i < alert.buttons.size(); ++i) {
+    if (alert.buttons[i].empty()) {
+      mButtons.push_back(IRECT());  // never hit: empty rectangles contain nothing
+      continue;
+    }
+    mButtons.push_back(IRECT(x, y, x + buttonW, y + buttonH));
+    x -= buttonW + gap;
+  }
+  mBitmap.resize(mWidth, mHeight);
+}
+
+int X11AlertPane::ButtonAt(int x, int y) const {
+  for (size_t i = 0; i < mButtons.size(); ++i)
+    if (mButtons[i].Contains(x, y)) return static_cast<int>(i);
+  return kAlertNone;
+}
+
+LICE_IBitmap* X11AlertPane::Render(int pressed) {
+  LICE_Clear(&mBitmap, kPanel);
+  LICE_RECT header = {16, 16, mWidth - 16, 38};
+  DrawLabel(&mBitmap, mBold, mAlert.header, header, kText, LICE_DT_LEFT);
+  LICE_RECT message = {16, 38, mWidth - 16, 60};
+  DrawLabel(&mBitmap, mFont, mAlert.message, message, kText, LICE_DT_LEFT);
+  for (size_t i = 0; i < mButtons.size(); ++i) {
+    const IRECT& b = mButtons[i];
+    if (b.Empty()) continue;
+    const bool lit = static_cast<int>(i) == pressed;
+    LICE_FillRect(&mBitmap, b.L, b.T, b.W(), b.H(), lit ? kHighlight : LICE_RGBA(225, 225, 225, 255));
+    LICE_Line(&mBitmap, b.L, b.T, b.R - 1, b.T, kFrame);
+    LICE_Line(&mBitmap, b.L, b.B - 1, b.R - 1, b.B - 1, kFrame);
+    LICE_Line(&mBitmap, b.L, b.T, b.L, b.B - 1, kFrame);
+    LICE_Line(&mBitmap, b.R - 1, b.T, b.R - 1, b.B - 1, i == 0 ? kHighlight : kFrame);
+    LICE_RECT r = {b.L, b.T, b.R, b.B};
+    DrawLabel(&mBitmap, i == 0 ? mBold : mFont, mAlert.buttons[i], r, lit ? kHighlightText : kText,
+              LICE_DT_CENTER);
+  }
+  Frame(&mBitmap, mWidth, mHeight, kFrame);
+  return &mBitmap;
+}
