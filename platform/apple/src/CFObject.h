@@ -28,7 +28,8 @@ enum TypeID : CFTypeID {
   kTypeDictionary,
   kTypeURL,
   kTypeBundle,
-  kTypeRunLoop
+  kTypeRunLoop,
+  kTypeError
 };
 
 class Object {

@@ -7,7 +7,9 @@
 #include <CoreFoundation/CFBundle.h>
 #include <CoreFoundation/CFData.h>
 #include <CoreFoundation/CFDictionary.h>
+#include <CoreFoundation/CFError.h>
 #include <CoreFoundation/CFNumber.h>
+#include <CoreFoundation/CFPropertyList.h>
 #include <CoreFoundation/CFRunLoop.h>
 #include <CoreFoundation/CFString.h>
 #include <CoreFoundation/CFURL.h>
