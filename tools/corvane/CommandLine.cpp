@@ -1,0 +1,96 @@
+#include "tools/corvane/CommandLine.h"
+
+#include <cstdio>
+
+const option kSettingOptions[] = {
+    {"preset", required_argument, nullptr, kOptPreset},
+    {"load-preset", required_argument, nullptr, kOptLoadPreset},
+    {"save-preset", required_argument, nullptr, kOptSavePreset},
+    {"mode", required_argument, nullptr, kOptMode},
+    {"amount", required_argument, nullptr, kOptAmount},
+    {"sensitivity", required_argument, nullptr, kOptSensitivity},
+    {"transient", required_argument, nullptr, kOptTransient},
+    {"residual", required_argument, nullptr, kOptResidual},
+    {"pan-transient", required_argument, nullptr, kOptPanTransient},
+    {"pan-residual", required_argument, nullptr, kOptPanResidual},
+    {"solo", required_argument, nullptr, kOptSolo},
+    {"set", required_argument, nullptr, kOptSet},
+};
+const int kNumSettingOptions = static_cast<int>(sizeof kSettingOptions / sizeof kSettingOptions[0]);
+
+const char kSettingsHelp[] =
+    "Settings (applied in this order: preset, preset file, then the others as given):\n"
+    "  --preset NAME|NUMBER     a factory preset (see 'corvane info')\n"
+    "  --load-preset FILE       a .aupreset file\n"
+    "  --mode haar|daub4|bior68 the wavelet\n"
+    "  --amount 0..1            how many wavelet bands take part (default 0.7)\n"
+    "  --sensitivity 0..1       how sharp a jump counts as transient (default 0.7)\n"
+    "  --transient DB           transient fader, as the editor shows it: +12 to -96, or -inf\n"
+    "  --residual DB            residual fader, likewise (default 0 for both)\n"
+    "  --pan-transient -1..1    transient pan: -1 left, 0 centre, 1 right (or L, C, R)\n"
+    "  --pan-residual -1..1     residual pan\n"
+    "  --solo transient|residual|none\n"
+    "  --set NAME=VALUE         any parameter by name or index, normalized 0..1\n"
+    "  --save-preset FILE       save the resulting settings as a .aupreset file\n";
+
+std::vector<option> WithSettingOptions(const std::vector<option>& own) {
+  std::vector<option> all(own);
+  all.insert(all.end(), kSettingOptions, kSettingOptions + kNumSettingOptions);
+  all.push_back({nullptr, 0, nullptr, 0});
+  return all;
+}
+
+bool IsSettingOption(int code) { return code >= kOptPreset && code < kOptFirstCommandOption; }
+
+bool ResolveSettings(const std::vector<RawSetting>& raw, const AUHost& unit, Settings* settings, std::string* error) {
+  using namespace corvane_cli;
+  for (const RawSetting& r : raw) {
+    double v = 0;
+    float position = 0;
+    switch (r.option) {
+      case kOptPreset:
+        if (!ParsePreset(r.value, unit.FactoryPresets(), &settings->factoryPreset, error)) return false;
+        break;
+      case kOptLoadPreset: settings->presetFile = r.value; break;
+      case kOptSavePreset: settings->savePresetFile = r.value; break;
+      case kOptMode:
+        if (!ParseMode(r.value, settings, error)) return false;
+        break;
+      case kOptAmount:
+      case kOptSensitivity:
+        if (!ParseUnit(r.option == kOptAmount ? "--amount" : "--sensitivity", r.value, 0.0, 1.0, &v, error))
+          return false;
+        settings->values.emplace_back(r.option == kOptAmount ? kAmount : kSensitivity, static_cast<float>(v));
+        break;
+      case kOptTransient:
+      case kOptResidual: {
+        const bool residual = r.option == kOptResidual;
+        if (!ParseFaderDb(residual ? "--residual" : "--transient", r.value, residual, &position, error)) return false;
+        settings->values.emplace_back(residual ? kResidual : kTransient, position);
+        break;
+      }
+      case kOptPanTransient:
+      case kOptPanResidual: {
+        const bool residual = r.option == kOptPanResidual;
+        if (!ParsePan(residual ? "--pan-residual" : "--pan-transient", r.value, &position, error)) return false;
+        settings->values.emplace_back(residual ? kPanResidual : kPanTransient, position);
+        break;
+      }
+      case kOptSolo:
+        if (!ParseSolo(r.value, settings, error)) return false;
+        break;
+      case kOptSet:
+        if (!ParseSet(r.value, unit, settings, error)) return false;
+        break;
+      default: break;
+    }
+  }
+  return true;
+}
+
+void PrintError(const std::string& message) { std::fprintf(stderr, "corvane: %s\n", message.c_str()); }
+
+int UsageError(const char* command, const std::string& message) {
+  std::fprintf(stderr, "corvane: %s (see 'corvane %s --help')\n", message.c_str(), command);
+  return kExitUsage;
+}

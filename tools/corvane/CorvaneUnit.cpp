@@ -1,0 +1,56 @@
+#include "tools/corvane/CorvaneUnit.h"
+
+#include <CoreServices/ComponentRegistry.h>
+
+#include <mutex>
+
+#include "engine/Corvane.h"
+#include "gui/IGraphics.h"
+#include "lice/LicePng.h"
+#include "tools/auhost/AtomicFile.h"
+
+Component CorvaneComponent() {
+  static Component component = nullptr;
+  static std::once_flag once;
+  std::call_once(once, [] {
+    ComponentDescription cd = {};
+    cd.componentType = kAudioUnitType_Effect;
+    cd.componentSubType = static_cast<OSType>(kCorvaneUniqueID);
+    cd.componentManufacturer = static_cast<OSType>(kCorvaneUniqueID);
+    component = RegisterComponentEntry(&cd, reinterpret_cast<ComponentRoutineUPP>(&Corvane_Entry), "Velmora: Corvane");
+  });
+  return component;
+}
+
+bool OpenCorvane(AUHost* unit, int nChannels, double sampleRate, int maxFrames, std::string* error) {
+  Component component = CorvaneComponent();
+  if (!component) {
+    *error = "the Corvane component could not be registered";
+    return false;
+  }
+  return unit->Open(component, error) && unit->Configure(nChannels, sampleRate, maxFrames, error);
+}
+
+IGraphics* EditorOf(const AUHost& unit) {
+  if (!unit.Unit()) return nullptr;
+  IPlugBase* plug = reinterpret_cast<IPlugBase*>(GetComponentInstanceStorage(unit.Unit()));
+  return plug ? dynamic_cast<IGraphics*>(plug->GetGUI()) : nullptr;
+}
+
+bool WriteEditorSnapshot(const AUHost& unit, const std::string& pngPath, std::string* error) {
+  IGraphics* editor = EditorOf(unit);
+  if (!editor) {
+    *error = "the plug-in has no editor";
+    return false;
+  }
+  if (!editor->GetDrawBitmap()) editor->PrepDraw();
+  IRECT all(0, 0, editor->Width(), editor->Height());
+  editor->Draw(&all);
+  TempFile file;
+  if (!file.Create(pngPath, error)) return false;
+  if (!LICE_WritePNG(file.Path().c_str(), editor->GetDrawBitmap(), false)) {
+    *error = "cannot write " + pngPath;
+    return false;
+  }
+  return file.Commit(error);
+}

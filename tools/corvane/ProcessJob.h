@@ -1,0 +1,41 @@
+#pragma once
+// One file through the plug-in: the mix, and optionally the transient and
+// residual parts, each rendered by its own unit with the same settings.
+#include <atomic>
+#include <string>
+
+#include "tools/corvane/AudioFiles.h"
+#include "tools/corvane/Settings.h"
+
+struct ProcessJob {
+  std::string input, output;
+  std::string transientOutput, residualOutput;  // empty: not written
+  Settings settings;
+  SampleFormat sampleFormat = SampleFormat::kKeep;
+  bool compensateLatency = true;  // align the output with the input, same length
+  int blockFrames = 1024;
+};
+
+struct ProcessResult {
+  bool ok = false;
+  std::string error;
+  long long frames = 0;    // frames written per output
+  long long clipped = 0;   // samples clipped in integer outputs, all outputs together
+  int channels = 0, sampleRate = 0;
+};
+
+// Progress for a caller on another thread: frames of input consumed, and
+// the total once the input is open.
+struct JobProgress {
+  std::atomic<long long> done{0};
+  std::atomic<long long> total{0};
+};
+
+// Set by a signal handler: the job stops at the next block, removes its
+// temporary files and reports "interrupted".
+extern std::atomic<bool> gCancelRequested;
+
+ProcessResult RunProcessJob(const ProcessJob& job, JobProgress* progress);
+
+// Refuses an output that is an input or another output of the same job.
+bool CheckOutputsDistinct(const ProcessJob& job, std::string* error);

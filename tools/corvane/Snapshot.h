@@ -1,0 +1,9 @@
+#pragma once
+#include <string>
+
+#include "tools/corvane/Settings.h"
+
+// Opens a unit with the settings, plays input through it (none when empty)
+// and writes the editor to png.
+bool SnapshotAfterPlaying(const Settings& settings, const std::string& input, const std::string& png,
+                          std::string* error);
