@@ -58,8 +58,9 @@ int RunInfoCommand(int argc, char** argv) {
     std::printf("%-5d %-16s %-8s %-10g %s\n", i, ParameterKey(i, p.name).c_str(), range, p.defaultValue,
                 unit.DisplayText(i).c_str());
   }
-  std::string current;
-  const int currentPreset = unit.CurrentPreset(&current);
+  // A preset is only "current" when one was asked for: a fresh unit reports
+  // preset 0 without having applied it.
+  const int currentPreset = settings.factoryPreset >= 0 ? unit.CurrentPreset() : -1;
   std::printf("\nFactory presets (--preset NAME or NUMBER):\n");
   const std::vector<std::string> presets = unit.FactoryPresets();
   for (size_t i = 0; i < presets.size(); ++i)
