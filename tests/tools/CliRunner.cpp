@@ -19,13 +19,14 @@ void RemoveTempRoot();
 
 // One folder per test process, removed when the process ends.
 const std::string& TempRoot() {
-  static const std::string root = [] {
+  // Never destroyed: the exit handler below still needs it.
+  static const std::string& root = *new std::string([] {
     const char* t = std::getenv("TMPDIR");
     std::string r = std::string(t ? t : "/tmp") + "/corvane-cli-tests-" + std::to_string(getpid());
     mkdir(r.c_str(), 0777);
     std::atexit(RemoveTempRoot);
     return r;
-  }();
+  }());
   return root;
 }
 
