@@ -108,7 +108,9 @@ ComponentResult IPlugAUCarbonViewEntry(ComponentParameters* params, void* storag
         auto* outControl = Arg<ControlRef*>(params, 6, 5);
         void* control = editor->OpenWindow(window, parentControl, 0, 0);
         if (outControl) *outControl = static_cast<ControlRef>(control);
-        return noErr;
+        // No control made (the editor has no Carbon surface): say so rather
+        // than hand the host success with a null control.
+        return control ? noErr : badComponentSelector;
       }
       default:
         return badComponentSelector;
