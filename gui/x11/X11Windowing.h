@@ -17,6 +17,7 @@
 // Threads: everything runs on one user-interface thread.
 #include <X11/Xlib.h>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -69,6 +70,7 @@ public:
   Display* GetDisplay() const { return mDisplay; }
   Window GetXWindow() const { return mWindow; }
   bool UsesSharedMemory() const { return mSurface.UsesSharedMemory(); }
+  // Whether a popup menu is up; any thread may ask (tests drive menus from another connection).
   bool MenuIsOpen() const { return mMenuOpen; }
   bool TextFieldIsOpen() const { return mField != nullptr; }
 
@@ -103,5 +105,5 @@ private:
   IRECT mPending;  // region to draw at the end of this pump
   ClickCounter mClicks;
   std::unique_ptr<X11TextField> mField;
-  bool mMenuOpen = false;
+  std::atomic<bool> mMenuOpen{false};  // read by automation on other threads
 };
