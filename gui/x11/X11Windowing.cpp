@@ -132,7 +132,8 @@ void X11Windowing::StopTimer(int timerId) {
 
 int X11Windowing::MsUntilTick() const {
   if (!mTimerId) return -1;
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(mNextTick - Clock::now()).count();
+  // Rounded up: a wait rounded down to 0 would spin through the last millisecond.
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(mNextTick - Clock::now()).count();
   return static_cast<int>(std::max<long long>(0, left));
 }
 
