@@ -3,7 +3,6 @@
 // ticking meanwhile, so meters go on moving under an open menu.
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <poll.h>
 
 #include <algorithm>
 #include <memory>
@@ -121,10 +120,7 @@ const ViewMenuItem* X11Windowing::PopUpMenu(const ViewMenu& menu, double anchorX
   const ViewMenuItem* chosen = nullptr;
   bool done = false;
   while (!done && mDisplay) {
-    if (!XPending(d)) {
-      pollfd fd = {ConnectionNumber(d), POLLIN, 0};
-      poll(&fd, 1, mTimerId ? std::max(1, MsUntilTick()) : 100);
-    }
+    WaitForInput(d, modalWaitMs());
     while (!done && XPending(d)) {
       XEvent e;
       XNextEvent(d, &e);
@@ -236,10 +232,7 @@ int X11Windowing::RunAlert(const ViewAlert& alert) {
   int pressed = kAlertNone, result = kAlertNone;
   bool done = false;
   while (!done) {
-    if (!XPending(d)) {
-      pollfd fd = {ConnectionNumber(d), POLLIN, 0};
-      poll(&fd, 1, mTimerId ? std::max(1, MsUntilTick()) : 100);
-    }
+    WaitForInput(d, modalWaitMs());
     while (!done && XPending(d)) {
       XEvent e;
       XNextEvent(d, &e);

@@ -310,15 +310,20 @@ void X11Windowing::handleEvent(XEvent& e) {
   }
 }
 
+void X11Windowing::WaitForInput(Display* d, int timeoutMs) {
+  if (XPending(d)) return;
+  pollfd fd = {ConnectionNumber(d), POLLIN, 0};
+  poll(&fd, 1, timeoutMs);
+}
+
+int X11Windowing::modalWaitMs() const { return mTimerId ? std::max(1, MsUntilTick()) : 100; }
+
 bool X11Windowing::Pump(int timeoutMs) {
   if (!mDisplay) return false;
-  if (timeoutMs != 0 && !XPending(mDisplay)) {
+  if (timeoutMs != 0) {
     int wait = MsUntilTick();
     if (timeoutMs > 0) wait = wait < 0 ? timeoutMs : std::min(wait, timeoutMs);
-    if (wait != 0) {
-      pollfd fd = {ConnectionNumber(mDisplay), POLLIN, 0};
-      poll(&fd, 1, wait);
-    }
+    if (wait != 0) WaitForInput(mDisplay, wait);
   }
   while (mDisplay && XPending(mDisplay)) {
     XEvent e;

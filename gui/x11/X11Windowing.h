@@ -80,6 +80,12 @@ private:
   void handleEvent(XEvent& e);
   void handleKey(XKeyEvent& e);
   void fireTimerIfDue();
+  // Sleeps until d has input or timeoutMs pass; returns at once when events
+  // are already queued.
+  static void WaitForInput(Display* d, int timeoutMs);
+  // How long a modal loop (menu, alert) sleeps: until the next tick, so the
+  // editor keeps redrawing beneath it.
+  int modalWaitMs() const;
   void flushDisplay();
   void drawField();
   void addPending(const IRECT& r);

@@ -10,41 +10,12 @@
 
 #include "lice/LicePng.h"
 #include "lice/LiceRaster.h"
-#include "tests/tools/CliRunner.h"
-#include "tools/corvane/DrumLoop.h"
+#include "tests/tools/CliChecks.h"
 
 namespace {
 
 constexpr int kLatency = 4096;
 constexpr int kRate = 44100;
-
-Audio Loop(double seconds, int channels = 2) {
-  Audio a;
-  a.channels = channels;
-  a.sampleRate = kRate;
-  const std::vector<float> stereo = SynthesizeDrumLoop(kRate, seconds);
-  if (channels == 2) {
-    a.samples = stereo;
-  } else {
-    for (size_t i = 0; i < stereo.size(); i += 2) a.samples.push_back(0.5f * (stereo[i] + stereo[i + 1]));
-  }
-  return a;
-}
-
-std::string MakeInput(const std::string& dir, const std::string& name, double seconds = 2.0, int channels = 2,
-                      int format = SF_FORMAT_WAV | SF_FORMAT_FLOAT) {
-  const std::string path = dir + "/" + name;
-  WriteAudio(path, Loop(seconds, channels), format);
-  return path;
-}
-
-double MaxDifference(const Audio& a, const Audio& b, long long offsetB = 0) {
-  double worst = 0;
-  for (long long t = 0; t < a.Frames() && t + offsetB < b.Frames(); ++t)
-    for (int ch = 0; ch < a.channels; ++ch)
-      worst = std::max(worst, std::fabs(static_cast<double>(a.At(t, ch)) - b.At(t + offsetB, ch)));
-  return worst;
-}
 
 double Rms(const Audio& a) {
   double sum = 0;
@@ -52,25 +23,10 @@ double Rms(const Audio& a) {
   return std::sqrt(sum / std::max<size_t>(1, a.samples.size()));
 }
 
-// A run that must succeed.
-CliResult Ok(const std::vector<std::string>& args) {
-  CliResult r = RunCli(args);
-  EXPECT_EQ(r.status, 0) << r.err;
-  return r;
-}
-
-// A run that must fail with the status and a one-line message containing `what`.
-void Fails(const std::vector<std::string>& args, int status, const std::string& what) {
-  CliResult r = RunCli(args);
-  EXPECT_EQ(r.status, status) << r.err;
-  EXPECT_NE(r.err.find(what), std::string::npos) << r.err;
-  EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "not one line: " << r.err;
-}
-
 TEST(CorvaneProcess, DefaultSettingsGiveTheInputBackAlignedAndWholeInMonoAndStereo) {
   const std::string dir = FreshDir("null");
   for (int channels : {1, 2}) {
-    const std::string in = MakeInput(dir, "in" + std::to_string(channels) + ".wav", 1.5, channels);
+    const std::string in = MakeLoopInput(dir, "in" + std::to_string(channels) + ".wav", 1.5, channels);
     const std::string out = dir + "/out" + std::to_string(channels) + ".wav";
     Ok({"process", "-q", in, out});
     const Audio a = ReadAudio(in), b = ReadAudio(out);
@@ -83,7 +39,7 @@ TEST(CorvaneProcess, DefaultSettingsGiveTheInputBackAlignedAndWholeInMonoAndSter
 
 TEST(CorvaneProcess, RawOutputIsWhatAHostReceivesLateByTheLatency) {
   const std::string dir = FreshDir("raw");
-  const std::string in = MakeInput(dir, "in.wav", 1.0);
+  const std::string in = MakeLoopInput(dir, "in.wav", 1.0);
   Ok({"process", "-q", "--no-latency-compensation", in, dir + "/out.wav"});
   const Audio a = ReadAudio(in), b = ReadAudio(dir + "/out.wav");
   ASSERT_EQ(b.Frames(), a.Frames());
@@ -93,7 +49,7 @@ TEST(CorvaneProcess, RawOutputIsWhatAHostReceivesLateByTheLatency) {
 
 TEST(CorvaneProcess, StemsAddUpToTheMixAndSplitTheAttacksFromTheBed) {
   const std::string dir = FreshDir("stems");
-  const std::string in = MakeInput(dir, "in.wav", 2.0);
+  const std::string in = MakeLoopInput(dir, "in.wav", 2.0);
   for (const char* preset : {"0", "Kick Attack+"}) {
     Ok({"process", "-q", "--preset", preset, in, dir + "/mix.wav", "--transient-out", dir + "/t.wav",
         "--residual-out", dir + "/r.wav"});
@@ -111,7 +67,7 @@ TEST(CorvaneProcess, StemsAddUpToTheMixAndSplitTheAttacksFromTheBed) {
 
 TEST(CorvaneProcess, SettingsChangeTheOutputTheWayTheySay) {
   const std::string dir = FreshDir("settings");
-  const std::string in = MakeInput(dir, "in.wav", 1.5);
+  const std::string in = MakeLoopInput(dir, "in.wav", 1.5);
   const Audio input = ReadAudio(in);
   Ok({"process", "-q", in, dir + "/unity.wav", "--transient-out", dir + "/t.wav", "--residual-out", dir + "/r.wav"});
   const Audio t = ReadAudio(dir + "/t.wav"), r = ReadAudio(dir + "/r.wav");
@@ -147,7 +103,7 @@ TEST(CorvaneProcess, SettingsChangeTheOutputTheWayTheySay) {
 
 TEST(CorvaneProcess, PresetsAreAppliedAndSavedAsAupresetFilesThatRestoreThem) {
   const std::string dir = FreshDir("presets");
-  const std::string in = MakeInput(dir, "in.wav", 1.0);
+  const std::string in = MakeLoopInput(dir, "in.wav", 1.0);
   const std::string preset = dir + "/mine.aupreset";
   Ok({"process", "-q", "--preset", "snare attack+", "--sensitivity", "0.5", "--save-preset", preset, in,
       dir + "/a.wav"});
@@ -165,7 +121,7 @@ TEST(CorvaneProcess, PresetsAreAppliedAndSavedAsAupresetFilesThatRestoreThem) {
 
 TEST(CorvaneProcess, DamagedOrForeignPresetFilesAreRefusedAndNothingIsWritten) {
   const std::string dir = FreshDir("badpreset");
-  const std::string in = MakeInput(dir, "in.wav", 0.5);
+  const std::string in = MakeLoopInput(dir, "in.wav", 0.5);
   const std::string good = dir + "/good.aupreset";
   Ok({"process", "-q", "--save-preset", good, in, dir + "/x.wav"});
   const std::string xml = ReadFile(good);
@@ -194,7 +150,7 @@ TEST(CorvaneProcess, DamagedOrForeignPresetFilesAreRefusedAndNothingIsWritten) {
 
 TEST(CorvaneProcess, BadInputGetsAClearErrorAndTheRightStatus) {
   const std::string dir = FreshDir("errors");
-  const std::string in = MakeInput(dir, "in.wav", 0.5);
+  const std::string in = MakeLoopInput(dir, "in.wav", 0.5);
   const std::string out = dir + "/out.wav";
   Fails({"process", "-q", dir + "/missing.wav", out}, 1, "No such file");
   WriteFile(dir + "/text.wav", "this is not audio");
@@ -233,7 +189,7 @@ TEST(CorvaneProcess, BadInputGetsAClearErrorAndTheRightStatus) {
 
 TEST(CorvaneProcess, AFullDiskFailsCleanlyAndKeepsThePreviousOutput) {
   const std::string dir = FreshDir("full");
-  const std::string in = MakeInput(dir, "in.wav", 2.0);
+  const std::string in = MakeLoopInput(dir, "in.wav", 2.0);
   const std::string out = dir + "/out.wav";
   WriteFile(out, "the previous result");
   CliOptions limited;
@@ -247,7 +203,7 @@ TEST(CorvaneProcess, AFullDiskFailsCleanlyAndKeepsThePreviousOutput) {
 
 TEST(CorvaneProcess, AnInterruptedRunLeavesNoPartialOutput) {
   const std::string dir = FreshDir("interrupt");
-  const std::string in = MakeInput(dir, "in.wav", 60.0);
+  const std::string in = MakeLoopInput(dir, "in.wav", 60.0);
   for (int sig : {SIGINT, SIGTERM}) {
     const int pid = StartCli({"process", in, dir + "/out.wav", "--transient-out", dir + "/t.wav", "--residual-out",
                               dir + "/r.wav"});
@@ -263,12 +219,12 @@ TEST(CorvaneProcess, AnInterruptedRunLeavesNoPartialOutput) {
 
 TEST(CorvaneProcess, FormatsFollowTheExtensionAndIntegerOutputsReportClipping) {
   const std::string dir = FreshDir("formats");
-  const std::string in = MakeInput(dir, "in.wav", 1.0);
+  const std::string in = MakeLoopInput(dir, "in.wav", 1.0);
   Ok({"process", "-q", in, dir + "/out.flac"});
   EXPECT_EQ(ReadAudio(dir + "/out.flac").format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
   Ok({"process", "-q", in, dir + "/out.aiff", "--format", "pcm16"});
   EXPECT_EQ(ReadAudio(dir + "/out.aiff").format, SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
-  const std::string in16 = MakeInput(dir, "in16.wav", 1.0, 2, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+  const std::string in16 = MakeLoopInput(dir, "in16.wav", 1.0, 2, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
   Ok({"process", "-q", in16, dir + "/kept.wav"});
   EXPECT_EQ(ReadAudio(dir + "/kept.wav").format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
   Ok({"process", "-q", in16, dir + "/ogg.ogg"});
@@ -286,7 +242,7 @@ TEST(CorvaneCommands, InfoSnapshotDemoAndHelp) {
     EXPECT_NE(info.out.find(text), std::string::npos) << text << "\n" << info.out;
 
   const std::string dir = FreshDir("snapshot");
-  const std::string in = MakeInput(dir, "in.wav", 1.0);
+  const std::string in = MakeLoopInput(dir, "in.wav", 1.0);
   Ok({"snapshot", "-q", dir + "/quiet.png"});
   Ok({"snapshot", "-q", dir + "/played.png", "--input", in, "--solo", "transient"});
   LICE_IBitmap* quiet = LICE_LoadPNG((dir + "/quiet.png").c_str());

@@ -49,18 +49,6 @@ bool ReadWholeFile(const std::string& path, std::vector<UInt8>* bytes, std::stri
   return !failed;
 }
 
-bool NumberKey(CFDictionaryRef dict, const char* key, SInt32* value, std::string* error) {
-  CFStringRef k = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
-  const void* v = CFDictionaryGetValue(dict, k);
-  CFRelease(k);
-  if (!v || CFGetTypeID(v) != CFNumberGetTypeID()) {
-    *error = std::string("the key \"") + key + "\" is missing or not a number";
-    return false;
-  }
-  CFNumberGetValue(static_cast<CFNumberRef>(v), kCFNumberSInt32Type, value);
-  return true;
-}
-
 const void* TypedKey(CFDictionaryRef dict, const char* key, CFTypeID type, const char* what, std::string* error) {
   CFStringRef k = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
   const void* v = CFDictionaryGetValue(dict, k);
@@ -70,6 +58,12 @@ const void* TypedKey(CFDictionaryRef dict, const char* key, CFTypeID type, const
     return nullptr;
   }
   return v;
+}
+
+bool NumberKey(CFDictionaryRef dict, const char* key, SInt32* value, std::string* error) {
+  const void* v = TypedKey(dict, key, CFNumberGetTypeID(), "a number", error);
+  if (v) CFNumberGetValue(static_cast<CFNumberRef>(v), kCFNumberSInt32Type, value);
+  return v != nullptr;
 }
 
 std::string FourCC(SInt32 code) {

@@ -88,6 +88,12 @@ long long AudioReader::Read(float* interleaved, long long frames) {
   return n;
 }
 
+bool CheckMonoOrStereo(const AudioFormat& format, const std::string& path, std::string* error) {
+  if (format.channels == 1 || format.channels == 2) return true;
+  *error = path + " has " + std::to_string(format.channels) + " channels; Corvane processes mono or stereo files only";
+  return false;
+}
+
 bool ParseSampleFormat(const std::string& text, SampleFormat* format) {
   const struct {
     const char* name;

@@ -31,6 +31,9 @@ private:
   std::string mPath;
 };
 
+// False and *error unless the file is mono or stereo.
+bool CheckMonoOrStereo(const AudioFormat& format, const std::string& path, std::string* error);
+
 // Output sample formats the user can ask for.
 enum class SampleFormat { kKeep, kPcm16, kPcm24, kPcm32, kFloat, kDouble };
 bool ParseSampleFormat(const std::string& text, SampleFormat* format);

@@ -94,3 +94,8 @@ int UsageError(const char* command, const std::string& message) {
   std::fprintf(stderr, "corvane: %s (see 'corvane %s --help')\n", message.c_str(), command);
   return kExitUsage;
 }
+
+int OptionError(const char* command, int code, char** argv) {
+  const std::string name = argv[optind - 1];
+  return UsageError(command, code == ':' ? "option " + name + " needs a value" : "unknown option " + name);
+}

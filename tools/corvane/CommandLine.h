@@ -40,3 +40,6 @@ bool ResolveSettings(const std::vector<RawSetting>& raw, const AUHost& unit, Set
 void PrintError(const std::string& message);
 // A usage error: the message and a hint to --help; returns kExitUsage.
 int UsageError(const char* command, const std::string& message);
+// The usage error for getopt_long's ':' (a value is missing) or '?' (an
+// unknown option), naming the option at optind - 1.
+int OptionError(const char* command, int code, char** argv);

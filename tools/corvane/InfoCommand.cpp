@@ -28,8 +28,7 @@ int RunInfoCommand(int argc, char** argv) {
       std::fputs(kSettingsHelp, stdout);
       return kExitOk;
     }
-    if (c == ':') return UsageError("info", std::string("option ") + argv[optind - 1] + " needs a value");
-    if (c == '?') return UsageError("info", std::string("unknown option ") + argv[optind - 1]);
+    if (c == ':' || c == '?') return OptionError("info", c, argv);
     raw.push_back({c, optarg});
   }
   if (optind < argc) return UsageError("info", std::string("unexpected argument \"") + argv[optind] + "\"");

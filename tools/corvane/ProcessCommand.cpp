@@ -143,8 +143,8 @@ int RunProcessCommand(int argc, char** argv) {
                                            "\" (keep, pcm16, pcm24, pcm32, float, double)");
         break;
       case kOptNoLatency: base.compensateLatency = false; break;
-      case ':': return UsageError("process", std::string("option ") + argv[optind - 1] + " needs a value");
-      case '?': return UsageError("process", std::string("unknown option ") + argv[optind - 1]);
+      case ':':
+      case '?': return OptionError("process", c, argv);
       default:
         if (IsSettingOption(c)) raw.push_back({c, optarg});
         break;

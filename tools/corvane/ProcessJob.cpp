@@ -63,11 +63,7 @@ ProcessResult RunProcessJob(const ProcessJob& job, JobProgress* progress) {
   AudioReader reader;
   if (!reader.Open(job.input, &result.error)) return result;
   const AudioFormat in = reader.Format();
-  if (in.channels < 1 || in.channels > 2) {
-    result.error = job.input + " has " + std::to_string(in.channels) +
-                   " channels; Corvane processes mono or stereo files only";
-    return result;
-  }
+  if (!CheckMonoOrStereo(in, job.input, &result.error)) return result;
   result.channels = in.channels;
   result.sampleRate = in.sampleRate;
   if (progress) progress->total = in.frames;

@@ -27,13 +27,9 @@ bool SnapshotAfterPlaying(const Settings& settings, const std::string& input, co
   AudioReader reader;
   int channels = 2, rate = 44100;
   if (!input.empty()) {
-    if (!reader.Open(input, error)) return false;
+    if (!reader.Open(input, error) || !CheckMonoOrStereo(reader.Format(), input, error)) return false;
     channels = reader.Format().channels;
     rate = reader.Format().sampleRate;
-    if (channels < 1 || channels > 2) {
-      *error = input + " has " + std::to_string(channels) + " channels; Corvane processes mono or stereo files only";
-      return false;
-    }
   }
   AUHost unit;
   constexpr int kBlock = 1024;
@@ -84,8 +80,8 @@ int RunSnapshotCommand(int argc, char** argv) {
       case 'i': input = optarg; break;
       case 'q': quiet = true; break;
       case 'h': std::fputs(kHelp, stdout); std::fputs(kSettingsHelp, stdout); return kExitOk;
-      case ':': return UsageError("snapshot", std::string("option ") + argv[optind - 1] + " needs a value");
-      case '?': return UsageError("snapshot", std::string("unknown option ") + argv[optind - 1]);
+      case ':':
+      case '?': return OptionError("snapshot", c, argv);
       default: raw.push_back({c, optarg}); break;
     }
   }
