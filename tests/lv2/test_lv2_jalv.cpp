@@ -15,9 +15,9 @@
 #include <thread>
 
 #include "host/lv2/CorvaneLV2.h"
-#include "tests/lv2/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
-using namespace lv2_test;
+using namespace test_support;
 
 namespace {
 

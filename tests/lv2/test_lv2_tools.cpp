@@ -11,10 +11,11 @@
 
 #include "engine/Corvane.h"
 #include "host/lv2/CorvaneLV2.h"
-#include "tests/lv2/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/lv2/LV2TestHost.h"
 
 using namespace lv2_test;
+using namespace test_support;
 
 namespace {
 

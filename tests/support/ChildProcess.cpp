@@ -1,4 +1,4 @@
-#include "tests/lv2/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <thread>
 
-namespace lv2_test {
+namespace test_support {
 
 namespace {
 
@@ -181,4 +181,4 @@ TempDir::~TempDir() {
   if (!mPath.empty()) std::filesystem::remove_all(mPath, ec);
 }
 
-}  // namespace lv2_test
+}  // namespace test_support

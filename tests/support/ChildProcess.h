@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace lv2_test {
+namespace test_support {
 
 using EnvList = std::vector<std::pair<std::string, std::string>>;
 
@@ -57,4 +57,4 @@ private:
   std::string mPath;
 };
 
-}  // namespace lv2_test
+}  // namespace test_support
