@@ -3,7 +3,7 @@
 #
 #   corvane_plugin_lv2     the plug-in class on IPlugLV2 (static, for tests too)
 #   corvane_lv2_bundle     <build>/corvane.lv2/corvane.so, exporting only the
-#                          LV2 entry points
+#                          LV2 entry points (the plug-ins' and the editor UI's)
 #   corvane_lv2_ttl        build-time tool writing the bundle's Turtle files
 #                          from the plug-in itself
 #
@@ -20,7 +20,7 @@ set(CORVANE_LV2_INSTALL_DIR "lib/lv2" CACHE STRING
 
 corvane_library(corvane_plugin_lv2
   SOURCES ${CORVANE_PLUGIN_SOURCES} ${CORVANE_LV2_SRC}/CorvaneLV2Def.cpp
-  DEPS ${CORVANE_PLUGIN_DEPS} corvane_lv2)
+  DEPS ${CORVANE_PLUGIN_DEPS} corvane_lv2 corvane_lv2_ui)
 target_compile_definitions(corvane_plugin_lv2 PRIVATE ${CORVANE_PLUGIN_DEFINITIONS} PUBLIC CORVANE_API_LV2)
 # The embedded images come from a rule of this folder that corvane_plugin
 # also uses; building it first keeps the two from generating the file at once.
@@ -43,16 +43,12 @@ target_compile_options(corvane_lv2_ttl PRIVATE ${CORVANE_WARNINGS})
 
 set(CORVANE_LV2_TTL ${CORVANE_LV2_BUNDLE_DIR}/manifest.ttl ${CORVANE_LV2_BUNDLE_DIR}/corvane.ttl
     ${CORVANE_LV2_BUNDLE_DIR}/presets.ttl)
-set(CORVANE_LV2_UI_FLAG --no-ui)
-if(CORVANE_LV2_HAS_UI)
-  set(CORVANE_LV2_UI_FLAG)
-endif()
 # The generator runs on the build machine; a sanitizer build's leak report of
 # process-lifetime caches must not fail the build.
 add_custom_command(OUTPUT ${CORVANE_LV2_TTL}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CORVANE_LV2_BUNDLE_DIR}
   COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
-          $<TARGET_FILE:corvane_lv2_ttl> ${CORVANE_LV2_BUNDLE_DIR} ${CORVANE_LV2_UI_FLAG}
+          $<TARGET_FILE:corvane_lv2_ttl> ${CORVANE_LV2_BUNDLE_DIR}
   DEPENDS corvane_lv2_ttl
   COMMENT "Describing the LV2 bundle" VERBATIM)
 add_custom_target(corvane_lv2_ttl_files ALL DEPENDS ${CORVANE_LV2_TTL})

@@ -4,9 +4,11 @@
 //
 //   urn:velmora:corvane        stereo in, stereo out ("2-2")
 //   urn:velmora:corvane:mono   mono in, mono out ("1-1")
+//   urn:velmora:corvane#ui     the editor, an X11 UI for both
 #include <cstdint>
 
 #include "host/lv2/IPlugLV2.h"
+#include "host/lv2/IPlugLV2UI.h"
 
 constexpr const char* kCorvaneLV2Uri = "urn:velmora:corvane";
 constexpr const char* kCorvaneLV2MonoUri = "urn:velmora:corvane:mono";
@@ -17,3 +19,5 @@ constexpr const char* kCorvaneLV2Binary = "corvane.so";
 const IPlugLV2Def& CorvaneLV2Def();
 // The descriptor for an index (0 stereo, 1 mono), null past the last.
 const LV2_Descriptor* CorvaneLV2Descriptor(uint32_t index);
+// The UI descriptor for an index (0 the editor), null past the last.
+const LV2UI_Descriptor* CorvaneLV2UIDescriptor(uint32_t index);

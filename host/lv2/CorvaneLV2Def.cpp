@@ -44,3 +44,11 @@ const LV2_Descriptor* CorvaneLV2Descriptor(uint32_t index) {
   if (index >= static_cast<uint32_t>(kDef.nVariants)) return nullptr;
   return &kDescriptors.d[index].lv2;
 }
+
+const LV2UI_Descriptor* CorvaneLV2UIDescriptor(uint32_t index) {
+  static const struct UIDescriptor {
+    IPlugLV2UIDescriptor d;
+    UIDescriptor() { FillLV2UIDescriptor(&d, &kDef); }
+  } kUI;
+  return index == 0 ? &kUI.d.lv2 : nullptr;
+}

@@ -173,8 +173,10 @@ void WritePlugin(std::ostringstream& o, IPlugLV2& plug, const IPlugLV2Def& def, 
 void WriteUI(std::ostringstream& o, const IPlugLV2Def& def) {
   o << "<" << def.uiUri << ">\n\ta ui:X11UI ;\n"
     << "\tlv2:requiredFeature <http://lv2plug.in/ns/ext/instance-access> , ui:idleInterface ;\n"
-    << "\tlv2:optionalFeature ui:parent , ui:resize , ui:touch ;\n"
-    << "\tlv2:extensionData ui:idleInterface , ui:resize .\n\n";
+    // The editor has one fixed size: hosts should not offer to resize it.
+    << "\tlv2:optionalFeature ui:parent , ui:resize , ui:touch , ui:noUserResize ,\n"
+    << "\t\t<http://lv2plug.in/ns/ext/log#log> , urid:map ;\n"
+    << "\tlv2:extensionData ui:idleInterface .\n\n";
 }
 
 // The state property, described where the presets use it.
