@@ -26,10 +26,12 @@ bool IGraphicsX11::Idle() {
   return WindowIsOpen();
 }
 
-void IGraphicsX11::RunEventLoop() {
+void IGraphicsX11::RunEventLoop(const std::atomic<bool>* stop) {
   while (WindowIsOpen()) {
+    // Waits at most until the next redraw tick, so a stop request is seen
+    // within one frame.
     mX11->Pump(-1);
-    if (mX11->CloseRequested()) CloseWindow();
+    if (mX11->CloseRequested() || (stop && stop->load())) CloseWindow();
   }
 }
 

@@ -23,6 +23,7 @@
 // A standalone program:
 //
 //   if (editor->OpenEditor(0, "Corvane")) editor->RunEventLoop();  // until the user closes it
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -46,8 +47,9 @@ public:
   bool Idle();
   // Blocks, handling events and redraw ticks, until the window is closed
   // (by the user, by its parent going away, or by CloseWindow from a
-  // control or a message box).
-  void RunEventLoop();
+  // control or a message box), or until *stop becomes true (it is checked
+  // at every redraw tick; a signal handler may set it).
+  void RunEventLoop(const std::atomic<bool>* stop = nullptr);
 
   // OpenWindow (parent) takes a Window id cast to a pointer (null: top level).
   void HostPath(WDL_String* path) override;    // the running program

@@ -24,6 +24,7 @@ const char kHelp[] =
     "  info                  parameters and factory presets\n"
     "  snapshot OUT.png      a picture of the editor, optionally after playing a file\n"
     "  demo [DIR]            process a built-in drum loop with two presets\n"
+    "  gui                   the editor in a window, processing live audio (JACK)\n"
     "\n"
     "'corvane COMMAND --help' describes a command. Exit status: 0 success,\n"
     "1 a file or processing error, 2 a usage error, 130/143 interrupted.\n";
@@ -77,6 +78,7 @@ int main(int argc, char** argv) {
   else if (command == "info") status = RunInfoCommand(argc - 1, argv + 1);
   else if (command == "snapshot") status = RunSnapshotCommand(argc - 1, argv + 1);
   else if (command == "demo") status = RunDemoCommand(argc - 1, argv + 1);
+  else if (command == "gui") status = RunGuiCommand(argc - 1, argv + 1);
   else {
     std::fprintf(stderr, "corvane: unknown command \"%s\" (see 'corvane --help')\n", command.c_str());
     return kExitUsage;

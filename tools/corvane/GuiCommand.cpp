@@ -1,0 +1,213 @@
+// corvane gui: the editor in a window, the plug-in processing live audio as
+// a JACK client, or a file played in a loop when there is no server.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/x11/IGraphicsX11.h"
+#include "tools/corvane/CommandLine.h"
+#include "tools/corvane/Commands.h"
+#include "tools/corvane/CorvaneUnit.h"
+#include "tools/corvane/JackSession.h"
+#include "tools/corvane/LoopingFile.h"
+#include "tools/corvane/PacedPlayer.h"
+#include "tools/corvane/ProcessJob.h"
+#include "tools/corvane/StoredSettings.h"
+
+namespace {
+
+const char kHelp[] =
+    "Usage: corvane gui [--input FILE] [--connect] [--name NAME] [SETTINGS]\n"
+    "Opens the editor and runs the plug-in live as a JACK client with two\n"
+    "inputs (in_1, in_2) and two outputs (out_1, out_2); its latency is\n"
+    "reported to JACK. With --input, FILE plays in a loop in place of the\n"
+    "inputs; with no JACK server running it plays silently at real-time pace,\n"
+    "so the meters still show the plug-in at work. The settings are kept\n"
+    "between runs in $XDG_CONFIG_HOME/corvane/settings.aupreset (by default\n"
+    "~/.config/corvane); settings options apply on top of them. Close the\n"
+    "window (or press Ctrl-C) to quit.\n"
+    "  -i, --input FILE   play a file in a loop through the plug-in\n"
+    "  -c, --connect      connect to the system's capture and playback ports\n"
+    "  -n, --name NAME    the JACK client name (default: corvane)\n"
+    "  -q, --quiet        print nothing but errors\n"
+    "  -h, --help         this text\n\n";
+
+const char kNoServerHint[] =
+    "no JACK server is running; start one (for example 'jackd -d alsa' or a\n"
+    "session manager), or play a file without one: corvane gui --input FILE";
+
+struct GuiOptions {
+  std::string input, clientName = "corvane";
+  bool connect = false, quiet = false;
+  std::vector<RawSetting> settings;
+};
+
+// Where the audio comes from and goes to while the window is open.
+struct LiveAudio {
+  JackSession jack;
+  bool withJack = false;
+  LoopingFile file;
+  std::unique_ptr<PacedPlayer> player;
+
+  void Stop() {
+    if (player) player->Stop();
+    jack.Close();
+  }
+};
+
+int ParseGuiOptions(int argc, char** argv, GuiOptions* options, bool* done) {
+  const std::vector<option> longOptions = WithSettingOptions({{"input", required_argument, nullptr, 'i'},
+                                                               {"connect", no_argument, nullptr, 'c'},
+                                                               {"name", required_argument, nullptr, 'n'},
+                                                               {"quiet", no_argument, nullptr, 'q'},
+                                                               {"help", no_argument, nullptr, 'h'}});
+  opterr = 0;
+  optind = 1;
+  int c;
+  while ((c = getopt_long(argc, argv, ":i:cn:qh", longOptions.data(), nullptr)) != -1) {
+    switch (c) {
+      case 'i': options->input = optarg; break;
+      case 'c': options->connect = true; break;
+      case 'n': options->clientName = optarg; break;
+      case 'q': options->quiet = true; break;
+      case 'h':
+        std::fputs(kHelp, stdout);
+        std::fputs(kSettingsHelp, stdout);
+        *done = true;
+        return kExitOk;
+      case ':':
+      case '?': *done = true; return OptionError("gui", c, argv);
+      default: options->settings.push_back({c, optarg}); break;
+    }
+  }
+  if (optind != argc) {
+    *done = true;
+    return UsageError("gui", std::string("unexpected argument \"") + argv[optind] + "\"");
+  }
+  if (options->clientName.empty()) {
+    *done = true;
+    return UsageError("gui", "the JACK client name is empty");
+  }
+  return kExitOk;
+}
+
+// Joins the JACK server, or falls back to playing the file alone. Returns
+// the sample rate to run at, or 0 after printing why it cannot run.
+int ConnectAudio(const GuiOptions& options, LiveAudio* audio) {
+  std::string error;
+  if (!options.input.empty() && !audio->file.Load(options.input, &error)) {
+    PrintError(error);
+    return 0;
+  }
+  switch (audio->jack.Open(options.clientName, &error)) {
+    case JackSession::OpenResult::kOk: audio->withJack = true; break;
+    case JackSession::OpenResult::kNoServer:
+      if (options.input.empty()) {
+        PrintError(kNoServerHint);
+        return 0;
+      }
+      if (!options.quiet)
+        std::fprintf(stderr, "corvane: no JACK server is running; playing %s silently at real-time pace\n",
+                     options.input.c_str());
+      return audio->file.SampleRate();
+    case JackSession::OpenResult::kFailed: PrintError(error); return 0;
+  }
+  const int rate = audio->jack.SampleRate();
+  if (!options.input.empty() && audio->file.SampleRate() != rate && !options.quiet)
+    std::fprintf(stderr, "corvane: %s is at %d Hz and the JACK server at %d Hz; it will play at the wrong speed\n",
+                 options.input.c_str(), audio->file.SampleRate(), rate);
+  return rate;
+}
+
+bool StartAudio(const GuiOptions& options, AUHost& unit, LiveAudio* audio) {
+  std::string error;
+  if (!audio->withJack) {
+    audio->player = std::make_unique<PacedPlayer>(unit, audio->file);
+    audio->player->Start();
+    return true;
+  }
+  LoopingFile* file = options.input.empty() ? nullptr : &audio->file;
+  if (!audio->jack.Start(&unit, file, &gCancelRequested, &error)) {
+    PrintError(error);
+    return false;
+  }
+  const std::string name = audio->jack.ClientName();
+  if (!options.quiet)
+    std::fprintf(stderr, "corvane: running as JACK client \"%s\" at %d Hz (latency %d samples)%s\n", name.c_str(),
+                 audio->jack.SampleRate(), unit.LatencySamples(), file ? ", playing the file in a loop" : "");
+  if (options.connect) {
+    std::string report;
+    if (!audio->jack.ConnectToSystem(&report, &error)) PrintError(error);
+    else if (!options.quiet) std::fputs(report.c_str(), stderr);
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunGuiCommand(int argc, char** argv) {
+  GuiOptions options;
+  bool done = false;
+  const int parsed = ParseGuiOptions(argc, argv, &options, &done);
+  if (done) return parsed;
+
+  // Settings are checked before anything connects to the server.
+  constexpr int kMaxBlock = 4096;
+  Settings settings;
+  std::string error;
+  {
+    AUHost probe;
+    if (!OpenCorvane(&probe, 2, 44100.0, kMaxBlock, &error)) {
+      PrintError(error);
+      return kExitFailure;
+    }
+    if (!ResolveSettings(options.settings, probe, &settings, &error)) return UsageError("gui", error);
+  }
+
+  LiveAudio audio;
+  const int rate = ConnectAudio(options, &audio);
+  if (rate <= 0) return kExitFailure;
+  AUHost unit;
+  if (!OpenCorvane(&unit, 2, rate, kMaxBlock, &error)) {
+    PrintError(error);
+    return kExitFailure;
+  }
+
+  // The last run's settings first, then what this command line asks for.
+  const std::string storePath = StoredSettingsPath();
+  std::string message;
+  if (RestoreStoredSettings(unit, storePath, &message) == RestoreResult::kDamaged) PrintError(message);
+  if (!ApplySettings(unit, settings, &error)) {
+    PrintError(error);
+    return kExitFailure;
+  }
+
+  auto* editor = dynamic_cast<IGraphicsX11*>(EditorOf(unit));
+  if (!editor) {
+    PrintError("the plug-in has no editor");
+    return kExitFailure;
+  }
+  if (!editor->OpenEditor(0, "Corvane")) {
+    PrintError("cannot open the editor window: no X display could be reached (is DISPLAY set?)");
+    return kExitFailure;
+  }
+  if (!StartAudio(options, unit, &audio)) {
+    editor->CloseWindow();
+    return kExitFailure;
+  }
+  editor->RunEventLoop(&gCancelRequested);
+  editor->CloseWindow();
+  audio.Stop();
+
+  int status = InterruptedStatus();
+  if (audio.jack.ServerGone()) {
+    PrintError("the JACK server shut down");
+    status = kExitFailure;
+  }
+  if (!SaveStoredSettings(unit, storePath, &error)) {
+    PrintError("the settings were not saved: " + error);
+    status = kExitFailure;
+  }
+  return status;
+}

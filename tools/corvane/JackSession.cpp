@@ -1,0 +1,173 @@
+#include "tools/corvane/JackSession.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char* const kInputNames[2] = {"in_1", "in_2"};
+const char* const kOutputNames[2] = {"out_1", "out_2"};
+
+// The first two physical ports of a kind (one repeated on a mono device).
+std::vector<std::string> PhysicalPorts(jack_client_t* client, unsigned long flags) {
+  std::vector<std::string> names;
+  if (const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | flags)) {
+    for (int i = 0; ports[i] && i < 2; ++i) names.emplace_back(ports[i]);
+    jack_free(ports);
+  }
+  if (names.size() == 1) names.push_back(names[0]);
+  return names;
+}
+
+void Quiet(const char*) {}
+void PrintJackError(const char* message) { std::fprintf(stderr, "corvane: JACK: %s\n", message); }
+
+}  // namespace
+
+JackSession::~JackSession() { Close(); }
+
+JackSession::OpenResult JackSession::Open(const std::string& clientName, std::string* error) {
+  Close();
+  // The library reports a missing server at length on its own; we say it
+  // once, our way. Once connected, its errors are worth showing.
+  jack_set_error_function(Quiet);
+  jack_set_info_function(Quiet);
+  jack_status_t status = {};
+  mClient = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+  if (mClient) {
+    jack_set_error_function(PrintJackError);
+    return OpenResult::kOk;
+  }
+  if (status & JackServerFailed) {
+    *error = "no JACK server is running";
+    return OpenResult::kNoServer;
+  }
+  if (status & JackInvalidOption) *error = "the JACK client name \"" + clientName + "\" is not valid";
+  else if (status & JackNameNotUnique) *error = "a JACK client named \"" + clientName + "\" is already running";
+  else *error = "the JACK server refused the client (status 0x" + [&] {
+    char hex[16];
+    std::snprintf(hex, sizeof(hex), "%x", static_cast<unsigned>(status));
+    return std::string(hex);
+  }() + ")";
+  return OpenResult::kFailed;
+}
+
+int JackSession::SampleRate() const { return mClient ? static_cast<int>(jack_get_sample_rate(mClient)) : 0; }
+
+std::string JackSession::ClientName() const { return mClient ? jack_get_client_name(mClient) : ""; }
+
+bool JackSession::Start(AUHost* unit, LoopingFile* file, std::atomic<bool>* stopOnShutdown, std::string* error) {
+  if (!mClient || !unit || unit->Channels() != 2) {
+    *error = "the JACK client is not open";
+    return false;
+  }
+  mUnit = unit;
+  mFile = file;
+  mStopOnShutdown = stopOnShutdown;
+  mLatency = static_cast<jack_nframes_t>(std::max(0, unit->LatencySamples()));
+  if (file)
+    for (auto& buffer : mFileBuffer) buffer.assign(unit->MaxFrames(), 0.0f);
+  for (int ch = 0; ch < 2; ++ch) {
+    mIn[ch] = jack_port_register(mClient, kInputNames[ch], JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+    mOut[ch] = jack_port_register(mClient, kOutputNames[ch], JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
+    if (!mIn[ch] || !mOut[ch]) {
+      *error = "cannot register the JACK ports";
+      return false;
+    }
+  }
+  jack_set_process_callback(mClient, &JackSession::OnProcess, this);
+  jack_set_latency_callback(mClient, &JackSession::OnLatency, this);
+  jack_on_shutdown(mClient, &JackSession::OnShutdown, this);
+  if (jack_activate(mClient) != 0) {
+    *error = "the JACK server would not start the client";
+    return false;
+  }
+  return true;
+}
+
+bool JackSession::ConnectToSystem(std::string* report, std::string* error) {
+  const std::vector<std::string> capture = PhysicalPorts(mClient, JackPortIsOutput);
+  const std::vector<std::string> playback = PhysicalPorts(mClient, JackPortIsInput);
+  if (capture.empty() && playback.empty()) {
+    *error = "the JACK server has no physical ports to connect to";
+    return false;
+  }
+  report->clear();
+  for (size_t ch = 0; ch < capture.size(); ++ch) {
+    const char* ours = jack_port_name(mIn[ch]);
+    if (jack_connect(mClient, capture[ch].c_str(), ours) == 0) *report += capture[ch] + " -> " + ours + "\n";
+  }
+  for (size_t ch = 0; ch < playback.size(); ++ch) {
+    const char* ours = jack_port_name(mOut[ch]);
+    if (jack_connect(mClient, ours, playback[ch].c_str()) == 0) *report += std::string(ours) + " -> " + playback[ch] + "\n";
+  }
+  return true;
+}
+
+void JackSession::Close() {
+  if (!mClient) return;
+  // After a server shutdown the client is dead but its handle still has to
+  // be closed; deactivating first makes sure no process callback is running.
+  if (!mServerGone.load()) jack_deactivate(mClient);
+  jack_client_close(mClient);
+  mClient = nullptr;
+  mIn[0] = mIn[1] = mOut[0] = mOut[1] = nullptr;
+}
+
+int JackSession::OnProcess(jack_nframes_t nFrames, void* arg) {
+  static_cast<JackSession*>(arg)->Process(nFrames);
+  return 0;
+}
+
+void JackSession::Process(jack_nframes_t nFrames) {
+  float* in[2];
+  float* out[2];
+  for (int ch = 0; ch < 2; ++ch) {
+    in[ch] = static_cast<float*>(jack_port_get_buffer(mIn[ch], nFrames));
+    out[ch] = static_cast<float*>(jack_port_get_buffer(mOut[ch], nFrames));
+  }
+  // A server period longer than the unit's largest block is rendered in
+  // pieces; the unit's time line runs on unbroken.
+  const jack_nframes_t most = static_cast<jack_nframes_t>(mUnit->MaxFrames());
+  for (jack_nframes_t done = 0; done < nFrames;) {
+    const jack_nframes_t n = std::min(most, nFrames - done);
+    const float* source[2] = {in[0] + done, in[1] + done};
+    if (mFile) {
+      mFile->Read(mFileBuffer[0].data(), mFileBuffer[1].data(), static_cast<int>(n));
+      source[0] = mFileBuffer[0].data();
+      source[1] = mFileBuffer[1].data();
+    }
+    float* target[2] = {out[0] + done, out[1] + done};
+    if (mUnit->Render(source, target, static_cast<int>(n)) != noErr) {
+      std::memset(target[0], 0, n * sizeof(float));
+      std::memset(target[1], 0, n * sizeof(float));
+    }
+    done += n;
+  }
+}
+
+void JackSession::OnLatency(jack_latency_callback_mode_t mode, void* arg) {
+  static_cast<JackSession*>(arg)->ReportLatency(mode);
+}
+
+// Capture latency flows downstream (our outputs are later than our inputs
+// by the unit's latency); playback latency flows upstream (our inputs are
+// that much further from the speakers than our outputs).
+void JackSession::ReportLatency(jack_latency_callback_mode_t mode) {
+  for (int ch = 0; ch < 2; ++ch) {
+    jack_port_t* from = mode == JackCaptureLatency ? mIn[ch] : mOut[ch];
+    jack_port_t* to = mode == JackCaptureLatency ? mOut[ch] : mIn[ch];
+    jack_latency_range_t range;
+    jack_port_get_latency_range(from, mode, &range);
+    range.min += mLatency;
+    range.max += mLatency;
+    jack_port_set_latency_range(to, mode, &range);
+  }
+}
+
+void JackSession::OnShutdown(void* arg) {
+  auto* self = static_cast<JackSession*>(arg);
+  self->mServerGone.store(true);
+  if (self->mStopOnShutdown) self->mStopOnShutdown->store(true);
+}
