@@ -172,7 +172,7 @@ int Background::Stop(double timeoutSeconds) {
 }
 
 TempDir::TempDir() {
-  char pattern[] = "/tmp/corvane-lv2-XXXXXX";
+  char pattern[] = "/tmp/corvane-test-XXXXXX";
   if (mkdtemp(pattern)) mPath = pattern;
 }
 

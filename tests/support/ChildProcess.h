@@ -34,6 +34,7 @@ public:
   Background(const Background&) = delete;
   Background& operator=(const Background&) = delete;
   bool Running();
+  pid_t Pid() const { return mPid; }
   void Write(const std::string& text);
   void CloseStdin();
   // Waits up to timeoutSeconds for the process to end by itself, then

@@ -20,7 +20,7 @@ namespace {
 const char kHelp[] =
     "Usage: corvane gui [--input FILE] [--connect] [--name NAME] [SETTINGS]\n"
     "Opens the editor and runs the plug-in live as a JACK client with two\n"
-    "inputs (in_1, in_2) and two outputs (out_1, out_2); its latency is\n"
+    "inputs (in_l, in_r) and two outputs (out_l, out_r); its latency is\n"
     "reported to JACK. With --input, FILE plays in a loop in place of the\n"
     "inputs; with no JACK server running it plays silently at real-time pace,\n"
     "so the meters still show the plug-in at work. The settings are kept\n"

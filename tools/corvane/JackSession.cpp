@@ -6,8 +6,8 @@
 
 namespace {
 
-const char* const kInputNames[2] = {"in_1", "in_2"};
-const char* const kOutputNames[2] = {"out_1", "out_2"};
+const char* const kInputNames[2] = {"in_l", "in_r"};
+const char* const kOutputNames[2] = {"out_l", "out_r"};
 
 // The first two physical ports of a kind (one repeated on a mono device).
 std::vector<std::string> PhysicalPorts(jack_client_t* client, unsigned long flags) {
