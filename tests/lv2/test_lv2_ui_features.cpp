@@ -168,7 +168,26 @@ TEST(LV2EditorUIDescriptor, WithoutAParentOpensATopLevelWindowOneEditorPerInstan
   ASSERT_NE(ui, nullptr);
   inst.Run(64);
   EXPECT_EQ(UIFeatures::Idle(ui), 0);
+  // The user closes the top-level window (as a window manager passes it on):
+  // idle reports the UI closed, and cleanup afterwards is harmless.
+  XEvent e = {};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = second.Window();
+  e.xclient.message_type = XInternAtom(user.display(), "WM_PROTOCOLS", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = static_cast<long>(XInternAtom(user.display(), "WM_DELETE_WINDOW", False));
+  XSendEvent(user.display(), second.Window(), False, NoEventMask, &e);
+  XSync(user.display(), False);
+  int closed = 0;
+  for (int i = 0; i < 50 && !closed; ++i) {
+    closed = UIFeatures::Idle(ui);
+    if (!closed) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  EXPECT_NE(closed, 0);
+  EXPECT_NE(UIFeatures::Idle(ui), 0);
   UIFeatures::Cleanup(ui);
+  XSync(user.display(), False);
+  EXPECT_EQ(user.RootChildren(), before);
   EXPECT_EQ(second.writes, 0);  // nothing was touched
 }
 
