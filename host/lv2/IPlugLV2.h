@@ -22,8 +22,9 @@
 //
 // Threads, in LV2's threading classes: instantiation class (instantiate,
 // activate, deactivate, cleanup, state save/restore) on the host's main
-// thread; audio class (connect_port, run) on the audio thread; the UI calls
-// DrainHostUpdates, TakeResizeRequest and the editor on the UI thread.
+// thread; audio class (connect_port, run) on the audio thread; the UI
+// (IPlugLV2UI.h) calls DrainHostUpdates, TakeResizeRequest and the editor on
+// the UI thread.
 #include <lv2/core/lv2.h>
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
