@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "host/lv2/CorvaneLV2.h"
+#include "tests/lv2/HostLoadsBundle.h"
 #include "tests/support/ChildProcess.h"
 
 using namespace test_support;
@@ -153,11 +154,6 @@ protected:
 
 }  // namespace
 
-#if defined(CORVANE_SANITIZED)
-#define HOST_LOADS_BUNDLE(name) DISABLED_##name
-#else
-#define HOST_LOADS_BUNDLE(name) name
-#endif
 
 TEST_F(JalvSession, HOST_LOADS_BUNDLE(AControlSetOnStdinChangesTheOutput)) {
   StartJalv({});

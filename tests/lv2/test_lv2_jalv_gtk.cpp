@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/lv2/CorvaneLV2.h"
+#include "tests/lv2/HostLoadsBundle.h"
 #include "tests/support/ChildProcess.h"
 // Xlib's macros come after every header that might use those names.
 #include "tests/x11/XvfbServer.h"
@@ -91,13 +92,6 @@ int Differing(const std::vector<unsigned long>& a, const std::vector<unsigned lo
 
 }  // namespace
 
-#if defined(CORVANE_SANITIZED)
-#define HOST_LOADS_BUNDLE(name) DISABLED_##name
-#else
-#define HOST_LOADS_BUNDLE(name) name
-#endif
-
-// jalv is not built with the sanitizers, so it cannot load their bundle.
 TEST(JalvGtk, HOST_LOADS_BUNDLE(ShowsTheEditorMetersMoveAndClosingQuitsCleanly)) {
   REQUIRE_XVFB();
   for (const char* p : {"jackd", "jalv.gtk3", "jack_metro", "jack_connect", "jack_lsp", "jack_wait"})
