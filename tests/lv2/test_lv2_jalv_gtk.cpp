@@ -16,8 +16,8 @@
 #include "tests/lv2/HostLoadsBundle.h"
 #include "tests/support/ChildProcess.h"
 // Xlib's macros come after every header that might use those names.
+#include "tests/x11/WindowChecks.h"
 #include "tests/x11/XvfbServer.h"
-#include <X11/Xutil.h>
 
 using namespace test_support;
 
@@ -47,17 +47,6 @@ bool Shown(Display* d, Window w, unsigned* width = nullptr, unsigned* height = n
   return a.map_state == IsViewable;
 }
 
-// The top-level window with this title, or 0.
-Window TopLevelNamed(Display* d, const char* title) {
-  for (Window w : Children(d, DefaultRootWindow(d))) {
-    char* name = nullptr;
-    const bool match = XFetchName(d, w, &name) && name && std::string(name) == title;
-    if (name) XFree(name);
-    if (match && Shown(d, w)) return w;
-  }
-  return 0;
-}
-
 // The editor's window: a viewable window of the editor's size with no
 // children, somewhere below `top`, or 0.
 Window EditorBelow(Display* d, Window top) {
@@ -73,21 +62,9 @@ Window EditorBelow(Display* d, Window top) {
 // The two level meters' pixels.
 std::vector<unsigned long> MeterPixels(Display* d, Window w) {
   std::vector<unsigned long> pixels;
-  for (int left : {125, 211}) {
-    XImage* shot = XGetImage(d, w, left, 163, 23, 225, AllPlanes, ZPixmap);
-    if (!shot) return {};
-    for (int y = 0; y < 225; ++y)
-      for (int x = 0; x < 23; ++x) pixels.push_back(XGetPixel(shot, x, y) & 0xffffff);
-    XDestroyImage(shot);
-  }
+  for (int left : {125, 211})
+    if (!x11_test::AppendPixels(d, w, left, 163, 23, 225, &pixels)) return {};
   return pixels;
-}
-
-int Differing(const std::vector<unsigned long>& a, const std::vector<unsigned long>& b) {
-  if (a.size() != b.size() || a.empty()) return -1;
-  int n = 0;
-  for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
-  return n;
 }
 
 }  // namespace
@@ -117,7 +94,7 @@ TEST(JalvGtk, HOST_LOADS_BUNDLE(ShowsTheEditorMetersMoveAndClosingQuitsCleanly))
   Window top = 0, editor = 0;
   for (int i = 0; i < 200 && !editor; ++i) {
     Sleep(0.05);
-    top = TopLevelNamed(d, "Corvane");
+    top = x11_test::TopLevelNamed(d, "Corvane");
     if (top) editor = EditorBelow(d, top);
   }
   ASSERT_NE(editor, 0ul) << "jalv shows no editor";
@@ -137,23 +114,13 @@ TEST(JalvGtk, HOST_LOADS_BUNDLE(ShowsTheEditorMetersMoveAndClosingQuitsCleanly))
   int moved = 0;
   for (int i = 0; i < 20 && moved < 50; ++i) {
     Sleep(0.1);
-    moved = std::max(moved, Differing(silent, MeterPixels(d, editor)));
+    moved = std::max(moved, x11_test::DifferingPixels(silent, MeterPixels(d, editor)));
   }
   EXPECT_GE(moved, 50);
 
   // Closing the window as a window manager would: jalv cleans up and exits.
-  Atom protocols = XInternAtom(d, "WM_PROTOCOLS", False);
-  Atom del = XInternAtom(d, "WM_DELETE_WINDOW", False);
-  XEvent e = {};
-  e.xclient.type = ClientMessage;
-  e.xclient.window = top;
-  e.xclient.message_type = protocols;
-  e.xclient.format = 32;
-  e.xclient.data.l[0] = static_cast<long>(del);
-  e.xclient.data.l[1] = CurrentTime;
-  XSendEvent(d, top, False, NoEventMask, &e);
-  XSync(d, False);
+  x11_test::SendCloseRequest(d, top);
   EXPECT_EQ(jalv->Stop(10.0), 0) << "jalv did not quit cleanly";
   XSync(d, False);
-  EXPECT_EQ(TopLevelNamed(d, "Corvane"), 0ul);
+  EXPECT_EQ(x11_test::TopLevelNamed(d, "Corvane"), 0ul);
 }

@@ -26,8 +26,8 @@
 #include "host/lv2/CorvaneLV2.h"
 #include "tests/lv2/LV2TestHost.h"
 // Xlib's macros come after every header that might use those names.
+#include "tests/x11/WindowChecks.h"
 #include "tests/x11/XvfbServer.h"
-#include <X11/Xutil.h>
 
 using x11_test::User;
 
@@ -276,21 +276,9 @@ private:
 // The meters' pixels on screen, one after the other.
 std::vector<unsigned long> MeterPixels(Display* d, Window w) {
   std::vector<unsigned long> pixels;
-  for (const IRECT& r : kMeters) {
-    XImage* shot = XGetImage(d, w, r.L, r.T, r.W(), r.H(), AllPlanes, ZPixmap);
-    if (!shot) return {};
-    for (int y = 0; y < r.H(); ++y)
-      for (int x = 0; x < r.W(); ++x) pixels.push_back(XGetPixel(shot, x, y) & 0xffffff);
-    XDestroyImage(shot);
-  }
+  for (const IRECT& r : kMeters)
+    if (!x11_test::AppendPixels(d, w, r.L, r.T, r.W(), r.H(), &pixels)) return {};
   return pixels;
-}
-
-int Differing(const std::vector<unsigned long>& a, const std::vector<unsigned long>& b) {
-  if (a.size() != b.size()) return -1;
-  int n = 0;
-  for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
-  return n;
 }
 
 class LV2EditorInHost : public ::testing::Test {
@@ -349,7 +337,7 @@ TEST_F(LV2EditorInHost, EmbedsMetersMoveWithAudioAndEditorChangesReachTheHostPor
   plugin->StartAudio();
   RunBlocks(ui, 44100 / kBlock);  // a second of audio, the latency passed
   ui.Pump(100);
-  EXPECT_GT(Differing(silent, MeterPixels(user().display(), ui.Widget())), 100);
+  EXPECT_GT(x11_test::DifferingPixels(silent, MeterPixels(user().display(), ui.Widget())), 100);
 
   // A click on the transient solo: one gesture on its port, ending with the
   // value 1 (the button also passes its unchanged value on when pressed).

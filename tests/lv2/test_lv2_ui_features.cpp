@@ -15,6 +15,7 @@
 
 #include "host/lv2/CorvaneLV2.h"
 #include "tests/lv2/LV2TestHost.h"
+#include "tests/x11/WindowChecks.h"
 #include "tests/x11/XvfbServer.h"
 
 using namespace lv2_test;
@@ -170,14 +171,7 @@ TEST(LV2EditorUIDescriptor, WithoutAParentOpensATopLevelWindowOneEditorPerInstan
   EXPECT_EQ(UIFeatures::Idle(ui), 0);
   // The user closes the top-level window (as a window manager passes it on):
   // idle reports the UI closed, and cleanup afterwards is harmless.
-  XEvent e = {};
-  e.xclient.type = ClientMessage;
-  e.xclient.window = second.Window();
-  e.xclient.message_type = XInternAtom(user.display(), "WM_PROTOCOLS", False);
-  e.xclient.format = 32;
-  e.xclient.data.l[0] = static_cast<long>(XInternAtom(user.display(), "WM_DELETE_WINDOW", False));
-  XSendEvent(user.display(), second.Window(), False, NoEventMask, &e);
-  XSync(user.display(), False);
+  x11_test::SendCloseRequest(user.display(), second.Window());
   int closed = 0;
   for (int i = 0; i < 50 && !closed; ++i) {
     closed = UIFeatures::Idle(ui);

@@ -3,9 +3,7 @@
 // alone; settings kept between runs. Every server and child the tests start
 // is stopped by them.
 #include <gtest/gtest.h>
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -16,6 +14,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/tools/CliChecks.h"
 #include "tests/tools/JackTestClient.h"
+#include "tests/x11/WindowChecks.h"
 #include "tests/x11/XvfbServer.h"
 #include "tools/auhost/AUPresetFile.h"
 #include "tools/corvane/CorvaneUnit.h"
@@ -49,47 +48,16 @@ std::vector<std::string> Gui(std::vector<std::string> args) {
 // The top-level window titled "Corvane", once it is mapped (0 after the timeout).
 Window FindEditorWindow(Display* d, double timeoutSeconds) {
   for (double waited = 0; waited < timeoutSeconds; waited += 0.05) {
-    Window root, parent, *children = nullptr;
-    unsigned n = 0;
-    XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n);
-    Window found = 0;
-    for (unsigned i = 0; i < n && !found; ++i) {
-      char* name = nullptr;
-      XWindowAttributes attributes;
-      if (XFetchName(d, children[i], &name) && name && std::string(name) == "Corvane" &&
-          XGetWindowAttributes(d, children[i], &attributes) && attributes.map_state == IsViewable)
-        found = children[i];
-      if (name) XFree(name);
-    }
-    if (children) XFree(children);
-    if (found) return found;
+    if (const Window found = x11_test::TopLevelNamed(d, "Corvane")) return found;
     Sleep(0.05);
   }
   return 0;
 }
 
-// What a window manager sends when the user clicks the close box.
-void AskToClose(Display* d, Window w) {
-  XEvent e = {};
-  e.xclient.type = ClientMessage;
-  e.xclient.window = w;
-  e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-  e.xclient.format = 32;
-  e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
-  e.xclient.data.l[1] = CurrentTime;
-  XSendEvent(d, w, False, NoEventMask, &e);
-  XSync(d, False);
-}
-
 std::vector<unsigned long> Pixels(Display* d, Window w) {
   XWindowAttributes a;
-  XGetWindowAttributes(d, w, &a);
   std::vector<unsigned long> pixels;
-  if (XImage* image = XGetImage(d, w, 0, 0, a.width, a.height, AllPlanes, ZPixmap)) {
-    for (int y = 0; y < a.height; ++y)
-      for (int x = 0; x < a.width; ++x) pixels.push_back(XGetPixel(image, x, y));
-    XDestroyImage(image);
-  }
+  if (XGetWindowAttributes(d, w, &a)) x11_test::AppendPixels(d, w, 0, 0, a.width, a.height, &pixels);
   return pixels;
 }
 
@@ -125,7 +93,7 @@ protected:
   }
   // Closes the window as a user would and returns the exit status.
   int CloseAndWait(Window w) {
-    AskToClose(display, w);
+    x11_test::SendCloseRequest(display, w);
     return gui->Stop(20.0);
   }
   std::string Log() { return ReadFile(work.Path() + "/gui.log"); }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "tools/corvane/CorvaneUnit.h"
+
 const option kSettingOptions[] = {
     {"preset", required_argument, nullptr, kOptPreset},
     {"load-preset", required_argument, nullptr, kOptLoadPreset},
@@ -98,4 +100,15 @@ int UsageError(const char* command, const std::string& message) {
 int OptionError(const char* command, int code, char** argv) {
   const std::string name = argv[optind - 1];
   return UsageError(command, code == ':' ? "option " + name + " needs a value" : "unknown option " + name);
+}
+
+int ResolveSettingsOnProbe(const char* command, const std::vector<RawSetting>& raw, Settings* settings) {
+  AUHost probe;
+  std::string error;
+  if (!OpenCorvane(&probe, 2, 44100.0, 1024, &error)) {
+    PrintError(error);
+    return kExitFailure;
+  }
+  if (!ResolveSettings(raw, probe, settings, &error)) return UsageError(command, error);
+  return kExitOk;
 }

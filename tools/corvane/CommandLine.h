@@ -36,6 +36,11 @@ bool IsSettingOption(int code);
 // Resolves the collected settings against an open unit.
 bool ResolveSettings(const std::vector<RawSetting>& raw, const AUHost& unit, Settings* settings, std::string* error);
 
+// Resolves the settings against a unit of their own, opened for the
+// purpose and closed again, for a command that checks them before it
+// touches anything else. kExitOk, or the status after printing the error.
+int ResolveSettingsOnProbe(const char* command, const std::vector<RawSetting>& raw, Settings* settings);
+
 // Prints "corvane: <message>" on standard error.
 void PrintError(const std::string& message);
 // A usage error: the message and a hint to --help; returns kExitUsage.

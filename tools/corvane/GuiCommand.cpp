@@ -153,22 +153,15 @@ int RunGuiCommand(int argc, char** argv) {
   if (done) return parsed;
 
   // Settings are checked before anything connects to the server.
-  constexpr int kMaxBlock = 4096;
   Settings settings;
-  std::string error;
-  {
-    AUHost probe;
-    if (!OpenCorvane(&probe, 2, 44100.0, kMaxBlock, &error)) {
-      PrintError(error);
-      return kExitFailure;
-    }
-    if (!ResolveSettings(options.settings, probe, &settings, &error)) return UsageError("gui", error);
-  }
+  if (const int status = ResolveSettingsOnProbe("gui", options.settings, &settings)) return status;
 
   LiveAudio audio;
   const int rate = ConnectAudio(options, &audio);
   if (rate <= 0) return kExitFailure;
+  constexpr int kMaxBlock = 4096;  // longer server periods are rendered in pieces
   AUHost unit;
+  std::string error;
   if (!OpenCorvane(&unit, 2, rate, kMaxBlock, &error)) {
     PrintError(error);
     return kExitFailure;

@@ -45,11 +45,11 @@ JackSession::OpenResult JackSession::Open(const std::string& clientName, std::st
   }
   if (status & JackInvalidOption) *error = "the JACK client name \"" + clientName + "\" is not valid";
   else if (status & JackNameNotUnique) *error = "a JACK client named \"" + clientName + "\" is already running";
-  else *error = "the JACK server refused the client (status 0x" + [&] {
-    char hex[16];
-    std::snprintf(hex, sizeof(hex), "%x", static_cast<unsigned>(status));
-    return std::string(hex);
-  }() + ")";
+  else {
+    char text[64];
+    std::snprintf(text, sizeof(text), "the JACK server refused the client (status 0x%x)", static_cast<unsigned>(status));
+    *error = text;
+  }
   return OpenResult::kFailed;
 }
 

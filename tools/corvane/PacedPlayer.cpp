@@ -41,7 +41,6 @@ void PacedPlayer::Run() {
     mFile.Read(mIn[0].data(), mIn[1].data(), block);
     mUnit.Render(in, out, block);
     played += block;
-    mPlayed.store(played);
     // Deadlines come from the start time, so rounding never accumulates; a
     // late block is followed at once by the next rather than skipped.
     const auto due = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(played / rate));

@@ -19,8 +19,6 @@ public:
 
   void Start();
   void Stop();
-  // Frames played so far (any thread).
-  long long FramesPlayed() const { return mPlayed.load(); }
 
 private:
   void Run();
@@ -29,6 +27,5 @@ private:
   LoopingFile& mFile;
   std::vector<float> mIn[2], mOut[2];
   std::atomic<bool> mStop{false};
-  std::atomic<long long> mPlayed{0};
   std::thread mThread;
 };

@@ -87,15 +87,9 @@ int RunSnapshotCommand(int argc, char** argv) {
   }
   if (argc - optind != 1) return UsageError("snapshot", "give one output image");
   const std::string png = argv[optind];
-  AUHost probe;
   Settings settings;
+  if (const int status = ResolveSettingsOnProbe("snapshot", raw, &settings)) return status;
   std::string error;
-  if (!OpenCorvane(&probe, 2, 44100.0, 1024, &error)) {
-    PrintError(error);
-    return kExitFailure;
-  }
-  if (!ResolveSettings(raw, probe, &settings, &error)) return UsageError("snapshot", error);
-  probe.Close();
   if (!SnapshotAfterPlaying(settings, input, png, &error)) {
     if (const int status = InterruptedStatus()) return status;
     PrintError(error);
