@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/Corvane.h"
+#include "engine/plugin/Corvane.h"
 #include "gui/IGraphics.h"
 
 namespace {

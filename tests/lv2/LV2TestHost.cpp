@@ -8,8 +8,8 @@
 #include <cstring>
 #include <random>
 
-#include "engine/Corvane.h"
-#include "host/lv2/CorvaneLV2.h"
+#include "engine/plugin/Corvane.h"
+#include "engine/plugin/CorvaneLV2.h"
 #include <memory>
 
 namespace lv2_test {

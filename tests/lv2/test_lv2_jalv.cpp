@@ -14,7 +14,7 @@
 #include <map>
 #include <thread>
 
-#include "host/lv2/CorvaneLV2.h"
+#include "engine/plugin/CorvaneLV2.h"
 #include "tests/lv2/HostLoadsBundle.h"
 #include "tests/support/ChildProcess.h"
 

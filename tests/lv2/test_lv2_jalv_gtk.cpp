@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/lv2/CorvaneLV2.h"
+#include "engine/plugin/CorvaneLV2.h"
 #include "tests/lv2/HostLoadsBundle.h"
 #include "tests/support/ChildProcess.h"
 // Xlib's macros come after every header that might use those names.

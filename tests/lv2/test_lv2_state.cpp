@@ -8,8 +8,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/Corvane.h"
-#include "host/lv2/CorvaneLV2.h"
+#include "engine/plugin/Corvane.h"
+#include "engine/plugin/CorvaneLV2.h"
 #include "tests/lv2/LV2TestHost.h"
 
 using namespace lv2_test;

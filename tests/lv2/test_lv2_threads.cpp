@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "engine/Corvane.h"
+#include "engine/plugin/Corvane.h"
 #include "tests/lv2/LV2TestHost.h"
 
 using namespace lv2_test;

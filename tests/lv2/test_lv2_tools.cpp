@@ -12,7 +12,7 @@
 #include <regex>
 #include <sstream>
 
-#include "host/lv2/CorvaneLV2.h"
+#include "engine/plugin/CorvaneLV2.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/lv2/LV2TestHost.h"
 

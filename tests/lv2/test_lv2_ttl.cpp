@@ -6,7 +6,7 @@
 #include <memory>
 #include <sstream>
 
-#include "host/lv2/CorvaneLV2.h"
+#include "engine/plugin/CorvaneLV2.h"
 #include "host/lv2/LV2Ttl.h"
 #include "tests/lv2/LV2TestHost.h"
 

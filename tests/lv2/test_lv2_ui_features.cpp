@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "host/lv2/CorvaneLV2.h"
+#include "engine/plugin/CorvaneLV2.h"
 #include "tests/lv2/LV2TestHost.h"
 #include "tests/x11/WindowChecks.h"
 #include "tests/x11/XvfbServer.h"

@@ -7,8 +7,8 @@
 #include <AudioUnit/AudioUnitCarbonView.h>
 #include <CoreServices/ComponentRegistry.h>
 
-#include "engine/Corvane.h"
-#include "engine/CorvaneView.h"
+#include "engine/plugin/Corvane.h"
+#include "engine/plugin/CorvaneView.h"
 #include "gui/mac/AUViewFactory.h"
 #include "gui/mac/IGraphicsMac.h"
 #include "tests/gui/GuiTestPlug.h"

@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-#include "engine/Corvane.h"
+#include "engine/plugin/Corvane.h"
 #include "gui/IGraphics.h"
 #include "lice/LicePng.h"
 #include "tools/auhost/AtomicFile.h"

@@ -1,5 +1,5 @@
 # Corvane as an LV2 bundle, built from the plug-in's shared sources with the
-# LV2 adapter (included by engine/CMakeLists.txt, whose variables it uses):
+# LV2 adapter (included by this folder's CMakeLists.txt, whose variables it uses):
 #
 #   corvane_plugin_lv2     the plug-in class on IPlugLV2 (static, for tests too)
 #   corvane_lv2_bundle     <build>/corvane.lv2/corvane.so, exporting only the
@@ -9,24 +9,16 @@
 #
 # Installed with `cmake --install <build> --component lv2` into
 # CORVANE_LV2_INSTALL_DIR (default <prefix>/lib/lv2; ~/.lv2 for one user).
-if(NOT EXISTS ${PROJECT_SOURCE_DIR}/host/lv2/CMakeLists.txt)
-  return()
-endif()
-
-set(CORVANE_LV2_SRC ${PROJECT_SOURCE_DIR}/host/lv2)
 set(CORVANE_LV2_BUNDLE_DIR ${CMAKE_BINARY_DIR}/corvane.lv2 CACHE INTERNAL "The LV2 bundle in the build tree")
 set(CORVANE_LV2_INSTALL_DIR "lib/lv2" CACHE STRING
     "Where `cmake --install` puts corvane.lv2 (relative to the prefix, or absolute such as $HOME/.lv2)")
 
 corvane_library(corvane_plugin_lv2
-  SOURCES ${CORVANE_PLUGIN_SOURCES} ${CORVANE_LV2_SRC}/CorvaneLV2Def.cpp
+  SOURCES ${CORVANE_PLUGIN_SOURCES} CorvaneLV2Def.cpp
   DEPS ${CORVANE_PLUGIN_DEPS} corvane_lv2 corvane_lv2_ui)
-target_compile_definitions(corvane_plugin_lv2 PRIVATE ${CORVANE_PLUGIN_DEFINITIONS} PUBLIC CORVANE_API_LV2)
-# The embedded images come from a rule of this folder that corvane_plugin
-# also uses; building it first keeps the two from generating the file at once.
-add_dependencies(corvane_plugin_lv2 corvane_plugin)
+target_compile_definitions(corvane_plugin_lv2 PUBLIC CORVANE_API_LV2)
 
-add_library(corvane_lv2_bundle MODULE ${CORVANE_LV2_SRC}/CorvaneLV2Export.cpp)
+add_library(corvane_lv2_bundle MODULE CorvaneLV2Export.cpp)
 target_link_libraries(corvane_lv2_bundle PRIVATE corvane_plugin_lv2)
 target_compile_options(corvane_lv2_bundle PRIVATE ${CORVANE_WARNINGS})
 set_target_properties(corvane_lv2_bundle PROPERTIES
@@ -34,10 +26,10 @@ set_target_properties(corvane_lv2_bundle PROPERTIES
   LIBRARY_OUTPUT_DIRECTORY ${CORVANE_LV2_BUNDLE_DIR}
   CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 target_link_options(corvane_lv2_bundle PRIVATE
-  -Wl,--version-script=${CORVANE_LV2_SRC}/exports.map -Wl,--no-undefined)
-set_property(TARGET corvane_lv2_bundle APPEND PROPERTY LINK_DEPENDS ${CORVANE_LV2_SRC}/exports.map)
+  -Wl,--version-script=${CMAKE_CURRENT_SOURCE_DIR}/exports.map -Wl,--no-undefined)
+set_property(TARGET corvane_lv2_bundle APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/exports.map)
 
-add_executable(corvane_lv2_ttl ${CORVANE_LV2_SRC}/CorvaneLV2Ttl.cpp)
+add_executable(corvane_lv2_ttl CorvaneLV2Ttl.cpp)
 target_link_libraries(corvane_lv2_ttl PRIVATE corvane_plugin_lv2)
 target_compile_options(corvane_lv2_ttl PRIVATE ${CORVANE_WARNINGS})
 

@@ -1,7 +1,7 @@
 // Corvane's LV2 definition and descriptors.
-#include "host/lv2/CorvaneLV2.h"
+#include "engine/plugin/CorvaneLV2.h"
 
-#include "engine/Corvane.h"
+#include "engine/plugin/Corvane.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/Corvane.h"
+#include "engine/plugin/Corvane.h"
 
 #include <gtest/gtest.h>
 

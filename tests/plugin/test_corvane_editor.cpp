@@ -8,7 +8,7 @@
 #include "editor/Fader.h"
 #include "editor/Knob.h"
 #include "editor/VUmetre.h"
-#include "engine/Corvane.h"
+#include "engine/plugin/Corvane.h"
 #include "gui/IGraphics.h"
 #include "lice/LicePng.h"
 #include "lice/LiceRaster.h"

@@ -10,7 +10,7 @@
 
 #include "engine/EngineHost.h"
 #include "engine/TransientEngine.h"
-#include "engine/CorvaneApi.h"
+#include "engine/plugin/CorvaneApi.h"
 
 class Bouton2;
 class Bouton3;
@@ -102,8 +102,6 @@ private:
 
 // The factory the component entry calls; serialises constructions.
 CorvanePlugBase* MakePlug();
-// The editor's graphics context for this platform.
-IGraphics* MakeGraphics(IPlugBase* plug, int width, int height, int fps);
 
 #if !defined(CORVANE_API_LV2)
 extern "C" ComponentResult Corvane_Entry(ComponentParameters* params, Handle storage);

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "host/lv2/CorvaneLV2.h"
+#include "engine/plugin/CorvaneLV2.h"
 #include "host/lv2/LV2Ttl.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/CorvaneView.h"
+#include "engine/plugin/CorvaneView.h"
 
 namespace {
 

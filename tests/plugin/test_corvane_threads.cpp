@@ -6,7 +6,7 @@
 #include <memory>
 #include <thread>
 
-#include "engine/Corvane.h"
+#include "engine/plugin/Corvane.h"
 #include "gui/IGraphics.h"
 #include "tests/engine/EngineTestSignals.h"
 
