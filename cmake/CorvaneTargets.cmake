@@ -1,8 +1,9 @@
 # Helpers for the three kinds of target the project builds.
 #
-#   corvane_library(NAME SOURCES ... [DEPS ...] [PUBLIC_INCLUDE dir])
+#   corvane_library(NAME SOURCES ... [DEPS ...])
 #       A static library for one subsystem, warnings high, headers found
-#       from the repository root (#include "engine/Benondelettes.h").
+#       from the repository root (#include "engine/Benondelettes.h"). Which
+#       folder may include which is checked by cmake/CheckLayering.cmake.
 #   corvane_test(NAME SOURCES ... [DEPS ...] [THREADED])
 #       A GoogleTest executable registered with CTest. THREADED marks the
 #       tests that start threads; the ThreadSanitizer build compiles only those.

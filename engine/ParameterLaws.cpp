@@ -1,5 +1,8 @@
 #include "engine/ParameterLaws.h"
 
+#include <algorithm>
+#include <cmath>
+
 double AmountFraction(double v) {
   double f = 0.625;
   if (v > 0.125) {
@@ -45,4 +48,36 @@ GainLawResult GainLaw(double u, double v, const FaderScale& s) {
     r.zoneFound = false;
   }
   return r;
+}
+
+FaderScale PartFaderScale(int part) {
+  return FaderScale{1.0 / kTransientFaderTravel, static_cast<double>(kFaderMarks[1]),
+                    static_cast<double>(kFaderMarks[2]), static_cast<double>(kFaderMarks[3]),
+                    static_cast<double>(part == 0 ? kTransientFaderTravel : kResidualFaderTravel)};
+}
+
+double FaderShownDb(double u, const FaderScale& s) { return GainLaw(u, u, s).textDb; }
+
+// The text formula of each zone solved for the position, checked against the
+// law; where a fader's own travel moves a zone boundary (the residual fader's
+// 162 pixels against the 166 the formulas are scaled by), the zone chosen by
+// the position differs from the one the formula assumed, and a bisection on
+// the shown value (which rises with the position) finds it instead.
+double FaderPositionForDb(double db, const FaderScale& s) {
+  const double k = s.k;
+  double u;
+  if (db >= 0.0)
+    u = (1.0 - s.M1 * k) + db / 12.0 * s.M1 * k;
+  else if (db >= -36.0)
+    u = (1.0 - s.M2 * k) + (-db / 36.0 - 1.0) * (s.M1 - s.M2) * k;
+  else
+    u = (1.0 - s.M3 * k) + (-(db + 36.0) / 60.0 - 1.0) * (s.M2 - s.M3) * k;
+  u = std::min(1.0, std::max(0.0, u));
+  if (std::fabs(FaderShownDb(u, s) - db) < 1e-9) return u;
+  double lo = 0.0, hi = 1.0;
+  for (int i = 0; i < 60; ++i) {
+    const double mid = 0.5 * (lo + hi);
+    (FaderShownDb(mid, s) < db ? lo : hi) = mid;
+  }
+  return hi;
 }

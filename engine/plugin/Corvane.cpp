@@ -17,6 +17,12 @@ enum EImageIds {
   kMode3OnId = 121, kVuDimmedId = 122, kVuHighlightedId = 123, kClipSoloId = 124
 };
 
+constexpr int kFaderBottom = 329;  // editor y of a fader handle's top edge at value 0
+
+static_assert(Fader::kMarks[0] == kFaderMarks[0] && Fader::kMarks[1] == kFaderMarks[1] &&
+                  Fader::kMarks[2] == kFaderMarks[2] && Fader::kMarks[3] == kFaderMarks[3],
+              "the faders' scale marks are the ones the gain law is written for");
+
 }  // namespace
 
 Corvane::Corvane(const IPlugInstanceInfo& info)
@@ -27,9 +33,13 @@ Corvane::Corvane(const IPlugInstanceInfo& info)
   g->AttachBackground(kBackgroundId, "resources/img/backgroundNU.png");
   g->HandleMouseOver(true);
 
+  // Both handles rest on the same bottom line; each fader's travel is the
+  // one the gain law is written for.
   IBitmap handle = g->LoadIBitmap(kFaderHandleId, "resources/img/faderhandle.png");
-  mFader1 = new Fader(this, 51, 169, kTransient, &handle, 163, 329, IChannelBlend::kBlendNone, 0.0);
-  mFader2 = new Fader(this, 264, 169, kResidual, &handle, 167, 329, IChannelBlend::kBlendNone, 0.0);
+  mFader1 = new Fader(this, 51, 169, kTransient, &handle, kFaderBottom - kTransientFaderTravel, kFaderBottom,
+                      IChannelBlend::kBlendNone, 0.0);
+  mFader2 = new Fader(this, 264, 169, kResidual, &handle, kFaderBottom - kResidualFaderTravel, kFaderBottom,
+                      IChannelBlend::kBlendNone, 0.0);
   // Both faders return to the transient fader's 0 dB mark: with the gain law
   // that value gives unity gain on both.
   const double zeroDb = mFader1->Get0();
@@ -96,9 +106,6 @@ Corvane::Corvane(const IPlugInstanceInfo& info)
   }
 
   if (mEngine.GetMode() == TransientEngine::kModeHaar) mModeButtons[0]->SetValueFromPlug(1.0);
-
-  mK = 1.0 / (mFader1->GetBottom() - mFader1->GetTop());
-  mG = kMinus36dB;
 
   AttachGraphics(g);
   CreatePresets();
@@ -184,10 +191,7 @@ void Corvane::updateFader(int part) {
   const double u = mGainParam[part].load(std::memory_order_relaxed);
   if (part == 0) mEngine.SetTransientTarget(u); else mEngine.SetResidualTarget(u);
   const double v = part == 0 ? mEngine.SmoothedTransient() : mEngine.SmoothedResidual();
-  const FaderScale scale{mK, static_cast<double>(fader->GetMark(1)), static_cast<double>(fader->GetMark(2)),
-                         static_cast<double>(fader->GetMark(3)),
-                         static_cast<double>(fader->GetBottom() - fader->GetTop())};
-  const GainLawResult r = GainLaw(u, v, scale);
+  const GainLawResult r = GainLaw(u, v, PartFaderScale(part));
   if (r.zoneFound) {
     if (part == 0) mEngine.SetTransientGain(r.gain); else mEngine.SetResidualGain(r.gain);
   }

@@ -84,8 +84,6 @@ private:
   TransientEngine mEngine;
   // Copies of the two gain parameters for the audio thread's fader updates.
   std::atomic<double> mGainParam[2] = {{0.0}, {0.0}};
-  double mK = 0.0;  // 1 / travel of the transient fader
-  double mG = 0.0;  // linear factor of -36 dB
 
   // Editor controls (owned by the graphics context).
   Fader* mFader1 = nullptr;

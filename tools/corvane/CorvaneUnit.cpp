@@ -6,6 +6,7 @@
 
 #include "engine/plugin/Corvane.h"
 #include "gui/IGraphics.h"
+#include "gui/mac/AUViewFactory.h"
 #include "lice/LicePng.h"
 #include "tools/auhost/AtomicFile.h"
 
@@ -31,11 +32,7 @@ bool OpenCorvane(AUHost* unit, int nChannels, double sampleRate, int maxFrames, 
   return unit->Open(component, error) && unit->Configure(nChannels, sampleRate, maxFrames, error);
 }
 
-IGraphics* EditorOf(const AUHost& unit) {
-  if (!unit.Unit()) return nullptr;
-  IPlugBase* plug = reinterpret_cast<IPlugBase*>(GetComponentInstanceStorage(unit.Unit()));
-  return plug ? dynamic_cast<IGraphics*>(plug->GetGUI()) : nullptr;
-}
+IGraphics* EditorOf(const AUHost& unit) { return EditorOfPlug(PlugOfUnit(unit.Unit())); }
 
 bool WriteEditorSnapshot(const AUHost& unit, const std::string& pngPath, std::string* error) {
   IGraphics* editor = EditorOf(unit);

@@ -37,35 +37,6 @@ std::string Format(double v) {
   return buf;
 }
 
-// The fader geometry of the editor: 0 dB, -36 dB and bottom marks, the
-// transient fader's scale, and each fader's own travel.
-FaderScale Scale(bool residual) { return FaderScale{1.0 / 166.0, 52.0, 136.0, 166.0, residual ? 162.0 : 166.0}; }
-
-double ShownDb(double u, bool residual) { return GainLaw(u, u, Scale(residual)).textDb; }
-
-// The position whose shown value is db: the gain law's text formula solved
-// zone by zone, checked against the law, with a bisection where the
-// residual fader's shorter travel moves a zone boundary.
-double PositionForDb(double db, bool residual) {
-  const FaderScale s = Scale(residual);
-  const double k = s.k;
-  double u;
-  if (db >= 0.0)
-    u = (1.0 - s.M1 * k) + db / 12.0 * s.M1 * k;
-  else if (db >= -36.0)
-    u = (1.0 - s.M2 * k) + (-db / 36.0 - 1.0) * (s.M1 - s.M2) * k;
-  else
-    u = (1.0 - s.M3 * k) + (-(db + 36.0) / 60.0 - 1.0) * (s.M2 - s.M3) * k;
-  u = std::min(1.0, std::max(0.0, u));
-  if (std::fabs(ShownDb(u, residual) - db) < 1e-9) return u;
-  double lo = 0.0, hi = 1.0;  // the shown value rises with the position
-  for (int i = 0; i < 60; ++i) {
-    const double mid = 0.5 * (lo + hi);
-    (ShownDb(mid, residual) < db ? lo : hi) = mid;
-  }
-  return hi;
-}
-
 }  // namespace
 
 bool ParseNumber(const std::string& text, double* value) {
@@ -142,7 +113,7 @@ bool ParseFaderDb(const char* option, const std::string& text, bool residual, fl
     *error = std::string(option) + ": " + Trimmed(text) + " dB is out of range +12 to -96 (or -inf)";
     return false;
   }
-  *position = static_cast<float>(PositionForDb(db, residual));
+  *position = static_cast<float>(FaderPositionForDb(db, PartFaderScale(residual ? 1 : 0)));
   return true;
 }
 
