@@ -4,8 +4,8 @@
 
 namespace {
 
-const FaderScale kTransient{1.0 / 166, 52, 136, 166, 166};
-const FaderScale kResidual{1.0 / 166, 52, 136, 166, 162};
+const FaderScale kTransient = PartFaderScale(0);
+const FaderScale kResidual = PartFaderScale(1);
 const double kDefault = 1 - 52.0 / 166;
 
 TEST(ParameterLaws, AmountStepsAndTheirEdges) {
@@ -44,6 +44,44 @@ TEST(ParameterLaws, GainLawAtTheMarks) {
   EXPECT_NEAR(cut.gain, kMinus36dB, 1e-15);
   EXPECT_NEAR(cut.textDb, -36.0, 1e-12);
   EXPECT_FALSE(GainLaw(-0.5, -0.5, kTransient).zoneFound);
+}
+
+// The marks alone cannot tell an amplitude-linear zone from a decibel-linear
+// one; halfway through each zone they differ. Catches a zone drawn with the
+// wrong law, or chosen by the transient fader's travel for the residual fader.
+TEST(ParameterLaws, GainLawInsideEveryZone) {
+  struct Point {
+    double pixels;  // distance from the top of the transient fader's travel
+    double gain, textDb;
+  } points[] = {
+      {26, 1.0 + 2.9810717055349722 / 2, 6.0},  // boost: amplitude halfway to +12 dB
+      {94, (1.0 + kMinus36dB) / 2, -18.0},       // cut: amplitude halfway, text halfway in dB
+      {151, kMinus36dB / 2, -66.0},              // fade: halfway to silence
+  };
+  for (const Point& p : points) {
+    const double v = 1 - p.pixels / 166;
+    const GainLawResult r = GainLaw(v, v, kTransient);
+    EXPECT_NEAR(r.gain, p.gain, 1e-14) << p.pixels;
+    EXPECT_NEAR(r.textDb, p.textDb, 1e-12) << p.pixels;
+  }
+  // One pixel below the 0 dB mark is the cut zone for the transient fader,
+  // still the boost zone for the residual fader's shorter travel.
+  const double v = 1 - 53.0 / 166;
+  EXPECT_LT(GainLaw(v, v, kTransient).gain, 1.0);
+  EXPECT_NEAR(GainLaw(v, v, kResidual).gain, 1.0 - 2.9810717055349722 / 52, 1e-14);
+}
+
+// The command line's decibels land where the fader shows them, on both faders.
+TEST(ParameterLaws, PositionForDbInvertsTheShownText) {
+  for (int part = 0; part < 2; ++part) {
+    const FaderScale s = PartFaderScale(part);
+    for (double db : {12.0, 6.5, 0.0, -0.2, -18.0, -36.0, -50.0, -95.9, -96.0}) {
+      const double u = FaderPositionForDb(db, s);
+      EXPECT_NEAR(FaderShownDb(u, s), db, 1e-9) << "part " << part << " " << db << " dB";
+    }
+  }
+  EXPECT_EQ(FaderPositionForDb(-96.0, PartFaderScale(0)), 0.0);
+  EXPECT_NEAR(FaderPositionForDb(0.0, PartFaderScale(0)), kDefault, 1e-15);
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <memory>
 #include <thread>
 
+#include "editor/Bouton.h"
 #include "engine/plugin/Corvane.h"
 #include "gui/IGraphics.h"
 #include "tests/engine/EngineTestSignals.h"
@@ -15,15 +17,19 @@ TEST(CorvaneThreads, RenderRedrawAndParameterChangesRaceFree) {
   c->OnParamReset();
   engine_test::Stereo in = engine_test::DrumLikeSignal(3 * 4096), out(in.size());
   std::atomic<bool> done{false};
+  int draws = 0, lastMode = 1, changes = 0;
   std::thread ui([&] {
-    int i = 0;
-    while (!done.load()) {
+    for (int i = 0; !done.load() || i < 30; ++i) {
       IRECT dirty;
-      if (c->Editor()->IsDirty(&dirty)) c->Editor()->Draw(&dirty);
+      if (c->Editor()->IsDirty(&dirty)) {
+        c->Editor()->Draw(&dirty);
+        ++draws;
+      }
       c->SetParameterFromGUI(kTransient, (i % 10) / 10.0);
       c->SetParameterFromGUI(kSoloTransient, i % 3 == 0 ? 1.0 : 0.0);
-      c->SetParameterFromGUI(kMode1 + i % 3, 1.0);
-      ++i;
+      lastMode = 1 + i % 3;
+      c->SetParameterFromGUI(kMode1 + lastMode - 1, 1.0);
+      changes = i + 1;
     }
   });
   for (size_t pos = 0; pos < in.size(); pos += 256) {
@@ -33,5 +39,20 @@ TEST(CorvaneThreads, RenderRedrawAndParameterChangesRaceFree) {
   }
   done = true;
   ui.join();
-  SUCCEED();
+
+  // What each thread did shows: audio came out, the editor redrew, and the
+  // last parameter changes rule the engine and the buttons.
+  ASSERT_GE(changes, 30);
+  EXPECT_GT(draws, 0);
+  double energy = 0.0;
+  for (size_t i = 0; i < out.size(); ++i) {
+    ASSERT_TRUE(std::isfinite(out.left[i]) && std::isfinite(out.right[i])) << i;
+    energy += out.left[i] * out.left[i];
+  }
+  EXPECT_GT(energy, 0.0);
+  EXPECT_EQ(c->Engine().GetMode(), lastMode);
+  for (int m = 1; m <= 3; ++m) {
+    if (m != lastMode) EXPECT_EQ(c->ModeButton(m)->GetValue(), 0.0) << m;
+  }
+  EXPECT_EQ(c->Engine().TransientSolo(), (changes - 1) % 3 == 0 ? 1.0f : 0.0f);
 }
