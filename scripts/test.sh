@@ -2,7 +2,8 @@
 # Set-up, build and every test: a plain build, the whole suite under
 # AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded tests
 # under ThreadSanitizer, then a bounded libFuzzer run of the Audio Unit
-# entry. Any failure or sanitizer report fails the run.
+# entry. Any failure or sanitizer report fails the run. The benchmarks are
+# not built here (scripts/bench.sh builds and runs them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,23 +15,27 @@ export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 
+SUMMARY=()
 build_and_test() {
-  local dir=$1; shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  local label=$1 dir=$2; shift 2
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_BUILD_BENCH=OFF "$@" >/dev/null
   cmake --build "$dir" -j "$JOBS"
   (cd "$dir" && ctest --output-on-failure -j "$JOBS") | tee "$dir/ctest.log"
   local ran
   ran=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$dir/ctest.log" | tail -n 1)
-  TOTAL=$((TOTAL + ${ran:-0}))
+  SUMMARY+=("$label: ${ran:-0} tests passed")
+  # Test names, to count each test once over the builds.
+  sed -n 's/^ *[0-9]*\/[0-9]* Test *#[0-9]*: \([^ ]*\) .*Passed.*/\1/p' "$dir/ctest.log" >>build/test-names.txt
 }
-TOTAL=0
 
+mkdir -p build
+: >build/test-names.txt
 echo "== plain build"
-build_and_test build/release -DCORVANE_BUILD_BENCH=ON
+build_and_test "plain" build/release
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
-build_and_test build/asan -DCORVANE_SANITIZE=address -DCORVANE_BUILD_BENCH=OFF
+build_and_test "AddressSanitizer + UBSan" build/asan -DCORVANE_SANITIZE=address
 echo "== ThreadSanitizer (threaded tests)"
-build_and_test build/tsan -DCORVANE_SANITIZE=thread -DCORVANE_THREAD_TESTS_ONLY=ON -DCORVANE_BUILD_BENCH=OFF
+build_and_test "ThreadSanitizer" build/tsan -DCORVANE_SANITIZE=thread -DCORVANE_THREAD_TESTS_ONLY=ON
 echo "== libFuzzer: the Audio Unit entry, bounded run"
 cmake -S . -B build/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCORVANE_SANITIZE=fuzz -DCORVANE_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -39,4 +44,5 @@ mkdir -p build/fuzz/corpus
 ./build/fuzz/tests/au/fuzz/fuzz_au_entry -max_total_time=60 -seed=1 -rss_limit_mb=2048 \
   -print_final_stats=1 build/fuzz/corpus 2>&1 | tail -n 3
 echo "all test builds passed"
-echo "tests: $TOTAL passed, 0 failed"
+printf '%s\n' "${SUMMARY[@]}"
+echo "tests: $(sort -u build/test-names.txt | wc -l) distinct tests passed, 0 failed"
