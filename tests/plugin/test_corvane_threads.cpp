@@ -52,7 +52,8 @@ TEST(CorvaneThreads, RenderRedrawAndParameterChangesRaceFree) {
   EXPECT_GT(energy, 0.0);
   EXPECT_EQ(c->Engine().GetMode(), lastMode);
   for (int m = 1; m <= 3; ++m) {
-    if (m != lastMode) EXPECT_EQ(c->ModeButton(m)->GetValue(), 0.0) << m;
+    if (m == lastMode) continue;
+    EXPECT_EQ(c->ModeButton(m)->GetValue(), 0.0) << m;
   }
   EXPECT_EQ(c->Engine().TransientSolo(), (changes - 1) % 3 == 0 ? 1.0f : 0.0f);
 }
