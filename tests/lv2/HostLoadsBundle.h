@@ -1,7 +1,8 @@
 #pragma once
 // Tests in which an outside host (jalv, Debian's LV2 tools) loads the built
-// bundle. That host is not built with the sanitizers, so it cannot load
-// their build of the bundle, and these tests are disabled there.
+// bundle, found on a search path that holds only it. That host is not built
+// with the sanitizers, so it cannot load their build of the bundle, and
+// these tests are disabled there.
 #include <unistd.h>
 
 #include <string>
