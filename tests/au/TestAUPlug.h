@@ -1,6 +1,8 @@
 #pragma once
-// A small plug-in on the AU adapter and a fixture that hosts it only through
-// the host-side calls, the way a DAW would.
+// A small plug-in on the AU adapter, registered as components, and the
+// buffers and formats a host hands it. The fixture that hosts it through the
+// host-side calls is in AUHostTest.h; the scripted random host in
+// AUEntryScript.h.
 //
 // TestAUPlug: parameters of every type, a gain applied to the input delayed
 // by its latency of 64 samples (a look-ahead effect), three presets. The gain
@@ -12,7 +14,6 @@
 #include <CoreFoundation/CFDebugCounters.h>
 #include <CoreServices/ComponentRegistry.h>
 #include <CoreServices/CoreServices.h>
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <vector>
@@ -104,31 +105,6 @@ private:
   int mChannels, mFrames;
   std::vector<unsigned char> mStorage;
   std::vector<std::vector<float>> mData;
-};
-
-// Opens the test unit; checks at the end that every CF object handed out
-// was released and that no CF usage error happened.
-class AUHostTest : public ::testing::Test {
-protected:
-  void SetUp() override;
-  void TearDown() override;
-  // Stereo in and out, a render callback as input, initialized.
-  void MakeStereoReady(int maxFrames = 1024);
-  OSStatus SetUInt32(AudioUnitPropertyID id, UInt32 value, AudioUnitScope scope = kAudioUnitScope_Global);
-  OSStatus SetFormat(AudioUnitScope scope, int nChannels, UInt32 element = 0);
-  OSStatus Render(double sampleTime, int nFrames, AudioBufferList* list, UInt32 bus = 0);
-  void UseInputCallback();
-
-  AudioUnit unit = nullptr;
-  TestAUPlug* plug = nullptr;
-  long liveAtStart = 0, blocksAtStart = 0, usageErrorsAtStart = 0;
-
-  // Input the render callback delivers: channel c, frame t of sample time s
-  // reads InputSample(c, s + t).
-  static float InputSample(int ch, double sampleIdx);
-  static OSStatus InputCallback(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts,
-                                UInt32 bus, UInt32 nFrames, AudioBufferList* list);
-  int inputCalls = 0;
 };
 
 }  // namespace au_test

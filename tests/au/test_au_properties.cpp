@@ -7,16 +7,10 @@
 
 #include <CoreFoundation/CFBundleRegistry.h>
 
-#include "tests/au/TestAUPlug.h"
+#include "tests/au/AUHostTest.h"
 
 namespace au_test {
 namespace {
-
-std::string ToStd(CFStringRef str) {
-  char buffer[512] = "";
-  if (str) CFStringGetCString(str, buffer, sizeof(buffer), kCFStringEncodingUTF8);
-  return buffer;
-}
 
 using AUEntryTest = AUHostTest;
 using AUPropertyTest = AUHostTest;

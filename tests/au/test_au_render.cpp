@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "tests/support/AllocationCounter.h"
-#include "tests/au/TestAUPlug.h"
+#include "tests/au/AUHostTest.h"
 
 namespace au_test {
 namespace {

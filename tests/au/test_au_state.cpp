@@ -4,19 +4,13 @@
 #include <string>
 
 #include "host/au/CFAUPreset.h"
-#include "tests/au/TestAUPlug.h"
+#include "tests/au/AUHostTest.h"
 
 namespace au_test {
 namespace {
 
 using AUStateTest = AUHostTest;
 using AUPresetTest = AUHostTest;
-
-std::string ToStd(CFStringRef str) {
-  char buffer[512] = "";
-  if (str) CFStringGetCString(str, buffer, sizeof(buffer), kCFStringEncodingUTF8);
-  return buffer;
-}
 
 CFPropertyListRef GetClassInfo(AudioUnit unit) {
   CFPropertyListRef plist = nullptr;

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <thread>
 
-#include "tests/au/TestAUPlug.h"
+#include "tests/au/AUHostTest.h"
 
 namespace au_test {
 namespace {

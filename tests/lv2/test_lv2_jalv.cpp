@@ -7,24 +7,20 @@
 #include <lilv/lilv.h>
 #include <lv2/urid/urid.h>
 #include <sndfile.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cmath>
 #include <map>
-#include <thread>
 
 #include "engine/plugin/CorvaneLV2.h"
 #include "tests/lv2/HostLoadsBundle.h"
+#include "tests/lv2/JalvFeed.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/DummyJackServer.h"
+#include "tests/support/Waiting.h"
 
 using namespace test_support;
 
 namespace {
-
-const std::string kBundle = CORVANE_LV2_BUNDLE_DIR;
-
-void Sleep(double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }
 
 double Rms(const std::string& wav) {
   SF_INFO info = {};
@@ -104,15 +100,11 @@ protected:
   void SetUp() override {
     for (const char* p : {"jackd", "jalv", "jack_metro", "jack_rec", "jack_connect", "jack_lsp", "jack_wait"})
       if (FindProgram(p).empty()) GTEST_SKIP() << p << " is not installed";
-    symlink(kBundle.c_str(), (lv2Path.Path() + "/corvane.lv2").c_str());
-    server = "corvane-test-" + std::to_string(getpid());
-    env = {{"JACK_DEFAULT_SERVER", server}, {"JACK_NO_START_SERVER", "1"},
-           {"JACK_NO_AUDIO_RESERVATION", "1"}, {"LV2_PATH", lv2Path.Path()}};
-    jackd.reset(new Background({"jackd", "-n", server, "-d", "dummy", "-r", "44100", "-p", "256"}, env,
-                               work.Path() + "/jackd.log"));
-    ASSERT_EQ(RunChild({"jack_wait", "-w", "-t", "10"}, env, 15).exitCode, 0) << "JACK server did not start";
-    metro.reset(new Background({"jack_metro", "-n", "metro", "-b", "240", "-f", "660", "-D", "30", "-A", "0.5"},
-                               env, work.Path() + "/metro.log"));
+    jackd = std::make_unique<DummyJackServer>(work.Path() + "/jackd.log");
+    ASSERT_TRUE(jackd->Up()) << "JACK server did not start";
+    env = jackd->Env();
+    env.push_back({"LV2_PATH", lv2Path.Dir()});
+    metro = lv2_test::StartMetronome(env, work.Path() + "/metro.log");
   }
   void TearDown() override {
     jalv.reset();
@@ -126,15 +118,10 @@ protected:
     argv.insert(argv.end(), extra.begin(), extra.end());
     argv.push_back(kCorvaneLV2Uri);
     jalv.reset(new Background(argv, env, work.Path() + "/jalv.log", true));
-    bool up = false;
-    for (int i = 0; i < 100 && !up; ++i) {
-      Sleep(0.05);
-      const std::string ports = RunChild({"jack_lsp"}, env, 5).output;
-      up = ports.find("corv:out_r") != std::string::npos && ports.find("metro:240_bpm") != std::string::npos;
-    }
+    const bool up = WaitUntil([&] { return lv2_test::PortsListed(env, {"corv:out_r", lv2_test::kMetronomePort}); }, 5);
     ASSERT_TRUE(up) << "jalv's ports did not appear";
     for (const char* in : {"corv:in_l", "corv:in_r"})
-      ASSERT_EQ(RunChild({"jack_connect", "metro:240_bpm", in}, env, 5).exitCode, 0);
+      ASSERT_EQ(RunChild({"jack_connect", lv2_test::kMetronomePort, in}, env, 5).exitCode, 0);
   }
 
   // RMS of one second of jalv's output, after the latency has passed.
@@ -146,10 +133,11 @@ protected:
     return Rms(file);
   }
 
-  TempDir work, lv2Path;
-  std::string server;
+  TempDir work;
+  lv2_test::BundlePath lv2Path;
   EnvList env;
-  std::unique_ptr<Background> jackd, metro, jalv;
+  std::unique_ptr<DummyJackServer> jackd;
+  std::unique_ptr<Background> metro, jalv;
 };
 
 }  // namespace
@@ -168,7 +156,7 @@ TEST_F(JalvSession, HOST_LOADS_BUNDLE(AControlSetOnStdinChangesTheOutput)) {
 
 TEST_F(JalvSession, HOST_LOADS_BUNDLE(AStateSavedByAHostRestores)) {
   const std::string stateDir = work.Path() + "/state";
-  ASSERT_TRUE(SaveSilentState(lv2Path.Path(), stateDir));
+  ASSERT_TRUE(SaveSilentState(lv2Path.Dir(), stateDir));
   StartJalv({"-l", stateDir});
   // The ports keep their defaults; only the restored chunk silences the output.
   EXPECT_LT(RecordRms("restored"), 1e-4);

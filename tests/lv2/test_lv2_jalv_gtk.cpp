@@ -4,17 +4,17 @@
 // once a metronome plays into the plug-in; closing jalv's window quits it
 // cleanly. Skipped when a program is missing.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "engine/plugin/CorvaneLV2.h"
 #include "tests/lv2/HostLoadsBundle.h"
+#include "tests/lv2/JalvFeed.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/DummyJackServer.h"
+#include "tests/support/Waiting.h"
 // Xlib's macros come after every header that might use those names.
 #include "tests/x11/WindowChecks.h"
 #include "tests/x11/XvfbServer.h"
@@ -25,10 +25,7 @@ namespace {
 
 ::testing::Environment* const gXvfb = ::testing::AddGlobalTestEnvironment(new x11_test::XvfbServer);
 
-const std::string kBundle = CORVANE_LV2_BUNDLE_DIR;
 constexpr unsigned kEditorW = 365, kEditorH = 574;
-
-void Sleep(double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }
 
 std::vector<Window> Children(Display* d, Window w) {
   Window root, parent, *children = nullptr;
@@ -73,17 +70,13 @@ TEST(JalvGtk, HOST_LOADS_BUNDLE(ShowsTheEditorMetersMoveAndClosingQuitsCleanly))
   REQUIRE_XVFB();
   for (const char* p : {"jackd", "jalv.gtk3", "jack_metro", "jack_connect", "jack_lsp", "jack_wait"})
     if (FindProgram(p).empty()) GTEST_SKIP() << p << " is not installed";
-  TempDir work, lv2Path;
-  symlink(kBundle.c_str(), (lv2Path.Path() + "/corvane.lv2").c_str());
-  const std::string server = "corvane-gtk-" + std::to_string(getpid());
-  const EnvList env = {{"JACK_DEFAULT_SERVER", server}, {"JACK_NO_START_SERVER", "1"},
-                       {"JACK_NO_AUDIO_RESERVATION", "1"}, {"LV2_PATH", lv2Path.Path()},
-                       {"NO_AT_BRIDGE", "1"}, {"GDK_BACKEND", "x11"}};
-  Background jackd({"jackd", "-n", server, "-d", "dummy", "-r", "44100", "-p", "256"}, env,
-                   work.Path() + "/jackd.log");
-  ASSERT_EQ(RunChild({"jack_wait", "-w", "-t", "10"}, env, 15).exitCode, 0) << "JACK server did not start";
-  Background metro({"jack_metro", "-n", "metro", "-b", "240", "-f", "660", "-D", "30", "-A", "0.5"}, env,
-                   work.Path() + "/metro.log");
+  TempDir work;
+  const lv2_test::BundlePath lv2Path;
+  DummyJackServer jackd(work.Path() + "/jackd.log");
+  ASSERT_TRUE(jackd.Up()) << "JACK server did not start";
+  EnvList env = jackd.Env();
+  env.insert(env.end(), {{"LV2_PATH", lv2Path.Dir()}, {"NO_AT_BRIDGE", "1"}, {"GDK_BACKEND", "x11"}});
+  const auto metro = lv2_test::StartMetronome(env, work.Path() + "/metro.log");
   const std::string jalvLog = work.Path() + "/jalv.log";
   auto jalv = std::make_unique<Background>(std::vector<std::string>{"jalv.gtk3", "-n", "corv", kCorvaneLV2Uri},
                                            env, jalvLog);
@@ -92,24 +85,19 @@ TEST(JalvGtk, HOST_LOADS_BUNDLE(ShowsTheEditorMetersMoveAndClosingQuitsCleanly))
   Display* d = user.display();
   ASSERT_NE(d, nullptr);
   Window top = 0, editor = 0;
-  for (int i = 0; i < 200 && !editor; ++i) {
-    Sleep(0.05);
+  WaitUntil([&] {
     top = x11_test::TopLevelNamed(d, "Corvane");
-    if (top) editor = EditorBelow(d, top);
-  }
+    editor = top ? EditorBelow(d, top) : 0;
+    return editor != 0;
+  }, 10);
   ASSERT_NE(editor, 0ul) << "jalv shows no editor";
   Sleep(0.3);
   const auto silent = MeterPixels(d, editor);
 
-  bool up = false;
-  for (int i = 0; i < 100 && !up; ++i) {
-    const std::string ports = RunChild({"jack_lsp"}, env, 5).output;
-    up = ports.find("corv:in_r") != std::string::npos && ports.find("metro:240_bpm") != std::string::npos;
-    if (!up) Sleep(0.05);
-  }
+  const bool up = WaitUntil([&] { return lv2_test::PortsListed(env, {"corv:in_r", lv2_test::kMetronomePort}); }, 5);
   ASSERT_TRUE(up) << "jalv's ports did not appear";
   for (const char* in : {"corv:in_l", "corv:in_r"})
-    ASSERT_EQ(RunChild({"jack_connect", "metro:240_bpm", in}, env, 5).exitCode, 0);
+    ASSERT_EQ(RunChild({"jack_connect", lv2_test::kMetronomePort, in}, env, 5).exitCode, 0);
   // The meters move: compare with silence a few times, as a click comes and goes.
   int moved = 0;
   for (int i = 0; i < 20 && moved < 50; ++i) {

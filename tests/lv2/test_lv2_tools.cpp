@@ -13,8 +13,9 @@
 #include <sstream>
 
 #include "engine/plugin/CorvaneLV2.h"
-#include "tests/support/ChildProcess.h"
+#include "tests/lv2/HostLoadsBundle.h"
 #include "tests/lv2/LV2TestHost.h"
+#include "tests/support/ChildProcess.h"
 
 using namespace lv2_test;
 using namespace test_support;
@@ -26,17 +27,6 @@ const std::string kBundle = CORVANE_LV2_BUNDLE_DIR;
 #define REQUIRE_PROGRAM(var, name)                                  \
   const std::string var = FindProgram(name);                        \
   if (var.empty()) GTEST_SKIP() << name " is not installed"
-
-// A search path holding only our bundle (LV2_PATH replaces the default).
-class BundlePath {
-public:
-  BundlePath() { symlink(kBundle.c_str(), (mDir.Path() + "/corvane.lv2").c_str()); }
-  EnvList Env() const { return {{"LV2_PATH", mDir.Path()}}; }
-  const std::string& Dir() const { return mDir.Path(); }
-
-private:
-  TempDir mDir;
-};
 
 bool WriteWav(const std::string& path, const std::vector<std::vector<float>>& ch) {
   SF_INFO info = {};
@@ -116,12 +106,6 @@ TEST(LV2Bundle, LilvListsBothPluginsAndEveryPortWithItsRange) {
   EXPECT_NE(ports[12].find("reportsLatency"), std::string::npos);
   EXPECT_NE(ports[16].find("out_r"), std::string::npos);
 }
-
-#if defined(CORVANE_SANITIZED)
-#define HOST_LOADS_BUNDLE(name) DISABLED_##name
-#else
-#define HOST_LOADS_BUNDLE(name) name
-#endif
 
 // A sanitizer-built library cannot be loaded by an uninstrumented host, so
 // these run in the plain build only. lv2apply runs one frame per call: this

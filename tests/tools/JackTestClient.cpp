@@ -1,39 +1,12 @@
 #include "tests/tools/JackTestClient.h"
 
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
-#include <thread>
-
-using test_support::Background;
-using test_support::FindProgram;
-using test_support::RunChild;
+#include "tests/support/Waiting.h"
 
 namespace {
 
-void Sleep(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
 void Quiet(const char*) {}
 
 }  // namespace
-
-bool DummyJackServer::Installed() { return !FindProgram("jackd").empty() && !FindProgram("jack_wait").empty(); }
-
-DummyJackServer::DummyJackServer(const std::string& logFile)
-    : mName("corvane-gui-test-" + std::to_string(getpid())) {
-  // A generous client timeout: a sanitizer build on a busy machine may take
-  // long over a cycle now and then, and must not be thrown out for it.
-  mServer = std::make_unique<Background>(
-      std::vector<std::string>{"jackd", "-n", mName, "-t", "10000", "-d", "dummy", "-r", "44100", "-p", "256"}, Env(),
-      logFile);
-  mUp = RunChild({"jack_wait", "-w", "-t", "10"}, Env(), 15).exitCode == 0;
-}
-
-DummyJackServer::~DummyJackServer() { mServer.reset(); }
-
-test_support::EnvList DummyJackServer::Env() const {
-  return {{"JACK_DEFAULT_SERVER", mName}, {"JACK_NO_START_SERVER", "1"}, {"JACK_NO_AUDIO_RESERVATION", "1"}};
-}
 
 LoopbackClient::LoopbackClient(const std::string& server, double recordSeconds) {
   for (auto& r : mRecorded) r.assign(static_cast<size_t>(recordSeconds * 44100), 0.0f);
@@ -99,11 +72,8 @@ int LoopbackClient::OnProcess(jack_nframes_t n, void* arg) {
 }
 
 bool LoopbackClient::WaitForPort(const std::string& name, double timeoutSeconds) {
-  for (double waited = 0; waited < timeoutSeconds; waited += 0.05) {
-    if (jack_port_by_name(mClient, name.c_str())) return true;
-    Sleep(0.05);
-  }
-  return false;
+  return test_support::WaitUntil([&] { return jack_port_by_name(mClient, name.c_str()) != nullptr; },
+                                 timeoutSeconds);
 }
 
 bool LoopbackClient::ConnectThrough(const std::string& inL, const std::string& inR, const std::string& outL,
@@ -117,9 +87,5 @@ bool LoopbackClient::ConnectThrough(const std::string& inL, const std::string& i
 
 bool LoopbackClient::WaitUntilRecorded(double timeoutSeconds) {
   const long long want = static_cast<long long>(mRecorded[0].size());
-  for (double waited = 0; waited < timeoutSeconds; waited += 0.05) {
-    if (mFrames.load(std::memory_order_acquire) >= want) return true;
-    Sleep(0.05);
-  }
-  return false;
+  return test_support::WaitUntil([&] { return mFrames.load(std::memory_order_acquire) >= want; }, timeoutSeconds);
 }

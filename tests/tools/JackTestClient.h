@@ -1,33 +1,12 @@
 #pragma once
-// The tests' side of a JACK graph: a dummy-backend server of their own and
-// a client that plays a known signal into two ports and records two others,
-// both stopped by the test that made them.
+// The tests' side of a JACK graph: a client that plays a known signal into
+// two ports and records two others, stopped by the test that made it (the
+// server is tests/support/DummyJackServer.h).
 #include <jack/jack.h>
 
 #include <atomic>
-#include <memory>
 #include <string>
 #include <vector>
-
-#include "tests/support/ChildProcess.h"
-
-// jackd with the dummy backend (no sound card), under a name of its own.
-class DummyJackServer {
-public:
-  static bool Installed();
-  explicit DummyJackServer(const std::string& logFile);
-  ~DummyJackServer();
-  // Whether the server accepts clients (waits a few seconds for it).
-  bool Up() const { return mUp; }
-  const std::string& Name() const { return mName; }
-  // The environment that sends a client to this server.
-  test_support::EnvList Env() const;
-
-private:
-  std::string mName;
-  std::unique_ptr<test_support::Background> mServer;
-  bool mUp = false;
-};
 
 // Sends white noise (seeded, so sample n is known) out of send_l/send_r and
 // records recv_l/recv_r, counting frames from the client's first cycle.

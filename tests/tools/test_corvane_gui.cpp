@@ -7,11 +7,11 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cmath>
-#include <thread>
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/DummyJackServer.h"
+#include "tests/support/Waiting.h"
 #include "tests/tools/CliChecks.h"
 #include "tests/tools/JackTestClient.h"
 #include "tests/x11/WindowChecks.h"
@@ -21,15 +21,15 @@
 #include "tools/corvane/Settings.h"
 
 using test_support::Background;
+using test_support::DummyJackServer;
 using test_support::EnvList;
 using test_support::RunChild;
+using test_support::Sleep;
 
 namespace {
 
 ::testing::Environment* const gXvfb = ::testing::AddGlobalTestEnvironment(new x11_test::XvfbServer);
 constexpr int kLatency = 4096;
-
-void Sleep(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
 
 // The environment of a run: its own configuration folder, and a JACK
 // server name nobody runs unless the test gives its own.
@@ -47,11 +47,9 @@ std::vector<std::string> Gui(std::vector<std::string> args) {
 
 // The top-level window titled "Corvane", once it is mapped (0 after the timeout).
 Window FindEditorWindow(Display* d, double timeoutSeconds) {
-  for (double waited = 0; waited < timeoutSeconds; waited += 0.05) {
-    if (const Window found = x11_test::TopLevelNamed(d, "Corvane")) return found;
-    Sleep(0.05);
-  }
-  return 0;
+  Window found = 0;
+  test_support::WaitUntil([&] { return (found = x11_test::TopLevelNamed(d, "Corvane")) != 0; }, timeoutSeconds);
+  return found;
 }
 
 std::vector<unsigned long> Pixels(Display* d, Window w) {
@@ -209,9 +207,9 @@ TEST_F(CorvaneGui, AudioFlowsThroughTheLiveStandaloneOnJack) {
   // --connect wires it to the system ports just after they appear.
   jack_port_t* inL = jack_port_by_name(tester.Client(), "corvane:in_l");
   jack_port_t* outR = jack_port_by_name(tester.Client(), "corvane:out_r");
-  bool wired = false;
-  for (int i = 0; i < 200 && !wired; ++i, Sleep(0.05))
-    wired = jack_port_connected_to(inL, "system:capture_1") && jack_port_connected_to(outR, "system:playback_2");
+  const bool wired = test_support::WaitUntil(
+      [&] { return jack_port_connected_to(inL, "system:capture_1") && jack_port_connected_to(outR, "system:playback_2"); },
+      10);
   EXPECT_TRUE(wired) << Log();
   ASSERT_TRUE(tester.ConnectThrough("corvane:in_l", "corvane:in_r", "corvane:out_l", "corvane:out_r"));
   ASSERT_TRUE(tester.WaitUntilRecorded(60)) << Log();
