@@ -35,6 +35,16 @@ void VUmetre::updateThreshold(int ch) {
   mRaiseThreshold[ch] = held < -96.0f ? -1.0 : std::pow(10.0, held / 20.0) * (1.0 - 1e-9);
 }
 
+void VUmetre::SetHighlighted(bool on) {
+  if (on != mHighlighted) SetDirty(false);
+  mHighlighted = on;
+}
+
+void VUmetre::SetDimmed(bool on) {
+  if (on != mDimmed) SetDirty(false);
+  mDimmed = on;
+}
+
 void VUmetre::SetVolumes(double left, double right) {
   feed(0, left);
   feed(1, right);
@@ -76,6 +86,11 @@ void VUmetreOver::feed(int ch, double x) {
       mHoldCounter[ch] = 0;
     }
   }
+}
+
+void VUmetreOver::SetSoloShown(bool on) {
+  if (on != mSoloShown) SetDirty(false);
+  mSoloShown = on;
 }
 
 void VUmetreOver::SetVolumes(double left, double right) {

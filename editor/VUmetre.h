@@ -3,23 +3,25 @@
 // showing clipping and which part is soloed.
 //
 // Threads: SetVolumes, LowerHeldLevels and SetDirty run on the audio thread
-// inside block processing; Draw runs on the UI thread. Every field the two
-// share is one atomic number or flag (relaxed: a redraw may see a mix of one
-// block's old and new values, which only affects one drawn frame).
+// inside block processing; Draw and the solo flags belong to the UI thread.
+// The levels the two share are atomic numbers (relaxed: a redraw may see a
+// mix of one block's old and new values, which only affects one drawn frame).
 #include <atomic>
 
 #include "gui/IControl.h"
 
-// The audio thread marks meters dirty after every block while the UI thread
-// collects and cleans them: the mark is an atomic flag of its own.
+// The audio thread marks meters dirty after every block; the UI thread takes
+// the mark with an exchange when it collects the dirty regions, so a mark
+// set while a redraw is under way stays for the next one.
 class MeterControl : public IControl {
 public:
   MeterControl(IPlugBase* plug, IRECT rect) : IControl(plug, rect) {}
-  void SetDirty(bool pushParamToPlug = true) override { mMeterDirty.store(true, std::memory_order_relaxed); }
-  bool IsDirty() override { return mMeterDirty.load(std::memory_order_relaxed) || IControl::IsDirty(); }
-  void SetClean() override {
-    mMeterDirty.store(false, std::memory_order_relaxed);
-    IControl::SetClean();
+  // Any thread.
+  void SetDirty(bool pushParamToPlug = true) override { mMeterDirty.store(true, std::memory_order_release); }
+  // UI thread.
+  bool IsDirty() override {
+    if (mMeterDirty.exchange(false, std::memory_order_acquire)) mDirty = true;
+    return IControl::IsDirty();
   }
 
 private:
@@ -36,10 +38,11 @@ public:
   // Audio thread, block end: lowers both held levels (no lower limit).
   void LowerHeldLevels(double dB);
 
-  void SetHighlighted(bool on) { mHighlighted.store(on, std::memory_order_relaxed); }
-  void SetDimmed(bool on) { mDimmed.store(on, std::memory_order_relaxed); }
-  bool IsHighlighted() const { return mHighlighted.load(std::memory_order_relaxed); }
-  bool IsDimmed() const { return mDimmed.load(std::memory_order_relaxed); }
+  // UI thread: how the meter shows its part's solo state.
+  void SetHighlighted(bool on);
+  void SetDimmed(bool on);
+  bool IsHighlighted() const { return mHighlighted; }
+  bool IsDimmed() const { return mDimmed; }
   float HeldLevel(int ch) const { return mHeld[ch & 1].load(std::memory_order_relaxed); }
   int Segments(int ch) const { return mSegments[ch & 1].load(std::memory_order_relaxed); }
   double Magnitude(int ch) const { return mMagnitude[ch & 1]; }
@@ -53,7 +56,7 @@ private:
   float mPixelsPerSegment;
   double mMagnitude[2] = {0.0, 0.0};  // audio thread only
   std::atomic<int> mSegments[2] = {{0}, {0}};
-  std::atomic<bool> mHighlighted{false}, mDimmed{false};
+  bool mHighlighted = false, mDimmed = false;
   std::atomic<float> mHeld[2] = {{-144.0f}, {-144.0f}};
   int mSegmentCount = 10;
   // Audio thread only: magnitudes below this cannot raise the held level, so
@@ -71,8 +74,9 @@ public:
   // Audio thread: the indicator stays lit 1.1 s after the last sample above full scale.
   void SetSampleRate(double sampleRate) { mSampleRate = sampleRate; }
 
-  void SetSoloShown(bool on) { mSoloShown.store(on, std::memory_order_relaxed); }
-  bool IsSoloShown() const { return mSoloShown.load(std::memory_order_relaxed); }
+  // UI thread.
+  void SetSoloShown(bool on);
+  bool IsSoloShown() const { return mSoloShown; }
   bool IsClipped(int ch) const { return mClipped[ch & 1].load(std::memory_order_relaxed); }
 
 private:
@@ -84,5 +88,5 @@ private:
   double mSampleRate = 44100.0;
   int mHoldCounter[2] = {0, 0};
   std::atomic<bool> mClipped[2] = {{false}, {false}};
-  std::atomic<bool> mSoloShown{false};
+  bool mSoloShown = false;
 };

@@ -44,7 +44,8 @@ void IParam::CopyNames(const char* name, const char* label, const char* group) {
 
 void IParam::InitBool(const char* name, bool defaultVal, const char* label, const char* group) {
   SetType(kTypeBool);
-  mValue = mDefault = defaultVal ? 1.0 : 0.0;
+  mDefault = defaultVal ? 1.0 : 0.0;
+  store(mDefault);
   mMin = 0.0;
   mMax = 1.0;
   mStep = 1.0;
@@ -57,7 +58,8 @@ void IParam::InitBool(const char* name, bool defaultVal, const char* label, cons
 void IParam::InitEnum(const char* name, int defaultVal, int nEnums, const char* label,
                       const char* group) {
   SetType(kTypeEnum);
-  mValue = mDefault = defaultVal;
+  mDefault = defaultVal;
+  store(mDefault);
   mMin = 0.0;
   mMax = nEnums - 1 > 1 ? nEnums - 1 : 1;
   mStep = 1.0;
@@ -74,7 +76,8 @@ void IParam::InitInt(const char* name, int defaultVal, int minVal, int maxVal, c
 void IParam::InitDouble(const char* name, double defaultVal, double minVal, double maxVal,
                         double step, const char* label, const char* group) {
   SetType(kTypeDouble);
-  mValue = mDefault = defaultVal;
+  mDefault = defaultVal;
+  store(mDefault);
   mMin = minVal;
   mMax = maxVal > minVal + step ? maxVal : minVal + step;  // the range is at least one step
   mStep = step;
@@ -93,14 +96,14 @@ void IParam::SetShape(double shape) {
   if (shape != 0.0) mShape = shape;
 }
 
+// A value that is not a finite number (a damaged state, a host's NaN) is
+// ignored rather than clamped: it would otherwise become the maximum.
 void IParam::Set(double value) {
-  if (value < mMin)
-    mValue = mMin;
-  else
-    mValue = value < mMax ? value : mMax;
+  if (!std::isfinite(value)) return;
+  store(value < mMin ? mMin : value < mMax ? value : mMax);
 }
 
-double IParam::DBToAmp() const { return std::exp(mValue * 0.1151292546497); }
+double IParam::DBToAmp() const { return std::exp(Value() * 0.1151292546497); }
 
 void IParam::SetNormalized(double normalizedValue) {
   // A negative base would give NaN for fractional shapes; NaN would spread
@@ -108,7 +111,7 @@ void IParam::SetNormalized(double normalizedValue) {
   if (!(normalizedValue > 0.0)) normalizedValue = 0.0;
   double v = mMin + (mMax - mMin) * std::pow(normalizedValue, mShape);
   if (mType != kTypeDouble && mStep > 0.0) v = mStep * std::floor(v / mStep + 0.5);
-  mValue = v < mMax ? v : mMax;
+  store(v < mMax ? v : mMax);
 }
 
 double IParam::GetNormalized(double nonNormalizedValue) const {
@@ -140,7 +143,7 @@ void IParam::GetDisplayForHost(double value, bool normalized, char* out, bool wi
 }
 
 const char* IParam::GetLabelForHost() const {
-  return GetDisplayText(TruncateToInt(mValue))[0] ? "" : mLabel;
+  return GetDisplayText(TruncateToInt(Value()))[0] ? "" : mLabel;
 }
 
 const char* IParam::GetDisplayText(int value) const {

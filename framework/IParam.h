@@ -9,9 +9,14 @@
 // (counted from 0, not from mMin). A shape above 1 gives finer control near
 // the bottom of the range.
 //
-// Threads: an IParam has no lock. Writers (host parameter calls, preset and
-// state restore, editor edits) run under the plug-in's lock; the audio thread
-// reads the plug-in's own copies made in OnParamChange, never an IParam.
+// Threads: an IParam has no lock. Its value is one atomic number, so any
+// thread may store or read it: writers on the main and editor threads run
+// under the plug-in's lock (host parameter calls, preset and state restore,
+// editor edits), a host adapter's audio thread stores port values without
+// it. Everything else (range, names, texts) is set while the plug-in is
+// built and only read afterwards.
+#include <atomic>
+
 #include "framework/Containers.h"
 
 // Size of the name, label, group and display-text fields, terminator included;
@@ -47,15 +52,15 @@ public:
 
   // Real-unit access; Set clamps into [mMin, mMax].
   void Set(double value);
-  double Value() const { return mValue; }
-  bool Bool() const { return mValue >= 0.5; }
-  int Int() const { return static_cast<int>(mValue); }
+  double Value() const { return mValue.load(std::memory_order_relaxed); }
+  bool Bool() const { return Value() >= 0.5; }
+  int Int() const { return static_cast<int>(Value()); }
   double DBToAmp() const;
 
   // Normalized access. Arguments below 0 (and NaN) count as 0; above 1 the
   // value is held at mMax.
   void SetNormalized(double normalizedValue);
-  double GetNormalized() const { return GetNormalized(mValue); }
+  double GetNormalized() const { return GetNormalized(Value()); }
   double GetNormalized(double nonNormalizedValue) const;
 
   // Writes the text shown for a value (normalized or in real units) into out,
@@ -66,7 +71,7 @@ public:
   // The current value's text.
   void GetDisplayForHost(char* out, bool withDisplayText = true,
                          int outSize = kMaxParamDisplayLen) const {
-    GetDisplayForHost(mValue, false, out, withDisplayText, outSize);
+    GetDisplayForHost(Value(), false, out, withDisplayText, outSize);
   }
 
   const char* GetNameForHost() const { return mName; }
@@ -101,10 +106,11 @@ private:
   };
 
   void CopyNames(const char* name, const char* label, const char* group);
+  void store(double value) { mValue.store(value, std::memory_order_relaxed); }
   void SetType(EParamType type);
 
   EParamType mType = kTypeNone;
-  double mValue = 0.0;
+  std::atomic<double> mValue{0.0};
   double mMin = 0.0;
   double mMax = 1.0;
   double mStep = 1.0;

@@ -199,6 +199,8 @@ void IPlugBase::AttachGraphics(IGraphicsLink* pGraphics) {
   pGraphics->PrepDraw();
   if (mGraphics != pGraphics) delete mGraphics;  // the base owns its editor
   mGraphics = pGraphics;
+  // Attached on the thread that will run the editor: it shows the values now.
+  pGraphics->ApplyPlugUpdates();
 }
 
 void IPlugBase::RedrawParamControls() {

@@ -56,6 +56,13 @@ public:
   virtual void Reset();
   // Thread of whoever stored the value, with the lock held. Default: lock and return.
   virtual void OnParamChange(int paramIdx);
+  // Any thread, the audio thread included: brings what the audio path reads
+  // up to date with the parameter's stored value, without locking,
+  // allocating or touching the editor's controls. A host adapter that
+  // applies the host's values on the audio thread (LV2's run) calls this
+  // instead of OnParamChange; a plug-in's OnParamChange usually calls it
+  // under the lock. Default: nothing.
+  virtual void OnParamChangeRealtime(int paramIdx) {}
   // Render thread. Default: output i copies input i, outputs without input are silent.
   virtual void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames);
   // Render thread. Default: the same in 32-bit samples.
@@ -64,6 +71,12 @@ public:
   virtual void OnGUIOpen() {}
   virtual void OnGUIClose() {}
   virtual void OnIdle() {}
+  // User-interface thread, whenever the editor takes the values sent to it
+  // (timer tick, window opening, an LV2 UI's idle): what the editor shows
+  // beyond its controls' own parameters (lit buttons that follow the state
+  // of other parameters, for example) is brought up to date here, from
+  // state the plug-in keeps thread-safe.
+  virtual void OnEditorRefresh() {}
   // Main thread, at initialize / uninitialize and bypass changes. Default: lock and return.
   virtual void OnActivate(bool active);
   // Render or main thread. Default: forwards to SendMidiMsg.
@@ -221,7 +234,22 @@ public:
   int GetCurrentPresetIdx() const { return mCurrentPresetIdx; }
   // Main thread.
   bool SerializeParams(ByteChunk* pChunk);
+  // Reads one value per parameter from startPos and applies them all; a
+  // chunk that is short or holds a value that is not a finite number is
+  // refused (-1) before anything changes. Returns the position after the
+  // last value.
   int UnserializeParams(ByteChunk* pChunk, int startPos);
+  // Reads only: where the parameters' values from startPos end, or -1 when
+  // one is missing or not a finite number.
+  int CheckParams(const ByteChunk* pChunk, int startPos) const;
+  // Main thread, reads only. Where the state UnserializeState would read
+  // from startPos ends, when all of it is there and sound; -1 otherwise.
+  // Plug-ins that override UnserializeState override this too.
+  virtual int CheckState(const ByteChunk* pChunk, int startPos) const;
+  // Whether a chunk handed over whole (a host's saved state, a preset file,
+  // a preset slot) is exactly one state this plug-in can restore. Hosts
+  // check this before applying anything.
+  bool IsWholeState(const ByteChunk* pChunk) const;
   // One value per parameter: int for bool/int/enum parameters, else double.
   void MakePreset(const char* name, ...);
   // nParamsNamed pairs of (int index, value typed as for MakePreset).

@@ -78,19 +78,38 @@ bool IPlugBase::SerializeParams(ByteChunk* pChunk) {
   return savedOK;
 }
 
-int IPlugBase::UnserializeParams(ByteChunk* pChunk, int startPos) {
+int IPlugBase::CheckParams(const ByteChunk* pChunk, int startPos) const {
   if (!pChunk) return -1;
-  WDL_MutexLock lock(&mMutex);
   int pos = startPos;
   for (int i = 0; i < NParams() && pos >= 0; ++i) {
+    double value = 0.0;
+    pos = pChunk->Get(&value, pos);
+    if (pos >= 0 && !std::isfinite(value)) return -1;
+  }
+  return pos;
+}
+
+// A chunk that is short or carries a value that is not a number is refused
+// before anything changes: a damaged state is never applied in part.
+int IPlugBase::UnserializeParams(ByteChunk* pChunk, int startPos) {
+  if (CheckParams(pChunk, startPos) < 0) return -1;
+  WDL_MutexLock lock(&mMutex);
+  int pos = startPos;
+  for (int i = 0; i < NParams(); ++i) {
     IParam* param = GetParam(i);
     Trace(TRACELOC, "%d %s %f", i, param->GetNameForHost(), param->Value());
-    double value = 0.0;  // a failed read leaves 0
+    double value = 0.0;
     pos = pChunk->Get(&value, pos);
-    param->Set(value);  // clamps into the range (NaN from a damaged chunk becomes the maximum)
+    param->Set(value);  // clamps into the range
   }
   OnParamReset();
   return pos;
+}
+
+int IPlugBase::CheckState(const ByteChunk* pChunk, int startPos) const { return CheckParams(pChunk, startPos); }
+
+bool IPlugBase::IsWholeState(const ByteChunk* pChunk) const {
+  return pChunk && CheckState(pChunk, 0) == pChunk->Size();
 }
 
 bool IPlugBase::CompareState(const unsigned char* incomingState, int startPos) {
@@ -190,7 +209,7 @@ bool IPlugBase::RestorePreset(int idx) {
   IPreset* preset = mPresets.Get(idx);
   if (!preset) return false;
   if (preset->mInitialized) {
-    if (UnserializeState(&preset->mChunk, 0) < 1) return false;
+    if (!IsWholeState(&preset->mChunk) || UnserializeState(&preset->mChunk, 0) < 0) return false;
   } else {
     // Selecting an empty slot turns the current sound into a user preset.
     char name[kMaxPresetNameLen];
@@ -240,26 +259,40 @@ bool IPlugBase::SerializePresets(ByteChunk* pChunk) {
   return savedOK;
 }
 
+// The whole bank is read and checked first: a bank that is damaged anywhere
+// (a name, a flag or a slot's state that cannot be read whole) changes no
+// slot and no parameter.
 int IPlugBase::UnserializePresets(ByteChunk* pChunk, int startPos) {
   if (!pChunk) return -1;
+  struct SlotRead {
+    WDL_String name;
+    bool initialized = false;
+    int statePos = -1;
+  };
+  std::vector<SlotRead> slots(static_cast<size_t>(NPresets()));
   int pos = startPos;
-  for (int i = 0; i < NPresets() && pos >= 0; ++i) {
+  for (SlotRead& slot : slots) {
+    pos = pChunk->GetStr(&slot.name, pos);
+    pos = pChunk->GetBool(&slot.initialized, pos);
+    if (pos < 0) return -1;
+    if (slot.initialized) {
+      slot.statePos = pos;
+      pos = CheckState(pChunk, pos);
+      if (pos < 0) return -1;
+    }
+  }
+
+  for (int i = 0; i < NPresets(); ++i) {
     IPreset* preset = mPresets.Get(i);
-    // A name that cannot be read (damaged bank) leaves the slot's name as it was.
-    WDL_String name(preset->mName);
-    pos = pChunk->GetStr(&name, pos);
-    CopyCutString(preset->mName, kMaxPresetNameLen, name.Get());
+    const SlotRead& slot = slots[static_cast<size_t>(i)];
+    CopyCutString(preset->mName, kMaxPresetNameLen, slot.name.Get());
     Trace(TRACELOC, "%d %s", i, preset->mName);
-    bool initialized = preset->mInitialized;
-    pos = pChunk->GetBool(&initialized, pos);
-    if (pos < 0) break;
-    preset->mInitialized = initialized;
-    if (initialized) {
-      pos = UnserializeState(pChunk, pos);
-      if (pos > 0) {
-        preset->mChunk.Clear();
-        SerializeState(&preset->mChunk);
-      }
+    preset->mInitialized = slot.initialized;
+    if (slot.initialized) {
+      // Stored as the parameters hold it (values clamped into their ranges).
+      UnserializeState(pChunk, slot.statePos);
+      preset->mChunk.Clear();
+      SerializeState(&preset->mChunk);
     }
   }
   RestorePreset(mCurrentPresetIdx);

@@ -9,7 +9,7 @@
 #include "lice/LiceRaster.h"
 
 IGraphics::IGraphics(IPlugBase* plug, int w, int h, int fps)
-    : mPlug(plug), mWidth(w), mHeight(h), mFPS(fps > 0 ? fps : 25) {}
+    : mPlug(plug), mFromPlug(plug ? plug->NParams() : 0), mWidth(w), mHeight(h), mFPS(fps > 0 ? fps : 25) {}
 
 IGraphics::~IGraphics() {
   delete mKeyCatcher;
@@ -98,15 +98,25 @@ IBitmap IGraphics::CropBitmap(IBitmap* bitmap, IRECT* rect) {
 
 void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized) {
   if (!normalized) {
+    // Reads only the parameter's range, fixed since the plug-in was built.
     IParam* param = paramOf(paramIdx);
     if (!param) return;
     value = param->GetNormalized(value);
   }
-  for (IControl* c : mControls) {
-    if (c->ParamIdx() == paramIdx) c->SetValueFromPlug(value);
-    const int aux = c->AuxParamIdx(paramIdx);
-    if (aux >= 0) c->SetAuxParamValueFromPlug(aux, value);
+  mFromPlug.Post(paramIdx, value);
+}
+
+void IGraphics::ApplyPlugUpdates() {
+  for (int paramIdx = 0; paramIdx < mFromPlug.Size(); ++paramIdx) {
+    double value;
+    if (!mFromPlug.Take(paramIdx, &value)) continue;
+    for (IControl* c : mControls) {
+      if (c->ParamIdx() == paramIdx) c->SetValueFromPlug(value);
+      const int aux = c->AuxParamIdx(paramIdx);
+      if (aux >= 0) c->SetAuxParamValueFromPlug(aux, value);
+    }
   }
+  if (mPlug) mPlug->OnEditorRefresh();
 }
 
 void IGraphics::SetControlFromPlug(int controlIdx, double normalizedValue) {

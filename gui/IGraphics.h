@@ -6,9 +6,11 @@
 // controls (hit-tested in reverse attach order). A view host derives from it
 // and supplies the platform operations.
 //
-// Threads: input, idle and redraw run on the user-interface thread.
-// SetParameterFromPlug may also run on the host's parameter thread (under the
-// plug-in's lock); it only stores values and dirty flags.
+// Threads: controls, input, idle and redraw belong to the user-interface
+// thread. SetParameterFromPlug may run on any thread (the host's, the audio
+// thread's): it only posts the value to a mailbox, which ApplyPlugUpdates
+// hands to the controls on the user-interface thread (every timer tick, when
+// a window opens, on an LV2 UI's idle).
 #include <memory>
 #include <vector>
 
@@ -18,6 +20,7 @@
 #include "gui/IControls.h"
 #include "gui/IGraphicsStructs.h"
 #include "gui/IPopupMenu.h"
+#include "gui/PlugValueMailbox.h"
 
 class IParam;
 class IPlugBase;
@@ -75,7 +78,12 @@ public:
   IBitmap CropBitmap(IBitmap* bitmap, IRECT* rect);
 
   // Parameter and control state.
+  // Any thread: posts the value for the controls bound to the parameter.
   void SetParameterFromPlug(int paramIdx, double value, bool normalized) override;
+  // User-interface thread: the posted values reach their controls, then the
+  // plug-in brings the rest of its editor up to date (OnEditorRefresh).
+  void ApplyPlugUpdates() override;
+  // User-interface thread.
   void SetControlFromPlug(int controlIdx, double normalizedValue);
   void HideControl(int paramIdx, bool hide);
   void GrayOutControl(int paramIdx, bool gray);
@@ -167,6 +175,7 @@ private:
   LICE_CachedFont* CacheFont(IText* text);
   IParam* paramOf(int paramIdx);
 
+  PlugValueMailbox mFromPlug;  // one slot per parameter
   std::unique_ptr<LICE_SysBitmap> mDrawBitmap;
   std::unique_ptr<LICE_MemBitmap> mTmpBitmap;
   int mWidth, mHeight, mFPS;

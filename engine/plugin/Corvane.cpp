@@ -119,6 +119,13 @@ void Corvane::Reset() { WDL_MutexLock lock(&mMutex); }
 
 void Corvane::OnParamChange(int paramIdx) {
   WDL_MutexLock lock(&mMutex);
+  OnParamChangeRealtime(paramIdx);
+}
+
+// Every value written here is one atomic number of the engine (or a fader's
+// text) that the audio thread reads at its next sample; the editor follows
+// in OnEditorRefresh.
+void Corvane::OnParamChangeRealtime(int paramIdx) {
   IParam* param = GetParam(paramIdx);
   if (!param) return;
   const double v = param->Value();
@@ -154,33 +161,33 @@ void Corvane::OnParamChange(int paramIdx) {
 // off leaves both parts audible. The other solo parameter's stored value is kept.
 void Corvane::soloChanged(int part, double value) {
   const float flag = static_cast<float>(value);
-  VUmetreOver* own = part == 0 ? mOver1 : mOver2;
-  VUmetreOver* other = part == 0 ? mOver2 : mOver1;
   if (part == 0) mEngine.SetTransientSolo(flag); else mEngine.SetResidualSolo(flag);
   if (flag > 0.5f) {
-    (part == 0 ? mSolo2 : mSolo1)->SetValueFromPlug(0.0);
     if (part == 0) mEngine.SetResidualSolo(0.0f); else mEngine.SetTransientSolo(0.0f);
-    own->SetSoloShown(true);
-    other->SetSoloShown(false);
-  } else {
-    own->SetSoloShown(false);
   }
-  VUmetre* mine = part == 0 ? mVU1 : mVU2;
-  VUmetre* theirs = part == 0 ? mVU2 : mVU1;
-  const bool on = flag > 0.5f;
-  mine->SetHighlighted(on);
-  mine->SetDimmed(false);
-  theirs->SetHighlighted(false);
-  theirs->SetDimmed(on);
 }
 
-// A mode parameter switches the mode only at exactly 1.0; the other two mode
-// buttons then show off (their parameters keep their stored values).
+// A mode parameter switches the mode only at exactly 1.0.
 void Corvane::modeChanged(int mode, double value) {
-  if (value != 1.0) return;
-  mEngine.SetMode(mode);
-  for (int m = 1; m <= 3; ++m)
-    if (m != mode) mModeButtons[m - 1]->SetValueFromPlug(0.0);
+  if (value == 1.0) mEngine.SetMode(mode);
+}
+
+// The solo buttons, the meters' solo looks and the mode buttons show what the
+// engine does (transient solo wins when both flags are on), whichever thread
+// changed it.
+void Corvane::OnEditorRefresh() {
+  const bool transientSolo = mEngine.TransientSolo() > 0.5f;
+  const bool residualSolo = !transientSolo && mEngine.ResidualSolo() > 0.5f;
+  mSolo1->SetValueFromPlug(transientSolo ? 1.0 : 0.0);
+  mSolo2->SetValueFromPlug(residualSolo ? 1.0 : 0.0);
+  mOver1->SetSoloShown(transientSolo);
+  mOver2->SetSoloShown(residualSolo);
+  mVU1->SetHighlighted(transientSolo);
+  mVU1->SetDimmed(residualSolo);
+  mVU2->SetHighlighted(residualSolo);
+  mVU2->SetDimmed(transientSolo);
+  const int mode = mEngine.GetMode();
+  for (int m = 1; m <= 3; ++m) mModeButtons[m - 1]->SetValueFromPlug(m == mode ? 1.0 : 0.0);
 }
 
 void Corvane::UpdateFader1() { updateFader(0); }

@@ -49,6 +49,12 @@ public:
   void Reset() override;
   // Any thread that stores a parameter; holds the plug-in's lock throughout.
   void OnParamChange(int paramIdx) override;
+  // Any thread, the audio thread included: the engine follows the stored
+  // value, lock-free.
+  void OnParamChangeRealtime(int paramIdx) override;
+  // User-interface thread: the buttons and meters that follow the engine's
+  // solo and mode state.
+  void OnEditorRefresh() override;
   // Audio thread.
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
 

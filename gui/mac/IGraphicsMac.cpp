@@ -25,6 +25,7 @@ int IGraphicsCocoa_vCorvane_au::height() const { return mGraphics ? mGraphics->H
 void IGraphicsCocoa_vCorvane_au::OnTimer(int timerId) {
   // Only the view's own timer counts: a late tick of a stopped one does nothing.
   if (!mGraphics || timerId == 0 || timerId != mTimer) return;
+  mGraphics->ApplyPlugUpdates();
   IRECT dirty;
   if (mGraphics->IsDirty(&dirty))
     mWindowing->SetNeedsDisplay(ToViewRect(dirty, height(), mWindowing->Geometry()));
@@ -185,7 +186,8 @@ void* IGraphicsMac::OpenWindow(void* parent) {
     mWindowing->DestroyView();
     return nullptr;
   }
-  // A new view shows everything once.
+  // A new view shows everything once, as it stands now.
+  ApplyPlugUpdates();
   SetAllControlsDirty();
   return mWindowing->ViewHandle();
 }

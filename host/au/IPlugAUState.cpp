@@ -103,22 +103,21 @@ ComponentResult IPlugAU::SetState(CFPropertyListRef pPropList) {
       static_cast<OSType>(mfr) != cd.componentManufacturer)
     return kAudioUnitErr_InvalidPropertyValue;
 
-  // Look for the state before selecting the preset, so a refused dictionary
+  // The state is read and checked whole before the preset is selected, so a
+  // refused dictionary (no data, or data that is not exactly one state)
   // changes nothing.
   const void* dataValue = GetTyped(dict, "data", CFDataGetTypeID());
   if (!dataValue) return kAudioUnitErr_InvalidPropertyValue;
   CFDataRef data = static_cast<CFDataRef>(dataValue);
-
-  RestorePreset(name);
-
   ByteChunk chunk;
   const CFIndex length = CFDataGetLength(data);
   if (length < 0 || length > 0x7FFFFFFF) return kAudioUnitErr_InvalidPropertyValue;
   chunk.Resize(static_cast<int>(length));
   if (length > 0) std::memcpy(chunk.GetBytes(), CFDataGetBytePtr(data), static_cast<size_t>(length));
+  if (!IsWholeState(&chunk)) return kAudioUnitErr_InvalidPropertyValue;
 
-  // -1 (the data ran short) still restored what it held.
-  if (UnserializeState(&chunk, 0) == 0) return kAudioUnitErr_InvalidPropertyValue;
+  RestorePreset(name);
+  if (UnserializeState(&chunk, 0) < 0) return kAudioUnitErr_InvalidPropertyValue;
   RedrawParamControls();
   return noErr;
 }

@@ -255,7 +255,6 @@ void IPlugLV2::ApplyControlPorts() {
     if (v == last || std::isnan(v)) continue;
     last = v;
     if (ConsumeEcho(i, v)) continue;
-    WDL_MutexLock lock(&mMutex);
     IParam* param = GetParam(i);
     // A port that now carries the value the plug-in already holds (a state
     // just restored, a value the editor set) changes nothing; applying its
@@ -265,7 +264,7 @@ void IPlugLV2::ApplyControlPorts() {
     // The host's value is now the plug-in's: nothing left to tell it.
     mPending[i].hasValue.store(false, std::memory_order_relaxed);
     if (mGraphics) mGraphics->SetParameterFromPlug(i, v, false);
-    OnParamChange(i);
+    OnParamChangeRealtime(i);
   }
 }
 
@@ -341,12 +340,8 @@ void IPlugLV2::DrainHostUpdates(IPlugLV2HostWriter* writer) {
     const uint32_t port = mLayout.Param(i);
     if (p.begin.exchange(false, std::memory_order_acquire)) writer->Touch(port, true);
     if (p.hasValue.exchange(false, std::memory_order_acquire)) {
-      float v;
-      {
-        // Ports carry real units; run() writes parameters under the lock.
-        WDL_MutexLock lock(&mMutex);
-        v = static_cast<float>(GetParam(i)->Value());
-      }
+      // Ports carry real units.
+      const float v = static_cast<float>(GetParam(i)->Value());
       p.recent[p.nextRecent].store(v);
       p.nextRecent = (p.nextRecent + 1) % PendingUpdate::kRecent;
       writer->Write(port, v);

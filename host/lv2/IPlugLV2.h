@@ -9,16 +9,17 @@
 //   then             nIn audio inputs, then nOut audio outputs
 //
 // Parameters: run() compares every control port with the value it saw last
-// and hands only the ports that changed to the parameter model and
-// OnParamChange (under the plug-in's lock, like a host's set-parameter
-// call). Editor changes travel the other way through a queue the UI drains
-// on its thread and writes to the host's ports (DrainHostUpdates), so the
-// host's values and the plug-in's agree. A port change that is only the echo
-// of such a write is not applied again.
+// and hands only the ports that changed to the parameter model, the
+// editor's mailbox and OnParamChangeRealtime; it takes no lock, so the
+// editor holding the plug-in's lock never delays the audio thread. Editor
+// changes travel the other way through a queue the UI drains on its thread
+// and writes to the host's ports (DrainHostUpdates), so the host's values and
+// the plug-in's agree. A port change that is only the echo of such a write
+// is not applied again.
 //
 // State: the LV2 state extension stores the plug-in's state chunk (what
-// SerializeState writes) as one atom:Chunk property; restore refuses a
-// chunk of the wrong size or with values that are not numbers.
+// SerializeState writes) as one atom:Chunk property; restore refuses, with
+// nothing changed, a chunk that is not exactly one state (IsWholeState).
 //
 // Threads, in LV2's threading classes: instantiation class (instantiate,
 // activate, deactivate, cleanup, state save/restore) on the host's main
@@ -110,6 +111,8 @@ public:
   static void FillDescriptor(IPlugLV2Descriptor* pDesc, const IPlugLV2Def* pDef, int variant);
 
   // ---- IPlugBase overrides (slot order) ----
+  // Every LV2 plug-in applies port changes on the audio thread.
+  void OnParamChangeRealtime(int paramIdx) override = 0;
   void BeginInformHostOfParamChange(int idx) override;
   void InformHostOfParamChange(int idx, double normalizedValue) override;
   void EndInformHostOfParamChange(int idx) override;
@@ -133,8 +136,7 @@ public:
   // Instantiation class.
   void Activate();
   void Deactivate();
-  // Audio class. Never allocates; takes the plug-in's lock only for
-  // control ports that changed.
+  // Audio class. Never allocates, locks or waits.
   void Run(uint32_t nFrames);
   // Instantiation class.
   LV2_State_Status SaveState(LV2_State_Store_Function store, LV2_State_Handle handle);
@@ -160,8 +162,6 @@ private:
   // Queues every parameter's value for the host (after a state restore).
   void QueueAllParamsForHost();
   void QueueValueForHost(int paramIdx);
-  // A chunk this plug-in can restore completely.
-  bool IsAcceptableState(const void* data, size_t size) const;
 
   const IPlugLV2Def* mDef = nullptr;
   int mVariant = 0;

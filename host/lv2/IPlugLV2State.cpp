@@ -1,9 +1,6 @@
 // IPlugLV2: the LV2 state extension. The state is one property, the
 // plug-in's state chunk as an atom:Chunk, so a host's saved session holds
 // exactly the bytes the other adapters store.
-#include <cmath>
-#include <cstring>
-
 #include "framework/ByteChunk.h"
 #include "host/lv2/IPlugLV2.h"
 
@@ -16,23 +13,6 @@ LV2_State_Status IPlugLV2::SaveState(LV2_State_Store_Function store, LV2_State_H
                LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }
 
-bool IPlugLV2::IsAcceptableState(const void* data, size_t size) const {
-  if (!data || size > static_cast<size_t>(1 << 30)) return false;
-  // A plug-in with its own chunk format judges the bytes when it reads them.
-  if (DoesStateChunks()) return size > 0;
-  // The parameter chunk has no header: its length is its only signature.
-  if (size != sizeof(double) * static_cast<size_t>(NParams())) return false;
-  const unsigned char* bytes = static_cast<const unsigned char*>(data);
-  for (int i = 0; i < NParams(); ++i) {
-    uint64_t bits = 0;
-    for (int b = 0; b < 8; ++b) bits |= static_cast<uint64_t>(bytes[8 * i + b]) << (8 * b);
-    double v;
-    std::memcpy(&v, &bits, sizeof(v));
-    if (!std::isfinite(v)) return false;
-  }
-  return true;
-}
-
 LV2_State_Status IPlugLV2::RestoreState(LV2_State_Retrieve_Function retrieve,
                                         LV2_State_Handle handle) {
   if (!retrieve) return LV2_STATE_ERR_UNKNOWN;
@@ -42,12 +22,11 @@ LV2_State_Status IPlugLV2::RestoreState(LV2_State_Retrieve_Function retrieve,
   const void* data = retrieve(handle, mStateKey, &size, &type, &flags);
   if (!data) return LV2_STATE_ERR_NO_PROPERTY;
   if (type != mAtomChunk) return LV2_STATE_ERR_BAD_TYPE;
-  // Checked before anything is applied: a refused state changes nothing.
-  if (!IsAcceptableState(data, size)) return LV2_STATE_ERR_UNKNOWN;
-
+  if (size > static_cast<size_t>(1 << 30)) return LV2_STATE_ERR_UNKNOWN;
   ByteChunk chunk;
   chunk.PutBytes(data, static_cast<int>(size));
-  if (UnserializeState(&chunk, 0) <= 0 && size > 0) return LV2_STATE_ERR_UNKNOWN;
+  // Checked whole before anything is applied: a refused state changes nothing.
+  if (!IsWholeState(&chunk) || UnserializeState(&chunk, 0) < 0) return LV2_STATE_ERR_UNKNOWN;
   RedrawParamControls();
   // The host's ports still hold the values from before: tell it the new ones.
   QueueAllParamsForHost();

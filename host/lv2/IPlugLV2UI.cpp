@@ -63,6 +63,7 @@ public:
   // Non-zero once the window is gone (closed by the user, or its parent destroyed).
   int Idle() {
     const bool open = OwnsWindow() && mEditor->Idle();
+    if (open) mEditor->ApplyPlugUpdates();
     mPlug->DrainHostUpdates(this);
     int w = 0, h = 0;
     if (mPlug->TakeResizeRequest(&w, &h) && mResize && mResize->ui_resize)

@@ -44,6 +44,7 @@ public:
     pushes.push_back({idx, value, normalized});
   }
   void PrepDraw() override {}
+  void ApplyPlugUpdates() override {}
   std::vector<Push> pushes;
 };
 

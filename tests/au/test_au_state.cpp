@@ -1,7 +1,9 @@
 // Class-info state round trips, foreign and damaged dictionaries, factory
 // presets, current/present preset and the preset records.
+#include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "host/au/CFAUPreset.h"
 #include "tests/au/AUHostTest.h"
@@ -145,27 +147,42 @@ TEST_F(AUStateTest, ForeignAndDamagedDictionariesChangeNothing) {
   CFRelease(plist);
 }
 
-TEST_F(AUStateTest, ShortDataRestoresTheCompleteValues) {
-  ASSERT_EQ(AudioUnitSetParameter(unit, kGain, 0, 0, 1.5f, 0), noErr);
-  ASSERT_EQ(AudioUnitSetParameter(unit, kMode, 0, 0, 2.0f, 0), noErr);
-  CFPropertyListRef plist = GetClassInfo(unit);
+// A damaged state (empty, short, long, a value that is not a finite number)
+// is refused whole: InvalidPropertyValue, no parameter changes, and the
+// preset the dictionary names is not selected either. Catches a restore that
+// applies what it could read and reports success.
+TEST_F(AUStateTest, DamagedDataIsRefusedWithNothingChanged) {
+  CFPropertyListRef plist = GetClassInfo(unit);  // names preset 0, "Unity"
   CFStringRef dataKey = CFStringCreateWithCString(nullptr, "data", kCFStringEncodingUTF8);
   CFDataRef full = static_cast<CFDataRef>(CFDictionaryGetValue(static_cast<CFDictionaryRef>(plist), dataKey));
-  CFDataRef shortData = CFDataCreate(nullptr, CFDataGetBytePtr(full), 8 + 3);  // one value and a bit
-  CFMutableDictionaryRef withData = WithKey(plist, "data", shortData);
-  // A name of no preset, so only the data decides.
-  CFStringRef noName = CFStringCreateWithCString(nullptr, "", kCFStringEncodingUTF8);
-  CFMutableDictionaryRef shortened = WithKey(withData, "name", noName);
-  CFRelease(noName);
-  CFRelease(withData);
-  ASSERT_EQ(AudioUnitSetParameter(unit, kGain, 0, 0, 0.1f, 0), noErr);
+  const std::vector<UInt8> whole(CFDataGetBytePtr(full), CFDataGetBytePtr(full) + CFDataGetLength(full));
+  auto withValue = [&](int index, double v) {
+    std::vector<UInt8> bytes = whole;
+    std::memcpy(&bytes[8 * index], &v, 8);  // little-endian machine
+    return bytes;
+  };
+  std::vector<UInt8> longer = whole;
+  longer.resize(whole.size() + 8);
+  const std::vector<std::vector<UInt8>> damaged = {
+      {}, std::vector<UInt8>(whole.begin(), whole.begin() + 8), std::vector<UInt8>(whole.begin(), whole.end() - 3),
+      longer, withValue(kMode, std::nan("")), withValue(kSteps, INFINITY)};
+
+  ASSERT_EQ(AudioUnitSetParameter(unit, kGain, 0, 0, 1.5f, 0), noErr);
+  AUPreset half = {1, nullptr};
+  ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_PresentPreset, 0, 0, &half, sizeof(half)), noErr);
   ASSERT_EQ(AudioUnitSetParameter(unit, kSteps, 0, 0, 8.0f, 0), noErr);
-  ASSERT_EQ(SetClassInfo(unit, shortened), noErr);
-  EXPECT_EQ(plug->GetParam(kGain)->Value(), 1.5);
-  EXPECT_EQ(plug->GetParam(kMode)->Value(), 0.0);   // the value that ran short: 0, clamped
-  EXPECT_EQ(plug->GetParam(kSteps)->Value(), 8.0);  // later ones keep theirs
-  CFRelease(shortened);
-  CFRelease(shortData);
+  const std::vector<double> before = Values(plug);
+  for (const auto& bytes : damaged) {
+    CFDataRef data = CFDataCreate(nullptr, bytes.data(), static_cast<CFIndex>(bytes.size()));
+    CFMutableDictionaryRef edited = WithKey(plist, "data", data);
+    EXPECT_EQ(SetClassInfo(unit, edited), kAudioUnitErr_InvalidPropertyValue) << bytes.size();
+    EXPECT_EQ(Values(plug), before) << bytes.size();
+    EXPECT_EQ(plug->GetCurrentPresetIdx(), 1) << bytes.size();
+    CFRelease(edited);
+    CFRelease(data);
+  }
+  EXPECT_EQ(SetClassInfo(unit, plist), noErr);  // the whole state still restores
+  EXPECT_EQ(plug->GetCurrentPresetIdx(), 0);
   CFRelease(dataKey);
   CFRelease(plist);
 }

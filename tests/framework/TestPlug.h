@@ -130,9 +130,11 @@ public:
     pushes.push_back({idx, value, normalized});
   }
   void PrepDraw() override { prepDrawAfterPushes = static_cast<int>(pushes.size()); }
+  void ApplyPlugUpdates() override { ++applied; }
 
   std::vector<Push> pushes;
   int prepDrawAfterPushes = -1;
+  int applied = 0;
 
 private:
   int* mDestroyed;

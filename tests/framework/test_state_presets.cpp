@@ -3,6 +3,7 @@
 // preset bank, base64 and the two source dumps.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -126,23 +127,35 @@ TEST(StateChunk, RoundTripIsEightBytesPerParameter) {
   EXPECT_EQ(other.paramChanges, (std::vector<int>{0, 1, 2}));
 }
 
-TEST(StateChunk, ShortChunkSetsTheShortParameterToItsClampedZero) {
+// A damaged state (short, long, empty, not a number, infinite) is refused
+// before anything changes: no value, no OnParamChange. Catches a restore
+// that applies the values it could read, or clamps NaN to the maximum.
+TEST(StateChunk, DamagedChunksAreRefusedWithNothingChanged) {
+  const double nan = std::nan(""), inf = INFINITY;
+  const std::vector<std::vector<double>> damaged = {
+      {}, {0.0, 99.0}, {0.0, nan, 2.0}, {inf, 4.0, 2.0}, {0.0, 4.0, -inf}};
+  for (const auto& values : damaged) {
+    TestPlug plug;
+    Declare(plug);
+    ByteChunk chunk;
+    for (double v : values) chunk.Put(&v);
+    EXPECT_FALSE(plug.IsWholeState(&chunk)) << values.size();
+    EXPECT_EQ(plug.UnserializeState(&chunk, 0), -1) << values.size();
+    EXPECT_EQ(Values(plug), (std::vector<double>{1.0, 2.0, 5.0})) << values.size();
+    EXPECT_TRUE(plug.paramChanges.empty()) << values.size();
+  }
   TestPlug plug;
   Declare(plug);
-  ByteChunk chunk;
-  const double v0 = 0.0, v1 = 99.0;  // v1 is out of range
-  chunk.Put(&v0);
-  chunk.Put(&v1);
-  EXPECT_EQ(plug.UnserializeState(&chunk, 0), -1);
-  EXPECT_EQ(Values(plug), (std::vector<double>{0.0, 8.0, 1.0}));
-  EXPECT_EQ(plug.paramChanges, (std::vector<int>{0, 1, 2}));
-
-  TestPlug untouched;
-  Declare(untouched);
-  ByteChunk empty;
-  EXPECT_EQ(untouched.UnserializeState(&empty, 24), -1);
-  EXPECT_EQ(Values(untouched), (std::vector<double>{0.0, 2.0, 5.0}));  // only index 0 ran out
-  EXPECT_EQ(untouched.UnserializeState(nullptr, 0), -1);
+  ByteChunk whole, longer;
+  for (double v : {1.0, 99.0, 2.0}) whole.Put(&v);  // 99 is out of range: clamped
+  longer.PutChunk(&whole);
+  longer.Put(&nan);
+  // A state handed over whole must end where the state ends (a bank goes on).
+  EXPECT_FALSE(plug.IsWholeState(&longer));
+  EXPECT_TRUE(plug.IsWholeState(&whole));
+  EXPECT_EQ(plug.UnserializeState(&whole, 0), 24);
+  EXPECT_EQ(Values(plug), (std::vector<double>{1.0, 8.0, 2.0}));
+  EXPECT_EQ(plug.UnserializeState(nullptr, 0), -1);
 }
 
 TEST(StateChunk, CompareStateToleranceAndOffset) {
@@ -336,11 +349,17 @@ TEST(PresetBank, RoundTripRestoresEverySlotAndTheCurrentPreset) {
   ASSERT_TRUE(target.RestorePreset(0));
   EXPECT_EQ(Values(target), (std::vector<double>{0.0, 1.0, 1.5}));
 
-  ByteChunk cut;  // a damaged bank: the slots it cannot name keep their names
-  cut.PutBytes(bank.GetBytes(), 3);
-  TestPlug damaged(3, "1-1", 3);
-  Declare(damaged);
-  EXPECT_EQ(damaged.UnserializePresets(&cut, 0), -1);
-  EXPECT_STREQ(damaged.GetPresetName(1), "empty");
-  EXPECT_STREQ(damaged.GetPresetName(0), "user preset 1");  // the empty current slot was selected
+  // A bank damaged anywhere, even in its last slot's state, changes no slot
+  // and no parameter. Catches a load that names or fills slots before the
+  // rest of the bank has been read.
+  for (int keep : {3, bank.Size() - 1}) {
+    ByteChunk cut;
+    cut.PutBytes(bank.GetBytes(), keep);
+    TestPlug damaged(3, "1-1", 3);
+    Declare(damaged);
+    EXPECT_EQ(damaged.UnserializePresets(&cut, 0), -1);
+    for (int i = 0; i < 3; ++i) EXPECT_STREQ(damaged.GetPresetName(i), "empty") << keep;
+    EXPECT_EQ(Values(damaged), (std::vector<double>{1.0, 2.0, 5.0}));
+    EXPECT_TRUE(damaged.paramChanges.empty());
+  }
 }

@@ -252,9 +252,14 @@ TEST(IGraphics, ParameterValuesReachBoundControls) {
   e.Attach();  // pushes normalised values; the first becomes the default
   EXPECT_DOUBLE_EQ(gain->GetValue(), 0.5);
   EXPECT_DOUBLE_EQ(gain->GetDefaultValue(), 0.5);
+  // Values from the plug-in wait in the mailbox until the user-interface
+  // thread applies them, the latest one only.
   e.gui->SetParameterFromPlug(RecordingPlug::kGain, 0.25, false);
-  EXPECT_DOUBLE_EQ(gain->GetValue(), 0.25);
+  e.gui->SetParameterFromPlug(RecordingPlug::kGain, 0.75, true);
   e.gui->SetParameterFromPlug(RecordingPlug::kSwitch, 10.0, false);
+  EXPECT_DOUBLE_EQ(gain->GetValue(), 0.5);
+  e.gui->ApplyPlugUpdates();
+  EXPECT_DOUBLE_EQ(gain->GetValue(), 0.75);
   EXPECT_DOUBLE_EQ(aux->GetAuxParam(0)->mValue, 1.0);
   e.gui->SetParameterFromPlug(99, 1.0, false);  // no such parameter: nothing
   e.gui->SetControlFromPlug(99, 1.0);

@@ -150,6 +150,10 @@ TestLV2Plug::TestLV2Plug()
 
 void TestLV2Plug::OnParamChange(int idx) {
   WDL_MutexLock lock(&mMutex);
+  OnParamChangeRealtime(idx);
+}
+
+void TestLV2Plug::OnParamChangeRealtime(int idx) {
   if (idx < 0 || idx >= kNumTestParams) return;
   ++changes[idx];
   if (idx == kGain) gain.store(GetParam(kGain)->DBToAmp());

@@ -5,7 +5,7 @@
 // state through the state interface.
 //
 // TestLV2Plug is a small plug-in on the adapter (a gain in dB, an enum, a
-// bool, an int, a latency of 64 samples) that counts its OnParamChange calls.
+// bool, an int, a latency of 64 samples) that counts its parameter updates.
 #include <lv2/core/lv2.h>
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
@@ -104,6 +104,7 @@ class TestLV2Plug : public IPlugLV2 {
 public:
   TestLV2Plug();
   void OnParamChange(int idx) override;
+  void OnParamChangeRealtime(int idx) override;
   void ProcessDoubleReplacing(double** in, double** out, int nFrames) override;
   std::atomic<int> changes[kNumTestParams] = {};
   std::atomic<double> gain{1.0};

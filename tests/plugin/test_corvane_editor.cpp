@@ -38,6 +38,7 @@ TEST(CorvaneEditor, KnobDraggedThroughTheContext) {
   ASSERT_GT(r.W(), 0) << "knob image missing";
   c->SetParameterFromGUI(kAmount, 0.2);
   g->SetParameterFromPlug(kAmount, 0.2, true);
+  g->ApplyPlugUpdates();
   IMouseMod mod(true);
   const int x = r.MW(), y = r.MH();
   g->OnMouseDown(x, y, &mod);
@@ -58,6 +59,7 @@ TEST(CorvaneEditor, ButtonsAndFaderThroughTheContext) {
   ASSERT_GT(mode3.W(), 0) << "button image missing";
   g->OnMouseDown(mode3.MW(), mode3.MH(), &mod);
   g->OnMouseUp(mode3.MW(), mode3.MH(), &mod);
+  g->ApplyPlugUpdates();
   EXPECT_EQ(c->Engine().GetMode(), 3);
   EXPECT_EQ(c->ModeButton(1)->GetValue(), 0.0);
   const IRECT solo = *c->SoloButton(1)->GetRECT();
@@ -69,6 +71,7 @@ TEST(CorvaneEditor, ButtonsAndFaderThroughTheContext) {
   // A double click on the transient fader returns it to its 0 dB mark.
   c->SetParameterFromGUI(kTransient, 0.2);
   g->SetParameterFromPlug(kTransient, 0.2, true);
+  g->ApplyPlugUpdates();
   const IRECT fader = *c->TransientFader()->GetRECT();
   g->OnMouseDblClick(fader.MW(), 200, &mod);
   g->OnMouseUp(fader.MW(), 200, &mod);

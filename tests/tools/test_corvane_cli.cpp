@@ -133,7 +133,7 @@ TEST(CorvaneProcess, DamagedOrForeignPresetFilesAreRefusedAndNothingIsWritten) {
       {"notxml", "hello", "damaged property list"},
       {"foreign", std::string(xml).replace(xml.find("<integer>1093878646</integer>"), 29, "<integer>1</integer>"),
        "another plug-in"},
-      {"short", std::string(xml).replace(xml.find("<data>"), 6, "<data>AAAA"), "bytes instead of 88"},
+      {"short", std::string(xml).replace(xml.find("<data>"), 6, "<data>AAAA"), "refused its state"},
       {"nodata", std::string(xml).replace(xml.find("<key>data</key>"), 15, "<key>dada</key>"), "\"data\""},
   };
   for (const Case& c : cases) {

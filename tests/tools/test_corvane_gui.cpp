@@ -64,7 +64,7 @@ std::vector<float> SavedParameters(const std::string& path) {
   AUHost unit;
   std::string error;
   EXPECT_TRUE(OpenCorvane(&unit, 2, 44100, 512, &error)) << error;
-  EXPECT_TRUE(LoadAUPreset(unit, path, corvane_cli::kStateBytes, &error)) << error;
+  EXPECT_TRUE(LoadAUPreset(unit, path, &error)) << error;
   std::vector<float> values;
   for (int i = 0; i < unit.NumParameters(); ++i) values.push_back(unit.GetParameter(i));
   return values;

@@ -68,9 +68,11 @@ protected:
     Pump(g, 5);
   }
 
+  // A host's value reaching the open editor (the test thread is its UI thread).
   void Set(int param, double v) {
     plug->SetParameterFromGUI(param, v);
     g->SetParameterFromPlug(param, v, true);
+    g->ApplyPlugUpdates();
   }
   // Pixels of the window that differ from the back buffer (colour channels).
   int DifferingPixels() {
@@ -115,6 +117,7 @@ TEST_F(EditorWindow, KnobDragButtonsAndFaderDoubleClick) {
   EXPECT_EQ(plug->Engine().ResidualSolo(), 1.0f);
   const IRECT mode3 = *plug->ModeButton(3)->GetRECT();
   Click(mode3.MW(), mode3.MH());
+  Pump(g, 60);  // a redraw tick brings the other buttons up to date
   EXPECT_EQ(plug->Engine().GetMode(), 3);
   EXPECT_EQ(plug->ModeButton(1)->GetValue(), 0.0);
 

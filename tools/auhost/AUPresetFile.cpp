@@ -77,8 +77,7 @@ std::string FourCC(SInt32 code) {
 
 }  // namespace
 
-bool CheckAUPresetDictionary(CFPropertyListRef plist, const ComponentDescription& unit, long expectedStateBytes,
-                             std::string* error) {
+bool CheckAUPresetDictionary(CFPropertyListRef plist, const ComponentDescription& unit, std::string* error) {
   if (!plist || CFGetTypeID(plist) != CFDictionaryGetTypeID()) {
     *error = "not an Audio Unit preset (no dictionary at the top)";
     return false;
@@ -97,16 +96,10 @@ bool CheckAUPresetDictionary(CFPropertyListRef plist, const ComponentDescription
              FourCC(manufacturer) + ")";
     return false;
   }
-  const CFIndex length = CFDataGetLength(static_cast<CFDataRef>(data));
-  if (expectedStateBytes >= 0 && length != expectedStateBytes) {
-    *error = "the preset's state has " + std::to_string(length) + " bytes instead of " +
-             std::to_string(expectedStateBytes);
-    return false;
-  }
   return true;
 }
 
-bool LoadAUPreset(AUHost& host, const std::string& path, long expectedStateBytes, std::string* error) {
+bool LoadAUPreset(AUHost& host, const std::string& path, std::string* error) {
   std::vector<UInt8> bytes;
   if (!ReadWholeFile(path, &bytes, error)) return false;
   CFDataRef data = CFDataCreate(nullptr, bytes.data(), static_cast<CFIndex>(bytes.size()));
@@ -119,11 +112,14 @@ bool LoadAUPreset(AUHost& host, const std::string& path, long expectedStateBytes
     return false;
   }
   std::string why;
-  bool ok = CheckAUPresetDictionary(plist, host.Description(), expectedStateBytes, &why);
+  bool ok = CheckAUPresetDictionary(plist, host.Description(), &why);
   if (ok) {
+    // The plug-in judges its own state and refuses a damaged one whole.
     const OSStatus s = host.RestoreState(plist);
     ok = s == noErr;
-    if (!ok) why = "the plug-in refused the state (status " + std::to_string(static_cast<int>(s)) + ")";
+    if (!ok)
+      why = "the plug-in refused its state as damaged or not its own (status " + std::to_string(static_cast<int>(s)) +
+            ")";
   }
   CFRelease(plist);
   if (!ok) *error = "preset " + path + ": " + why;

@@ -10,13 +10,11 @@
 // an existing file at path is then left as it was.
 bool SaveAUPreset(const AUHost& host, const std::string& path, std::string* error);
 
-// Reads a preset file and restores it into the unit. The whole file is
-// checked first (well-formed property list, every key present with its
-// type, this unit's type, subtype and manufacturer, a state of
-// expectedStateBytes when that is not negative): a damaged or foreign file
-// gives false and *error and changes nothing.
-bool LoadAUPreset(AUHost& host, const std::string& path, long expectedStateBytes, std::string* error);
+// Reads a preset file and restores it into the unit. The file is checked
+// first (well-formed property list, every key present with its type, this
+// unit's type, subtype and manufacturer), and the unit checks its state
+// whole: a damaged or foreign file gives false and *error and changes nothing.
+bool LoadAUPreset(AUHost& host, const std::string& path, std::string* error);
 
-// The same checks on a property list already in memory (null is refused).
-bool CheckAUPresetDictionary(CFPropertyListRef plist, const ComponentDescription& unit, long expectedStateBytes,
-                             std::string* error);
+// The file's checks on a property list already in memory (null is refused).
+bool CheckAUPresetDictionary(CFPropertyListRef plist, const ComponentDescription& unit, std::string* error);

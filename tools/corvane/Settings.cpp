@@ -193,7 +193,7 @@ bool ApplySettings(AUHost& unit, const Settings& settings, std::string* error) {
     *error = "the plug-in refused preset " + std::to_string(settings.factoryPreset);
     return false;
   }
-  if (!settings.presetFile.empty() && !LoadAUPreset(unit, settings.presetFile, kStateBytes, error)) return false;
+  if (!settings.presetFile.empty() && !LoadAUPreset(unit, settings.presetFile, error)) return false;
   for (const auto& [index, value] : settings.values) {
     if (unit.SetParameter(index, value) != noErr) {
       *error = "the plug-in refused a value for parameter " + std::to_string(index);

@@ -20,7 +20,6 @@ enum {
   kTransient = 0, kResidual, kAmount, kSensitivity, kPanTransient, kPanResidual,
   kSoloTransient, kSoloResidual, kMode1, kMode2, kMode3, kNumParams
 };
-constexpr int kStateBytes = kNumParams * 8;  // one double per parameter
 }  // namespace corvane_cli
 
 // Parsers for the settings options. Each returns false with *error naming

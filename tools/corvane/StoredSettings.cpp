@@ -41,7 +41,7 @@ RestoreResult RestoreStoredSettings(AUHost& unit, const std::string& path, std::
   struct stat st;
   if (path.empty() || stat(path.c_str(), &st) != 0) return RestoreResult::kNone;
   std::string error;
-  if (LoadAUPreset(unit, path, corvane_cli::kStateBytes, &error)) return RestoreResult::kRestored;
+  if (LoadAUPreset(unit, path, &error)) return RestoreResult::kRestored;
   const std::string aside = path + ".bad";
   if (std::rename(path.c_str(), aside.c_str()) == 0)
     *message = "the saved settings could not be used (" + error + "); starting from the defaults, the file is kept as " + aside;
