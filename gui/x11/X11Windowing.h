@@ -76,6 +76,7 @@ public:
 
 private:
   using Clock = std::chrono::steady_clock;
+  class MenuSession;  // an open popup menu and its modal loop (X11Popups.cpp)
 
   void handleEvent(XEvent& e);
   void handleKey(XKeyEvent& e);

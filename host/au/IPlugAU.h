@@ -160,6 +160,7 @@ private:
   bool IsInitializeLegal();
 
   // Property helpers (IPlugAUProperties.cpp).
+  struct PropertyRow;  // a row of the table DescribeProperty answers from
   ComponentResult DescribeProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
                                    AudioUnitElement element, UInt32* pSize, int* pWritable);
   ComponentResult WriteProperty(AudioUnitPropertyID propID, AudioUnitScope scope,

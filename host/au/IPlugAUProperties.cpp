@@ -1,7 +1,7 @@
 // IPlugAU: the property interface. DescribeProperty answers the size and
 // writability of each property (and whether it applies at that scope and
-// element); WriteProperty writes its value. A get is a describe, a check that
-// the caller's room holds the value, then a write.
+// element) from a table; WriteProperty writes its value. A get is a
+// describe, a check that the caller's room holds the value, then a write.
 //
 // Sizes of records that hold pointers are sizeof of the record on the build
 // target (the 32-bit figures quoted for them grow on LP64).
@@ -16,6 +16,8 @@
 
 namespace {
 
+// What a description says of writability.
+constexpr int kReadOnly = 0, kWritable = 1;
 constexpr int kWritableUnchanged = -1;  // the flag keeps the caller's value
 
 // The system version from Gestalt ('sysv', e.g. 0x1068), 0 when it fails.
@@ -73,139 +75,179 @@ ComponentResult IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope 
   return WriteProperty(propID, scope, element, pData);
 }
 
-ComponentResult IPlugAU::DescribeProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
-                                          AudioUnitElement element, UInt32* pSize,
-                                          int* pWritable) {
-  switch (propID) {
-    case kAudioUnitProperty_ClassInfo:
-      *pSize = sizeof(CFPropertyListRef);
-      *pWritable = true;
-      return noErr;
-    case kAudioUnitProperty_MakeConnection:
-      if (scope != kAudioUnitScope_Global && scope != kAudioUnitScope_Input)
-        return kAudioUnitErr_InvalidProperty;
-      *pSize = sizeof(AudioUnitConnection);
-      *pWritable = true;
-      return noErr;
-    case kAudioUnitProperty_SampleRate:
-      *pSize = sizeof(Float64);
-      *pWritable = true;
-      return noErr;
-    case kAudioUnitProperty_ParameterList:
-      *pSize = IsGlobal(scope) ? static_cast<UInt32>(sizeof(AudioUnitParameterID) * NParams()) : 0;
-      return noErr;
-    case kAudioUnitProperty_ParameterInfo:
-      if (!IsGlobal(scope)) return kAudioUnitErr_InvalidProperty;
-      if (element >= static_cast<UInt32>(NParams())) return kAudioUnitErr_InvalidElement;
-      *pSize = sizeof(AudioUnitParameterInfo);
-      return noErr;
-    case kAudioUnitProperty_FastDispatch:
-      if (element != kAudioUnitGetParameterSelect && element != kAudioUnitSetParameterSelect &&
-          element != kAudioUnitRenderSelect)
-        return kAudioUnitErr_InvalidElement;
-      *pSize = sizeof(void*);
-      return noErr;
-    case kAudioUnitProperty_StreamFormat:
-      if (!GetBus(scope, element)) return kAudioUnitErr_InvalidProperty;
-      *pSize = sizeof(AudioStreamBasicDescription);
-      *pWritable = true;
-      return noErr;
-    case kAudioUnitProperty_ElementCount:
-      *pSize = sizeof(UInt32);
-      return noErr;
-    case kAudioUnitProperty_Latency:
-    case kAudioUnitProperty_TailTime:
-      if (!IsGlobal(scope)) return kAudioUnitErr_InvalidProperty;
-      *pSize = sizeof(Float64);
-      return noErr;
-    case kAudioUnitProperty_SupportedNumChannels:
-      if (!IsGlobal(scope)) return kAudioUnitErr_InvalidProperty;
-      *pSize = static_cast<UInt32>(sizeof(AUChannelInfo) * NChannelIO());
-      return noErr;
-    case kAudioUnitProperty_MaximumFramesPerSlice:
-      if (!IsGlobal(scope)) return kAudioUnitErr_InvalidProperty;
-      *pSize = sizeof(UInt32);
-      *pWritable = true;
-      return noErr;
-    case kAudioUnitProperty_ParameterValueStrings: {
-      if (!IsGlobal(scope)) return kAudioUnitErr_InvalidProperty;
-      const IParam* param = element < 0x80000000u ? GetParam(static_cast<int>(element)) : nullptr;
-      if (!param) return kAudioUnitErr_InvalidElement;
-      if (param->GetNDisplayTexts() == 0) {
-        *pSize = 0;
-        return kAudioUnitErr_InvalidProperty;
-      }
-      *pSize = sizeof(CFArrayRef);
-      return noErr;
+// ---- Describe: the property table ----
+
+// One row per property the unit answers: the scopes it is answered on, the
+// size of its value, whether a host may set it, and for the properties whose
+// answer depends on the unit or the element, a rule. A property without a row
+// is refused with kAudioUnitErr_InvalidProperty; so is
+// SupportedChannelLayoutTags: only an instrument with several output buses
+// would report layouts.
+struct IPlugAU::PropertyRow {
+  enum Scopes {
+    kAny,
+    kGlobal,         // other scopes: kAudioUnitErr_InvalidProperty
+    kGlobalOrInput,  // other scopes: kAudioUnitErr_InvalidProperty
+    kInputOrOutput,  // other scopes: kAudioUnitErr_InvalidScope
+  };
+  // Runs once the scope is accepted, with *pSize holding the row's size:
+  // refuses with the status the host sees, or computes the size from it.
+  using Rule = ComponentResult (*)(IPlugAU* plug, AudioUnitScope scope, AudioUnitElement element,
+                                   UInt32* pSize);
+
+  AudioUnitPropertyID id;
+  Scopes scopes;
+  UInt32 size;   // of one entry for the lists (ParameterList, SupportedNumChannels): their rules multiply
+  int writable;  // kWritable, kReadOnly or kWritableUnchanged
+  Rule rule;     // null: the row says it all
+
+  static const PropertyRow kTable[];
+  // The row of a property, null when the unit does not answer it.
+  static const PropertyRow* Find(AudioUnitPropertyID propID);
+
+  ComponentResult CheckScope(AudioUnitScope scope) const {
+    switch (scopes) {
+      case kAny:
+        return noErr;
+      case kGlobal:
+        if (!IsGlobal(scope)) return kAudioUnitErr_InvalidProperty;
+        return noErr;
+      case kGlobalOrInput:
+        if (!IsGlobal(scope) && scope != kAudioUnitScope_Input) return kAudioUnitErr_InvalidProperty;
+        return noErr;
+      case kInputOrOutput:
+        if (scope != kAudioUnitScope_Input && scope != kAudioUnitScope_Output)
+          return kAudioUnitErr_InvalidScope;
+        return noErr;
     }
-    case kAudioUnitProperty_GetUIComponentList:
-      if (!GetGUI()) return kAudioUnitErr_InvalidProperty;
-      *pSize = sizeof(ComponentDescription);
-      return noErr;
-    case kAudioUnitProperty_AudioChannelLayout:
-      return kAudioUnitErr_InvalidPropertyValue;
-    case kAudioUnitProperty_BypassEffect:
-      if (!IsGlobal(scope)) return kAudioUnitErr_InvalidProperty;
-      *pSize = sizeof(UInt32);
-      *pWritable = true;
-      return noErr;
-    case kAudioUnitProperty_LastRenderError:
-      if (!IsGlobal(scope)) return kAudioUnitErr_InvalidProperty;
-      *pSize = sizeof(OSStatus);
-      return noErr;
-    case kAudioUnitProperty_SetRenderCallback:
-      if (scope != kAudioUnitScope_Global && scope != kAudioUnitScope_Input)
-        return kAudioUnitErr_InvalidProperty;
-      if (element >= static_cast<UInt32>(mInBuses.GetSize())) return kAudioUnitErr_InvalidProperty;
-      *pSize = sizeof(AURenderCallbackStruct);
-      *pWritable = true;
-      return noErr;
-    case kAudioUnitProperty_FactoryPresets:
-      *pSize = sizeof(CFArrayRef);
-      return noErr;
-    case kAudioUnitProperty_HostCallbacks:
-      if (!IsGlobal(scope)) return kAudioUnitErr_InvalidProperty;
-      *pSize = sizeof(HostCallbackInfo);
-      *pWritable = true;
-      return noErr;
-    case kAudioUnitProperty_CurrentPreset:
-    case kAudioUnitProperty_PresentPreset:
-      *pSize = sizeof(AUPreset);
-      *pWritable = true;
-      return noErr;
-    case kAudioUnitProperty_ElementName:
-      if (scope == kAudioUnitScope_Input) {
-        if (element > 1) return kAudioUnitErr_InvalidElement;
-      } else if (scope != kAudioUnitScope_Output) {
-        return kAudioUnitErr_InvalidScope;
-      }
-      *pSize = sizeof(CFStringRef);
-      *pWritable = false;
-      return noErr;
-    case kAudioUnitProperty_CocoaUI:
-      if (!GetGUI() || GetUserOSVersion() < 0x1050) return kAudioUnitErr_InvalidProperty;
-      *pSize = sizeof(AudioUnitCocoaViewInfo);
-      return noErr;
-    case kAudioUnitProperty_SupportedChannelLayoutTags:
-      // Only an instrument with several output buses would report layouts.
-      return kAudioUnitErr_InvalidProperty;
-    case kAudioUnitProperty_ParameterStringFromValue:
-      *pSize = sizeof(AudioUnitParameterStringFromValue);
-      return noErr;
-    case kAudioUnitProperty_ParameterIDName:
-    case kAudioUnitProperty_ParameterClumpName:
-      *pSize = sizeof(AudioUnitParameterNameInfo);
-      return noErr;
-    case kAudioUnitProperty_ParameterValueFromString:
-      *pSize = sizeof(AudioUnitParameterValueFromString);
-      return noErr;
-    case kMusicDeviceProperty_InstrumentCount:
-      if (!IsGlobal(scope) || !IsInst()) return kAudioUnitErr_InvalidProperty;
-      *pSize = sizeof(UInt32);
-      return noErr;
-    default:
-      return kAudioUnitErr_InvalidProperty;
+    return kAudioUnitErr_InvalidProperty;
   }
+
+  // ---- Rules ----
+
+  // One ID per parameter on the global scope, an empty list on the others.
+  static ComponentResult ParameterListSize(IPlugAU* plug, AudioUnitScope scope, AudioUnitElement,
+                                           UInt32* pSize) {
+    *pSize = IsGlobal(scope) ? *pSize * static_cast<UInt32>(plug->NParams()) : 0;
+    return noErr;
+  }
+  static ComponentResult ParameterExists(IPlugAU* plug, AudioUnitScope, AudioUnitElement element, UInt32*) {
+    if (element >= static_cast<UInt32>(plug->NParams())) return kAudioUnitErr_InvalidElement;
+    return noErr;
+  }
+  // The element is the selector whose function is asked for.
+  static ComponentResult DispatchedSelector(IPlugAU*, AudioUnitScope, AudioUnitElement element, UInt32*) {
+    if (element != kAudioUnitGetParameterSelect && element != kAudioUnitSetParameterSelect &&
+        element != kAudioUnitRenderSelect)
+      return kAudioUnitErr_InvalidElement;
+    return noErr;
+  }
+  static ComponentResult BusExists(IPlugAU* plug, AudioUnitScope scope, AudioUnitElement element, UInt32*) {
+    if (!plug->GetBus(scope, element)) return kAudioUnitErr_InvalidProperty;
+    return noErr;
+  }
+  static ComponentResult ChannelIOListSize(IPlugAU* plug, AudioUnitScope, AudioUnitElement, UInt32* pSize) {
+    *pSize *= static_cast<UInt32>(plug->NChannelIO());
+    return noErr;
+  }
+  // Only parameters with display texts have value strings.
+  static ComponentResult HasValueStrings(IPlugAU* plug, AudioUnitScope, AudioUnitElement element,
+                                             UInt32*) {
+    const IParam* param = element < 0x80000000u ? plug->GetParam(static_cast<int>(element)) : nullptr;
+    if (!param) return kAudioUnitErr_InvalidElement;
+    if (param->GetNDisplayTexts() == 0) return kAudioUnitErr_InvalidProperty;
+    return noErr;
+  }
+  static ComponentResult HasEditor(IPlugAU* plug, AudioUnitScope, AudioUnitElement, UInt32*) {
+    if (!plug->GetGUI()) return kAudioUnitErr_InvalidProperty;
+    return noErr;
+  }
+  static ComponentResult NoChannelLayout(IPlugAU*, AudioUnitScope, AudioUnitElement, UInt32*) {
+    return kAudioUnitErr_InvalidPropertyValue;
+  }
+  static ComponentResult InputBusExists(IPlugAU* plug, AudioUnitScope, AudioUnitElement element, UInt32*) {
+    if (element >= static_cast<UInt32>(plug->mInBuses.GetSize())) return kAudioUnitErr_InvalidProperty;
+    return noErr;
+  }
+  static ComponentResult InputElementInRange(IPlugAU*, AudioUnitScope scope, AudioUnitElement element,
+                                            UInt32*) {
+    if (scope == kAudioUnitScope_Input && element > 1) return kAudioUnitErr_InvalidElement;
+    return noErr;
+  }
+  // The Cocoa view needs an editor and Mac OS X 10.5 or later.
+  static ComponentResult HasCocoaView(IPlugAU* plug, AudioUnitScope, AudioUnitElement, UInt32*) {
+    if (!plug->GetGUI() || GetUserOSVersion() < 0x1050) return kAudioUnitErr_InvalidProperty;
+    return noErr;
+  }
+  static ComponentResult IsInstrument(IPlugAU* plug, AudioUnitScope, AudioUnitElement, UInt32*) {
+    if (!plug->IsInst()) return kAudioUnitErr_InvalidProperty;
+    return noErr;
+  }
+};
+
+const IPlugAU::PropertyRow IPlugAU::PropertyRow::kTable[] = {
+    // id, scopes, size, writable, rule
+    {kAudioUnitProperty_ClassInfo, kAny, sizeof(CFPropertyListRef), kWritable, nullptr},
+    {kAudioUnitProperty_MakeConnection, kGlobalOrInput, sizeof(AudioUnitConnection), kWritable, nullptr},
+    {kAudioUnitProperty_SampleRate, kAny, sizeof(Float64), kWritable, nullptr},
+    {kAudioUnitProperty_ParameterList, kAny, sizeof(AudioUnitParameterID), kWritableUnchanged,
+     ParameterListSize},
+    {kAudioUnitProperty_ParameterInfo, kGlobal, sizeof(AudioUnitParameterInfo), kWritableUnchanged,
+     ParameterExists},
+    {kAudioUnitProperty_FastDispatch, kAny, sizeof(void*), kWritableUnchanged, DispatchedSelector},
+    {kAudioUnitProperty_StreamFormat, kAny, sizeof(AudioStreamBasicDescription), kWritable, BusExists},
+    {kAudioUnitProperty_ElementCount, kAny, sizeof(UInt32), kWritableUnchanged, nullptr},
+    {kAudioUnitProperty_Latency, kGlobal, sizeof(Float64), kWritableUnchanged, nullptr},
+    {kAudioUnitProperty_TailTime, kGlobal, sizeof(Float64), kWritableUnchanged, nullptr},
+    {kAudioUnitProperty_SupportedNumChannels, kGlobal, sizeof(AUChannelInfo), kWritableUnchanged,
+     ChannelIOListSize},
+    {kAudioUnitProperty_MaximumFramesPerSlice, kGlobal, sizeof(UInt32), kWritable, nullptr},
+    {kAudioUnitProperty_ParameterValueStrings, kGlobal, sizeof(CFArrayRef), kWritableUnchanged,
+     HasValueStrings},
+    {kAudioUnitProperty_GetUIComponentList, kAny, sizeof(ComponentDescription), kWritableUnchanged,
+     HasEditor},
+    {kAudioUnitProperty_AudioChannelLayout, kAny, 0, kWritableUnchanged, NoChannelLayout},
+    {kAudioUnitProperty_BypassEffect, kGlobal, sizeof(UInt32), kWritable, nullptr},
+    {kAudioUnitProperty_LastRenderError, kGlobal, sizeof(OSStatus), kWritableUnchanged, nullptr},
+    {kAudioUnitProperty_SetRenderCallback, kGlobalOrInput, sizeof(AURenderCallbackStruct), kWritable,
+     InputBusExists},
+    {kAudioUnitProperty_FactoryPresets, kAny, sizeof(CFArrayRef), kWritableUnchanged, nullptr},
+    {kAudioUnitProperty_HostCallbacks, kGlobal, sizeof(HostCallbackInfo), kWritable, nullptr},
+    {kAudioUnitProperty_CurrentPreset, kAny, sizeof(AUPreset), kWritable, nullptr},
+    {kAudioUnitProperty_PresentPreset, kAny, sizeof(AUPreset), kWritable, nullptr},
+    {kAudioUnitProperty_ElementName, kInputOrOutput, sizeof(CFStringRef), kReadOnly, InputElementInRange},
+    {kAudioUnitProperty_CocoaUI, kAny, sizeof(AudioUnitCocoaViewInfo), kWritableUnchanged, HasCocoaView},
+    {kAudioUnitProperty_ParameterStringFromValue, kAny, sizeof(AudioUnitParameterStringFromValue),
+     kWritableUnchanged, nullptr},
+    {kAudioUnitProperty_ParameterIDName, kAny, sizeof(AudioUnitParameterNameInfo), kWritableUnchanged,
+     nullptr},
+    {kAudioUnitProperty_ParameterClumpName, kAny, sizeof(AudioUnitParameterNameInfo), kWritableUnchanged,
+     nullptr},
+    {kAudioUnitProperty_ParameterValueFromString, kAny, sizeof(AudioUnitParameterValueFromString),
+     kWritableUnchanged, nullptr},
+    {kMusicDeviceProperty_InstrumentCount, kGlobal, sizeof(UInt32), kWritableUnchanged, IsInstrument},
+};
+
+const IPlugAU::PropertyRow* IPlugAU::PropertyRow::Find(AudioUnitPropertyID propID) {
+  for (const PropertyRow& row : kTable)
+    if (row.id == propID) return &row;
+  return nullptr;
+}
+
+ComponentResult IPlugAU::DescribeProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
+                                          AudioUnitElement element, UInt32* pSize, int* pWritable) {
+  const PropertyRow* row = PropertyRow::Find(propID);
+  if (!row) return kAudioUnitErr_InvalidProperty;
+  ComponentResult status = row->CheckScope(scope);
+  if (status != noErr) return status;
+  UInt32 size = row->size;
+  if (row->rule) {
+    status = row->rule(this, scope, element, &size);
+    if (status != noErr) return status;
+  }
+  *pSize = size;
+  if (row->writable != kWritableUnchanged) *pWritable = row->writable;
+  return noErr;
 }
 
 ComponentResult IPlugAU::WriteProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
