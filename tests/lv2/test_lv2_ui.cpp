@@ -285,12 +285,7 @@ class LV2EditorInHost : public ::testing::Test {
 protected:
   void SetUp() override {
     REQUIRE_XVFB();
-    // Right after a test closed its connections the server may refuse a new
-    // one for a moment (EAGAIN): wait until it accepts again.
-    for (int i = 0; i < 100 && !(mUser && mUser->display()); ++i) {
-      if (i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      mUser = std::make_unique<User>();
-    }
+    mUser = std::make_unique<User>();
     ASSERT_NE(mUser->display(), nullptr);
     plugin = std::make_unique<BundlePlugin>();
     ASSERT_TRUE(plugin->Ok()) << "the bundle did not load from " << kBundle;

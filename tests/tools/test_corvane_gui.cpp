@@ -74,7 +74,7 @@ class CorvaneGui : public ::testing::Test {
 protected:
   void SetUp() override {
     REQUIRE_XVFB();
-    display = XOpenDisplay(nullptr);
+    display = x11_test::OpenDisplayPatiently();
     ASSERT_NE(display, nullptr);
     input = MakeLoopInput(work.Path(), "loop.wav", 1.0);
     settingsFile = work.Path() + "/config/corvane/settings.aupreset";

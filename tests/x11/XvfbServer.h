@@ -68,10 +68,22 @@ private:
   static inline pid_t sPid = -1;
 };
 
-// A connection of the test's own that plays the user (XTest).
+// Xvfb resets itself when its last client leaves (the previous test's) and
+// refuses connections for a moment meanwhile: a test's first connection
+// waits that out, up to three seconds.
+inline Display* OpenDisplayPatiently() {
+  for (int i = 0; i < 300; ++i) {
+    if (Display* d = XOpenDisplay(nullptr)) return d;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return nullptr;
+}
+
+// A connection of the test's own that plays the user (XTest). Made before
+// the editor opens its window, so the server is ready for both.
 class User {
 public:
-  User() : mDisplay(XOpenDisplay(nullptr)) {}
+  User() : mDisplay(XvfbServer::Running() ? OpenDisplayPatiently() : nullptr) {}
   ~User() {
     if (mDisplay) XCloseDisplay(mDisplay);
   }

@@ -40,6 +40,7 @@ class EditorWindow : public ::testing::Test {
 protected:
   void SetUp() override {
     REQUIRE_XVFB();
+    ASSERT_NE(user.display(), nullptr) << "cannot connect to the virtual X server";
     plug = Initialised();
     g = X11EditorOfPlug(plug.get());
     ASSERT_NE(g, nullptr);

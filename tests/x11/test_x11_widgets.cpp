@@ -45,6 +45,7 @@ class Widgets : public ::testing::Test {
 protected:
   void SetUp() override {
     REQUIRE_XVFB();
+    ASSERT_NE(user.display(), nullptr) << "cannot connect to the virtual X server";
     g = new IGraphicsX11(&plug, 300, 200);
     g->AttachPanelBackground(&COLOR_GRAY);
     steps = new Panel(&plug, IRECT(10, 10, 110, 60), RecordingPlug::kSwitch);
