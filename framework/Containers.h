@@ -23,10 +23,10 @@ public:
     mText.clear();
     Append(s, maxLen);
   }
+  // With maxLen > 0, s need not be terminated within maxLen characters.
   void Append(const char* s, int maxLen = 0) {
     if (!s) return;
-    size_t n = std::strlen(s);
-    if (maxLen > 0 && n > static_cast<size_t>(maxLen)) n = static_cast<size_t>(maxLen);
+    const size_t n = maxLen > 0 ? strnlen(s, static_cast<size_t>(maxLen)) : std::strlen(s);
     mText.append(s, n);
   }
   // printf-style; the result is cut at maxLen characters (0: no limit).

@@ -299,23 +299,11 @@ ComponentResult IPlugAU::DispatchSelector(int select, ComponentParameters* param
       return RenderProc(this, Arg<AudioUnitRenderActionFlags*>(params, 5, 0),
                         Arg<const AudioTimeStamp*>(params, 5, 1), Arg<UInt32>(params, 5, 2),
                         Arg<UInt32>(params, 5, 3), Arg<AudioBufferList*>(params, 5, 4));
-    case kAudioUnitAddRenderNotifySelect: {
-      RenderNotify* notify = new RenderNotify;
-      notify->mFunc = Arg<AURenderCallback>(params, 2, 0);
-      notify->mFuncArgs = Arg<void*>(params, 2, 1);
-      mRenderNotify.Add(notify);
+    case kAudioUnitAddRenderNotifySelect:
+      return AddRenderNotify(Arg<AURenderCallback>(params, 2, 0), Arg<void*>(params, 2, 1));
+    case kAudioUnitRemoveRenderNotifySelect:
+      RemoveRenderNotify(Arg<AURenderCallback>(params, 2, 0), Arg<void*>(params, 2, 1));
       return noErr;
-    }
-    case kAudioUnitRemoveRenderNotifySelect: {
-      const AURenderCallback proc = Arg<AURenderCallback>(params, 2, 0);
-      for (int i = 0; i < mRenderNotify.GetSize(); ++i) {
-        if (mRenderNotify.Get(i)->mFunc == proc) {
-          mRenderNotify.Delete(i, true);
-          break;
-        }
-      }
-      return noErr;
-    }
     case kAudioUnitScheduleParametersSelect: {
       const AudioUnitParameterEvent* events = Arg<const AudioUnitParameterEvent*>(params, 2, 0);
       const UInt32 nEvents = Arg<UInt32>(params, 2, 1);
@@ -378,10 +366,13 @@ bool IPlugAU::IsInitializeLegal() {
   return (nIn == 0 && nOut == 0) || LegalIO(nIn, nOut);
 }
 
+// A listener is the property, the proc and the host's user data: one proc
+// registered with two user data values is two listeners.
 bool IPlugAU::AddPropertyListener(const PropertyListener& listener) {
   for (int i = 0; i < mPropertyListeners.GetSize(); ++i) {
     const PropertyListener* existing = mPropertyListeners.Get(i);
-    if (existing->mPropID == listener.mPropID && existing->mListenerProc == listener.mListenerProc)
+    if (existing->mPropID == listener.mPropID && existing->mListenerProc == listener.mListenerProc &&
+        existing->mProcArgs == listener.mProcArgs)
       return false;
   }
   mPropertyListeners.Add(new PropertyListener(listener));
@@ -399,6 +390,38 @@ void IPlugAU::RemovePropertyListener(AudioUnitPropertyID propID,
       return;
     }
   }
+}
+
+// Duplicates are allowed; the list the render thread sees has a fixed
+// capacity, beyond which a registration is refused.
+OSStatus IPlugAU::AddRenderNotify(AURenderCallback proc, void* userData) {
+  if (mRenderNotify.GetSize() >= RenderNotifyList::kCapacity) return memFullErr;
+  RenderNotify* notify = new RenderNotify;
+  notify->mFunc = proc;
+  notify->mFuncArgs = userData;
+  mRenderNotify.Add(notify);
+  PublishRenderNotify();
+  return noErr;
+}
+
+// The first registration of this proc with this user data: a host that
+// registered one proc twice with different data removes the one it means.
+void IPlugAU::RemoveRenderNotify(AURenderCallback proc, void* userData) {
+  for (int i = 0; i < mRenderNotify.GetSize(); ++i) {
+    const RenderNotify* notify = mRenderNotify.Get(i);
+    if (notify->mFunc == proc && notify->mFuncArgs == userData) {
+      mRenderNotify.Delete(i, true);
+      PublishRenderNotify();
+      return;
+    }
+  }
+}
+
+void IPlugAU::PublishRenderNotify() {
+  RenderNotifyList& list = mRenderNotifyForRender.Back();
+  list.mCount = mRenderNotify.GetSize();
+  for (int i = 0; i < list.mCount; ++i) list.mItems[i] = *mRenderNotify.Get(i);
+  mRenderNotifyForRender.Publish();
 }
 
 void IPlugAU::InformListeners(AudioUnitPropertyID propID, AudioUnitScope scope) {
@@ -494,8 +517,8 @@ EHost IPlugAU::GetHost() {
     // identifies itself through kAudioUnitProperty_AUHostIdentifier.
     char name[kMaxHostNameLen] = "";
     if (CFBundleRef bundle = CFBundleGetMainBundle()) {
-      if (CFStringRef id = CFBundleGetIdentifier(bundle))
-        CFStringGetCString(id, name, sizeof(name), kCFStringEncodingUTF8);
+      CFStringRef id = CFBundleGetIdentifier(bundle);
+      if (!id || !CFStringGetCString(id, name, sizeof(name), kCFStringEncodingUTF8)) name[0] = '\0';
     }
     SetHost(name, 0);
   }

@@ -9,6 +9,10 @@
 // open and close runs with the plug-in's lock held. The render thread calls
 // RenderProc (through the entry or fast dispatch; the fast path takes no
 // lock). GetParamProc/SetParamProc may come from any thread and lock.
+// What the render path reads belongs to it while the unit is initialized:
+// changes to the formats, the maximum frames per slice, the sample rate and
+// the input connections are refused then (kAudioUnitErr_Initialized), and
+// the render notifications reach it as a list replaced whole.
 //
 // Each plug-in exports its own C entry that forwards to IPlugAUEntry with its
 // factory, so one process can host several plug-ins:
@@ -20,6 +24,7 @@
 #include <CoreServices/CoreServices.h>
 
 #include "framework/IPlugBase.h"
+#include "framework/TripleBuffer.h"
 
 // What MakePlug hands to the adapter's constructor.
 struct IPlugInstanceInfo {
@@ -65,6 +70,14 @@ struct RenderNotify {
   void* mFuncArgs = nullptr;
 };
 
+// The render notifications as the render thread sees them: a fixed list,
+// replaced whole whenever the host adds or removes one.
+struct RenderNotifyList {
+  static constexpr int kCapacity = 64;
+  int mCount = 0;
+  RenderNotify mItems[kCapacity];
+};
+
 // A factory each plug-in provides (MakePlug for the product itself).
 using IPlugAUFactory = class IPlugAU* (*)();
 
@@ -76,6 +89,9 @@ public:
   // Largest maximum-frames-per-slice a host may set.
   static constexpr int kMaxFramesPerSliceLimit = 1 << 20;
   static constexpr int kDefaultBlockSize = 1024;
+  // Highest sample rate a host may set (the sample-rate property and the
+  // stream formats).
+  static constexpr double kMaxSampleRate = 1e7;
 
   // Main thread, from the plug-in's constructor (inside MakePlug).
   IPlugAU(const IPlugInstanceInfo& instanceInfo, int nParams, const char* channelIOStr,
@@ -155,6 +171,12 @@ private:
   // Entry helpers.
   ComponentResult DispatchSelector(int select, ComponentParameters* params);
   bool AddPropertyListener(const PropertyListener& listener);
+  OSStatus AddRenderNotify(AURenderCallback proc, void* userData);
+  void RemoveRenderNotify(AURenderCallback proc, void* userData);
+  // Main thread: hands the current notification list to the render thread.
+  void PublishRenderNotify();
+  // Whether a change of what the render path reads may happen now.
+  bool RenderSetupLocked() const { return mActive; }
   void RemovePropertyListener(AudioUnitPropertyID propID, AudioUnitPropertyListenerProc proc,
                               bool matchUserData, void* userData);
   bool IsInitializeLegal();
@@ -200,7 +222,8 @@ private:
   WDL_PtrList<BusChannels> mInBuses, mOutBuses;
   WDL_PtrList<InputBusConnection> mInBusConnections;  // one per input bus
   WDL_PtrList<PropertyListener> mPropertyListeners;
-  WDL_PtrList<RenderNotify> mRenderNotify;
+  WDL_PtrList<RenderNotify> mRenderNotify;  // main thread; published below
+  TripleBuffer<RenderNotifyList> mRenderNotifyForRender;
   WDL_TypedBuf<float> mInScratchBuf, mOutScratchBuf;  // channels x max frames
   WDL_PtrList<const char> mParamGroups;  // borrowed group names; position + 1 = clump ID
   char mParamDisplayStr[kMaxParamDisplayLen] = "";

@@ -471,8 +471,11 @@ ComponentResult IPlugAU::ParamValueFromString(AudioUnitParameterValueFromString*
   if (!param) return kAudioUnitErr_InvalidParameter;
   if (!pRecord->inString || CFGetTypeID(pRecord->inString) != CFStringGetTypeID())
     return kAudioUnitErr_InvalidPropertyValue;
-  char text[kMaxParamDisplayLen * 4];
-  CFStringGetCString(pRecord->inString, text, sizeof(text), kCFStringEncodingUTF8);
+  // A text too long for the buffer matches no display text and is no number
+  // a parameter takes: refused rather than read unterminated.
+  char text[kMaxParamDisplayLen * 4] = "";
+  if (!CFStringGetCString(pRecord->inString, text, sizeof(text), kCFStringEncodingUTF8))
+    return kAudioUnitErr_InvalidPropertyValue;
   if (param->GetNDisplayTexts() > 0) {
     int value = 0;
     if (param->MapDisplayText(text, &value))
@@ -531,7 +534,12 @@ ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope 
     case kAudioUnitProperty_SampleRate: {
       if (!valueOK(sizeof(Float64))) return kAudioUnitErr_InvalidPropertyValue;
       const Float64 rate = *static_cast<const Float64*>(pData);
-      if (!(rate > 0.0) || rate > 1e7) return kAudioUnitErr_InvalidPropertyValue;
+      if (!(rate > 0.0) || rate > kMaxSampleRate) return kAudioUnitErr_InvalidPropertyValue;
+      // The render path reads the rate: it changes only while uninitialized.
+      if (RenderSetupLocked()) {
+        if (rate == GetSampleRate()) return noErr;
+        return kAudioUnitErr_Initialized;
+      }
       SetSampleRate(rate);
       Reset();
       return noErr;
@@ -544,6 +552,11 @@ ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope 
       const UInt32 frames = *static_cast<const UInt32*>(pData);
       if (frames == 0 || frames > static_cast<UInt32>(kMaxFramesPerSliceLimit))
         return kAudioUnitErr_InvalidPropertyValue;
+      // The scratch buffers the render path uses are resized only while uninitialized.
+      if (RenderSetupLocked()) {
+        if (static_cast<int>(frames) == GetBlockSize()) return noErr;
+        return kAudioUnitErr_Initialized;
+      }
       SetBlockSize(static_cast<int>(frames));
       Reset();
       return noErr;
@@ -559,14 +572,18 @@ ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope 
     case kAudioUnitProperty_SetRenderCallback:
       if (!valueOK(sizeof(AURenderCallbackStruct))) return kAudioUnitErr_InvalidPropertyValue;
       return SetRenderCallback(scope, element, static_cast<const AURenderCallbackStruct*>(pData));
-    case kAudioUnitProperty_HostCallbacks:
+    case kAudioUnitProperty_HostCallbacks: {
       if (!IsGlobal(scope)) return kAudioUnitErr_InvalidProperty;
       if (!pData) return kAudioUnitErr_InvalidPropertyValue;
-      // Older hosts send a shorter record: the entries they leave out stay null.
+      // Older hosts send a shorter record: the entries they leave out stay
+      // null, and only whole entries are copied (half a function pointer
+      // would be called as a whole one).
       mHostCallbacks = HostCallbackInfo{nullptr, nullptr, nullptr, nullptr};
-      std::memcpy(&mHostCallbacks, pData,
-                  dataSize < sizeof(HostCallbackInfo) ? dataSize : sizeof(HostCallbackInfo));
+      const size_t whole = (dataSize < sizeof(HostCallbackInfo) ? dataSize : sizeof(HostCallbackInfo)) /
+                           sizeof(void*) * sizeof(void*);
+      std::memcpy(&mHostCallbacks, pData, whole);
       return noErr;
+    }
     case kAudioUnitProperty_CurrentPreset:
     case kAudioUnitProperty_PresentPreset:
       if (!valueOK(sizeof(AUPreset))) return kAudioUnitErr_InvalidPropertyValue;
@@ -580,8 +597,9 @@ ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope 
       if (!valueOK(sizeof(AUHostIdentifier))) return kAudioUnitErr_InvalidPropertyValue;
       const AUHostIdentifier* host = static_cast<const AUHostIdentifier*>(pData);
       char name[kMaxHostNameLen] = "";
-      if (host->hostName && CFGetTypeID(host->hostName) == CFStringGetTypeID())
-        CFStringGetCString(host->hostName, name, sizeof(name), kCFStringEncodingUTF8);
+      if (!host->hostName || CFGetTypeID(host->hostName) != CFStringGetTypeID() ||
+          !CFStringGetCString(host->hostName, name, sizeof(name), kCFStringEncodingUTF8))
+        name[0] = '\0';  // an unreadable or overlong name identifies no host
       const int minorAndBug = host->hostVersion.minorAndBugRev;
       const int version = (host->hostVersion.majorRev << 16) + (((minorAndBug & 0xF0) >> 4) << 8) +
                           (minorAndBug & 0x0F);

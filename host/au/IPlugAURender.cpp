@@ -17,6 +17,18 @@ struct InputBufferList {
 int Min(int a, int b) { return a < b ? a : b; }
 int Max(int a, int b) { return a > b ? a : b; }
 
+// The render path reads 32-bit floats, one buffer per channel: any other
+// layout (integers, interleaved, 64-bit) would be read as noise.
+bool IsRenderableFormat(const AudioStreamBasicDescription* pASBD) {
+  constexpr UInt32 kRequired = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved;
+  constexpr UInt32 kRefused = kAudioFormatFlagIsBigEndian | kAudioFormatFlagIsSignedInteger;
+  const Float64 rate = pASBD->mSampleRate;
+  return pASBD->mFormatID == kAudioFormatLinearPCM && (pASBD->mFormatFlags & kRequired) == kRequired &&
+         (pASBD->mFormatFlags & kRefused) == 0 && pASBD->mBitsPerChannel == 32 &&
+         pASBD->mBytesPerFrame == 4 && pASBD->mBytesPerPacket == 4 && pASBD->mFramesPerPacket == 1 &&
+         (rate == 0.0 || (rate > 0.0 && rate <= IPlugAU::kMaxSampleRate));  // 0: the rate stays
+}
+
 }  // namespace
 
 void IPlugAU::MakeDefaultASBD(AudioStreamBasicDescription* pASBD, double sampleRate,
@@ -79,6 +91,18 @@ ComponentResult IPlugAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement 
   if (!bus) return kAudioUnitErr_InvalidProperty;
   const int busIdx = static_cast<int>(element);
   const UInt32 requested = pASBD->mChannelsPerFrame;
+  // A format the render path cannot read is refused with nothing changed.
+  if (!IsRenderableFormat(pASBD)) {
+    Trace(TRACELOC, "%u:%d:notRenderable", static_cast<unsigned>(requested), bus->mNPlugChannels);
+    return kAudioUnitErr_InvalidProperty;
+  }
+  if (RenderSetupLocked()) {
+    // Setting the format a bus already has is no change.
+    const bool same = static_cast<int>(requested) == bus->mNHostChannels &&
+                      (pASBD->mSampleRate == 0.0 || pASBD->mSampleRate == GetSampleRate());
+    if (same) return noErr;
+    return kAudioUnitErr_Initialized;
+  }
   // More channels than a render call can carry are never legal.
   const int n = requested > static_cast<UInt32>(kMaxBusChannels) ? -1 : static_cast<int>(requested);
   bus->mNHostChannels = 0;
@@ -106,6 +130,7 @@ ComponentResult IPlugAU::MakeConnection(AudioUnitScope scope, const AudioUnitCon
           ? mInBusConnections.Get(static_cast<int>(pConn->destInputNumber))
           : nullptr;
   if (!conn) return kAudioUnitErr_InvalidProperty;
+  if (RenderSetupLocked()) return kAudioUnitErr_Initialized;
   *conn = InputBusConnection();
 
   ComponentResult result = noErr;
@@ -141,6 +166,13 @@ ComponentResult IPlugAU::SetRenderCallback(AudioUnitScope scope, AudioUnitElemen
   InputBusConnection* conn = element < 0x80000000u ? mInBusConnections.Get(static_cast<int>(element))
                                                    : nullptr;
   if (scope != kAudioUnitScope_Input || !conn) return kAudioUnitErr_InvalidProperty;
+  if (RenderSetupLocked()) {
+    const bool same = conn->mInputType == (pCallback->inputProc ? eRenderCallback : eNotConnected) &&
+                      conn->mCallbackInfo.inputProc == pCallback->inputProc &&
+                      conn->mCallbackInfo.inputProcRefCon == pCallback->inputProcRefCon;
+    if (same) return noErr;
+    return kAudioUnitErr_Initialized;
+  }
   *conn = InputBusConnection();
   if (pCallback->inputProc) conn->mCallbackInfo = *pCallback;
   AssessInputConnections();
@@ -219,13 +251,14 @@ ComponentResult IPlugAU::RenderProc(void* pPlug, AudioUnitRenderActionFlags* pFl
   }
 }
 
+// Render thread: the list as last published (taken at the start of each render).
 void IPlugAU::SendRenderNotify(AudioUnitRenderActionFlags flags, const AudioTimeStamp* pTimestamp,
                                UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pBufferList) {
-  for (int i = 0; i < mRenderNotify.GetSize(); ++i) {
-    const RenderNotify* notify = mRenderNotify.Get(i);
+  const RenderNotifyList& list = mRenderNotifyForRender.Front();
+  for (int i = 0; i < list.mCount; ++i) {
+    const RenderNotify& notify = list.mItems[i];
     AudioUnitRenderActionFlags localFlags = flags;
-    if (notify->mFunc)
-      notify->mFunc(notify->mFuncArgs, &localFlags, pTimestamp, outputBusIdx, nFrames, pBufferList);
+    if (notify.mFunc) notify.mFunc(notify.mFuncArgs, &localFlags, pTimestamp, outputBusIdx, nFrames, pBufferList);
   }
 }
 
@@ -298,6 +331,7 @@ ComponentResult IPlugAU::Render(AudioUnitRenderActionFlags* pFlags,
     if (buffer.mData && buffer.mDataByteSize < bytes) return kAudioUnitErr_InvalidPropertyValue;
   }
 
+  mRenderNotifyForRender.Take();
   SendRenderNotify(kAudioUnitRenderAction_PreRender, pTimestamp, outputBusIdx, nFrames, pBufferList);
 
   // Inputs are pulled once per time stamp, whatever the number of output buses.
@@ -307,17 +341,19 @@ ComponentResult IPlugAU::Render(AudioUnitRenderActionFlags* pFlags,
     mLastRenderSampleTime = pTimestamp->mSampleTime;
   }
 
-  // A bus whose format was never negotiated carries what the host hands us.
+  // Every call decides every output channel of the bus anew: the channels
+  // this buffer list carries take its pointers, the others are disconnected,
+  // so no host pointer outlives the call that handed it over. A bus whose
+  // format was never negotiated carries what the host hands us.
   const int hostChannels = outBus->mNHostChannels < 0 ? nBuffers : outBus->mNHostChannels;
-  if (!outBus->mConnected || outBus->mNHostChannels != nBuffers) {
-    const int n = Max(Min(Min(hostChannels, nBuffers), outBus->mNPlugChannels), 0);
-    SetOutputChannelConnections(outBus->mPlugChannelStartIdx, n, true);
-    SetOutputChannelConnections(outBus->mPlugChannelStartIdx + n,
-                                Max(outBus->mNPlugChannels - n, 0), false);
-    outBus->mConnected = true;
-  }
+  const int nConnected = Max(Min(Min(hostChannels, nBuffers), outBus->mNPlugChannels), 0);
+  SetOutputChannelConnections(outBus->mPlugChannelStartIdx, nConnected, true);
+  for (int i = nConnected; i < outBus->mNPlugChannels; ++i)
+    if (IsOutChannelConnected(outBus->mPlugChannelStartIdx + i))
+      SetOutputChannelConnections(outBus->mPlugChannelStartIdx + i, 1, false);
+  outBus->mConnected = true;
 
-  for (int i = 0; i < nBuffers && i < outBus->mNPlugChannels; ++i) {
+  for (int i = 0; i < nConnected; ++i) {
     AudioBuffer& buffer = pBufferList->mBuffers[i];
     if (!buffer.mData)
       buffer.mData =

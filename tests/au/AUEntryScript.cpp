@@ -51,6 +51,7 @@ bool Known(OSStatus status) {
     case kAudioUnitErr_InvalidScope:
     case kAudioUnitErr_InvalidPropertyValue:
     case kAudioUnitErr_PropertyNotInUse:
+    case kAudioUnitErr_Initialized:  // a change of the render setup while initialized
     case badComponentSelector:
       return true;
     default:

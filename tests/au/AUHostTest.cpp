@@ -6,8 +6,7 @@ namespace au_test {
 
 std::string ToStd(CFStringRef str) {
   char buffer[512] = "";
-  if (str) CFStringGetCString(str, buffer, sizeof(buffer), kCFStringEncodingUTF8);
-  return buffer;
+  return str && CFStringGetCString(str, buffer, sizeof(buffer), kCFStringEncodingUTF8) ? buffer : "";
 }
 
 void AUHostTest::SetUp() {

@@ -2,6 +2,7 @@
 // render path: input sources, pulls per time stamp, output memory, bypass.
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "tests/support/AllocationCounter.h"
 #include "tests/au/AUHostTest.h"
@@ -19,28 +20,44 @@ TEST_F(AUFormatTest, LegalAndIllegalFormats) {
   ASSERT_EQ(AudioUnitInitialize(unit), badComponentSelector);  // 2 in, 1 out is not in "1-1 2-2"
   EXPECT_EQ(SetFormat(kAudioUnitScope_Output, 2), noErr);
   ASSERT_EQ(AudioUnitInitialize(unit), noErr);
-  // Once initialized, a mono input against the stereo output is refused.
-  EXPECT_EQ(SetFormat(kAudioUnitScope_Input, 1), kAudioUnitErr_InvalidProperty);
-  EXPECT_EQ(plug->GetInBus(0)->mNHostChannels, 0);
+  // Initialized, the render path owns the formats: a change is refused until
+  // the host uninitializes; the format a bus already has is no change.
+  EXPECT_EQ(SetFormat(kAudioUnitScope_Input, 1), kAudioUnitErr_Initialized);
+  EXPECT_EQ(plug->GetInBus(0)->mNHostChannels, 2);
   EXPECT_EQ(SetFormat(kAudioUnitScope_Input, 2), noErr);
+  AudioUnitUninitialize(unit);
 
   for (int n : {0, 3, 129, 100000}) {
     EXPECT_EQ(SetFormat(kAudioUnitScope_Output, n), kAudioUnitErr_InvalidProperty) << n;
     EXPECT_EQ(plug->GetOutBus(0)->mNHostChannels, 0);
   }
-  AudioStreamBasicDescription notPCM = FloatFormat(2);
-  notPCM.mFormatID = kAudioFormatMPEG4AAC;
-  EXPECT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, 2, 0, &notPCM, sizeof(notPCM)),
-            kAudioUnitErr_InvalidProperty);
-  AudioStreamBasicDescription noFlags = FloatFormat(2);
-  noFlags.mFormatFlags = kAudioFormatFlagIsNonInterleaved;
-  EXPECT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, 2, 0, &noFlags, sizeof(noFlags)),
-            kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(SetFormat(kAudioUnitScope_Output, 2), noErr);
+  // Layouts the render path cannot read (it reads 32-bit float buffers, one
+  // per channel) and rates that are no rates: refused, nothing changed.
+  // Catches a format accepted and then read as noise.
+  std::vector<AudioStreamBasicDescription> unreadable(7, FloatFormat(2));
+  unreadable[0].mFormatID = kAudioFormatMPEG4AAC;
+  unreadable[1].mFormatFlags = kAudioFormatFlagIsNonInterleaved;
+  unreadable[2].mFormatFlags = kAudioFormatFlagIsSignedInteger | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved;
+  unreadable[2].mBitsPerChannel = 16;
+  unreadable[2].mBytesPerFrame = unreadable[2].mBytesPerPacket = 2;
+  unreadable[3].mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked;  // interleaved
+  unreadable[3].mBytesPerFrame = unreadable[3].mBytesPerPacket = 8;
+  unreadable[4].mBitsPerChannel = 64;
+  unreadable[4].mBytesPerFrame = unreadable[4].mBytesPerPacket = 8;
+  unreadable[5].mSampleRate = INFINITY;
+  unreadable[6].mSampleRate = -48000.0;
+  for (size_t i = 0; i < unreadable.size(); ++i) {
+    EXPECT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, 2, 0, &unreadable[i], sizeof(unreadable[i])),
+              kAudioUnitErr_InvalidProperty) << i;
+    EXPECT_EQ(plug->GetOutBus(0)->mNHostChannels, 2) << i;
+    EXPECT_EQ(plug->GetSampleRate(), 44100.0) << i;
+  }
   EXPECT_EQ(SetFormat(kAudioUnitScope_Output, 2, 1), kAudioUnitErr_InvalidProperty);  // no bus 1
-  EXPECT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, 2, 0, &notPCM, 20),
+  EXPECT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, 2, 0, &unreadable[0], 20),
             kAudioUnitErr_InvalidPropertyValue);  // short record
-  // A rejected output leaves 0 host channels: the unit cannot initialize again.
-  AudioUnitUninitialize(unit);
+  // An illegal channel count leaves 0 host channels: the unit cannot initialize.
+  EXPECT_EQ(SetFormat(kAudioUnitScope_Output, 3), kAudioUnitErr_InvalidProperty);
   EXPECT_EQ(AudioUnitInitialize(unit), badComponentSelector);
   EXPECT_EQ(SetFormat(kAudioUnitScope_Output, 2), noErr);
   EXPECT_EQ(AudioUnitInitialize(unit), noErr);

@@ -49,7 +49,6 @@ TEST(CFStrings, InvalidBytesForTheEncodingGiveNull) {
   EXPECT_TRUE(CFStringGetCString(latin, buffer, sizeof buffer, kCFStringEncodingISOLatin1));
   EXPECT_STREQ(buffer, "caf\xE9");
   EXPECT_FALSE(CFStringGetCString(latin, buffer, sizeof buffer, kCFStringEncodingASCII));
-  EXPECT_STREQ(buffer, "caf");  // the convertible prefix
   CFRelease(latin);
 }
 
@@ -64,13 +63,10 @@ TEST(CFStrings, GetCStringWithATooSmallBufferReturnsFalseAndNeverOverruns) {
     EXPECT_EQ(ok != 0, size >= 7) << size;
     for (int i = 0; i < 4; ++i) EXPECT_EQ(guarded[i], '#');
     for (size_t i = 4 + static_cast<size_t>(size); i < sizeof guarded; ++i) EXPECT_EQ(guarded[i], '#') << size;
-    if (size > 0) {
-      const std::string written(buffer);
-      EXPECT_LT(written.size(), static_cast<size_t>(size));
-      EXPECT_EQ(std::string("ab\xC3\xA9" "cd").compare(0, written.size(), written), 0);
-      if (size == 4) {
-        EXPECT_EQ(written, "ab");  // never half of "é"
-      }
+    // After a failure the buffer's contents are unspecified (not even
+    // terminated); after success it holds the whole string.
+    if (ok) {
+      EXPECT_STREQ(buffer, "ab\xC3\xA9" "cd");
     }
   }
   CFRelease(s);

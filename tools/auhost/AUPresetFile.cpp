@@ -20,7 +20,8 @@ std::string Describe(CFErrorRef error) {
   CFStringRef text = CFErrorCopyDescription(error);
   char buf[512] = {};
   if (text) {
-    CFStringGetCString(text, buf, sizeof buf, kCFStringEncodingUTF8);
+    if (!CFStringGetCString(text, buf, sizeof buf, kCFStringEncodingUTF8))
+      std::snprintf(buf, sizeof buf, "(a description too long to show)");
     CFRelease(text);
   }
   CFRelease(error);

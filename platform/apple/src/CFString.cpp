@@ -256,21 +256,25 @@ CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encod
   return length * perUnit;
 }
 
+// As documented: false when the string cannot be converted or the buffer is
+// too small, and then the buffer's contents are unspecified. This version
+// fills a too-small buffer to its last byte without a terminator, so a
+// caller that reads it after a failure is caught rather than served.
 Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize, CFStringEncoding encoding) {
   std::string_view bytes;
-  if (!corvane_cf::StringBytes(theString, "CFStringGetCString", &bytes)) {
-    if (buffer && bufferSize > 0) buffer[0] = '\0';
-    return false;
-  }
+  if (!corvane_cf::StringBytes(theString, "CFStringGetCString", &bytes)) return false;
   if (!buffer || bufferSize <= 0) return false;
   try {
     std::string converted;
     const bool complete = FromUTF8(bytes, encoding, static_cast<size_t>(bufferSize) - 1, &converted);
     std::memcpy(buffer, converted.data(), converted.size());
-    buffer[converted.size()] = '\0';
+    if (complete) {
+      buffer[converted.size()] = '\0';
+    } else {
+      std::memset(buffer + converted.size(), '?', static_cast<size_t>(bufferSize) - converted.size());
+    }
     return complete;
   } catch (const std::bad_alloc&) {
-    buffer[0] = '\0';
     return false;
   }
 }
