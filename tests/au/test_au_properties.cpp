@@ -273,6 +273,12 @@ TEST_F(AUPropertyTest, HostCallbacksFeedTheTransportQueries) {
   EXPECT_EQ(plug->GetTempo(), 120.0);
   EXPECT_EQ(plug->GetSamplePos(), 0);
   HostCallbackInfo info = {nullptr, &Host::Beat, &Host::Musical, &Host::Transport};
+  // A record that ends inside an entry gives only its whole entries: here
+  // the user data, no callback. Catches half a function pointer being kept
+  // (the transport query would then jump through it).
+  ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_HostCallbacks, 0, 0, &info, sizeof(void*) + 4), noErr);
+  EXPECT_EQ(plug->GetTempo(), 120.0);
+  EXPECT_EQ(plug->GetSamplePos(), 0);
   EXPECT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_HostCallbacks, 1, 0, &info, sizeof(info)),
             kAudioUnitErr_InvalidProperty);
   ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_HostCallbacks, 0, 0, &info, sizeof(info)), noErr);
@@ -491,6 +497,14 @@ TEST_F(AUParamTest, TextConversions) {
   fromString = {kGain, nullptr, 0.0f};
   EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueFromString, 0, 0, &fromString, &size),
             kAudioUnitErr_InvalidPropertyValue);
+  // A text longer than the conversion buffer is refused, never read past its
+  // end (ASan sees an unterminated read).
+  CFStringRef longText = CFStringCreateWithCString(nullptr, std::string(300, '7').c_str(), kCFStringEncodingUTF8);
+  fromString = {kGain, longText, 0.5f};
+  EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueFromString, 0, 0, &fromString, &size),
+            kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(fromString.outValue, 0.5f);
+  CFRelease(longText);
 
   CFArrayRef strings = nullptr;
   size = sizeof(strings);
@@ -542,6 +556,13 @@ TEST_F(AUListenerTest, SetsNotifyFirstEvenWhenRefusedAndDuplicatesCollapse) {
   AudioUnitRemovePropertyListenerWithUserData(unit, 999, &ListenerLog::Other, &other);
   SetUInt32(999, 1);
   EXPECT_EQ(other.calls.size(), 1u);
+  // One proc with two user data values is two listeners; both hear a set.
+  ListenerLog first, second;
+  AudioUnitAddPropertyListener(unit, 998, &ListenerLog::Proc, &first);
+  AudioUnitAddPropertyListener(unit, 998, &ListenerLog::Proc, &second);
+  SetUInt32(998, 1);
+  EXPECT_EQ(first.calls.size(), 1u);
+  EXPECT_EQ(second.calls.size(), 1u);
 }
 
 TEST_F(AUListenerTest, PresetChangesNotifyThePresentPresetListeners) {

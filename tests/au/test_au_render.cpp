@@ -166,6 +166,16 @@ TEST_F(AURenderTest, PreconditionsFailBeforeAnyNotification) {
   notes.flags.clear();
   EXPECT_EQ(Render(1025, 16, out.List()), noErr);
   EXPECT_EQ(notes.flags.size(), 2u);
+  // A remove names the proc and its user data: the other registration of the
+  // same proc stays. Catches matching on the proc alone, which would keep
+  // calling the removed one (whose data the host may have freed).
+  Notes other;
+  AudioUnitAddRenderNotify(unit, &Notes::Proc, &other);
+  AudioUnitRemoveRenderNotify(unit, &Notes::Proc, &other);
+  notes.flags.clear();
+  EXPECT_EQ(Render(1041, 16, out.List()), noErr);
+  EXPECT_EQ(notes.flags.size(), 2u);
+  EXPECT_TRUE(other.flags.empty());
 }
 
 TEST_F(AURenderTest, InputsArePulledOncePerTimeStamp) {

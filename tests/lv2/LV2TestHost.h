@@ -108,6 +108,7 @@ public:
   void ProcessDoubleReplacing(double** in, double** out, int nFrames) override;
   std::atomic<int> changes[kNumTestParams] = {};
   std::atomic<double> gain{1.0};
+  WDL_Mutex& Mutex() { return mMutex; }
 };
 
 // The test plug-in's definition and descriptors (0 stereo, 1 mono, 2 a

@@ -78,10 +78,14 @@ TEST(LV2State, DamagedOrForeignStatesAreRefusedAndChangeNothing) {
   auto longChunk = good;
   longChunk[0].bytes.resize(8 * 12);
   EXPECT_EQ(inst.Restore(longChunk), LV2_STATE_ERR_UNKNOWN);
-  auto notANumber = good;
-  const double nan = std::nan("");
-  std::memcpy(&notANumber[0].bytes[8 * kSensitivity], &nan, 8);
-  EXPECT_EQ(inst.Restore(notANumber), LV2_STATE_ERR_UNKNOWN);
+  auto empty = good;
+  empty[0].bytes.clear();
+  EXPECT_EQ(inst.Restore(empty), LV2_STATE_ERR_UNKNOWN);
+  for (double bad : {std::nan(""), static_cast<double>(INFINITY)}) {
+    auto notFinite = good;
+    std::memcpy(&notFinite[0].bytes[8 * kSensitivity], &bad, 8);
+    EXPECT_EQ(inst.Restore(notFinite), LV2_STATE_ERR_UNKNOWN);
+  }
   EXPECT_EQ(Values(inst.Plug()), before);
 
   // Without the URID map there is no way to name the property.

@@ -7,7 +7,9 @@
 #include <chrono>
 #include <cmath>
 #include <thread>
+#include <vector>
 
+#include "framework/Base64.h"
 #include "lice/LicePng.h"
 #include "lice/LiceRaster.h"
 #include "tests/tools/CliChecks.h"
@@ -125,6 +127,15 @@ TEST(CorvaneProcess, DamagedOrForeignPresetFilesAreRefusedAndNothingIsWritten) {
   const std::string good = dir + "/good.aupreset";
   Ok({"process", "-q", "--save-preset", good, in, dir + "/x.wav"});
   const std::string xml = ReadFile(good);
+  // The file's state replaced by other bytes (empty, or a value that is not finite).
+  auto withData = [&](const std::vector<double>& values) {
+    WDL_String text;
+    Base64Encode(reinterpret_cast<const unsigned char*>(values.data()), static_cast<int>(8 * values.size()), &text);
+    const size_t from = xml.find("<data>") + 6, to = xml.find("</data>");
+    return std::string(xml).replace(from, to - from, text.Get());
+  };
+  std::vector<double> infinite(11, 0.5);
+  infinite[3] = INFINITY;
   struct Case {
     std::string name, content, message;
   } cases[] = {
@@ -133,7 +144,9 @@ TEST(CorvaneProcess, DamagedOrForeignPresetFilesAreRefusedAndNothingIsWritten) {
       {"notxml", "hello", "damaged property list"},
       {"foreign", std::string(xml).replace(xml.find("<integer>1093878646</integer>"), 29, "<integer>1</integer>"),
        "another plug-in"},
-      {"short", std::string(xml).replace(xml.find("<data>"), 6, "<data>AAAA"), "refused its state"},
+      {"long", std::string(xml).replace(xml.find("<data>"), 6, "<data>AAAA"), "refused its state"},
+      {"emptydata", withData({}), "refused its state"},
+      {"infinite", withData(infinite), "refused its state"},
       {"nodata", std::string(xml).replace(xml.find("<key>data</key>"), 15, "<key>dada</key>"), "\"data\""},
   };
   for (const Case& c : cases) {
