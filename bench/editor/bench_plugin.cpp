@@ -1,7 +1,9 @@
 // The whole plug-in: construction (editor build and image decoding
-// included), a full editor redraw, a meters-only redraw, and the engine's
+// included), a full editor redraw, a meters-only redraw, the engine's
 // real-time factor through the base's 32-bit processing with the real
-// meters connected.
+// meters connected, and what host parameter changes cost the audio thread
+// (stored, posted to the editor's mailbox and applied to the engine, as
+// LV2's run does) next to the block's processing.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -93,7 +95,55 @@ void BM_ProcessBuffersFloat(benchmark::State& state) {
 }
 BENCHMARK(BM_ProcessBuffersFloat)
     ->ArgNames({"mode", "block"})
-    ->ArgsProduct({{1, 2, 3}, {512}})
+    ->ArgsProduct({{1, 2, 3}, {64, 512}})
+    ->MinTime(0.5);
+
+// One host change on the audio thread: the value stored, posted to the
+// editor and applied to the engine.
+void ApplyHostChange(Corvane& c, int paramIdx, double value) {
+  c.GetParam(paramIdx)->Set(value);
+  c.Editor()->SetParameterFromPlug(paramIdx, value, false);
+  c.OnParamChangeRealtime(paramIdx);
+}
+
+void BM_HostChangeOnTheAudioThread(benchmark::State& state) {
+  auto c = NewCorvane();
+  int i = 0;
+  for (auto _ : state) {
+    ApplyHostChange(*c, kSensitivity, (i++ % 100) * 0.01);
+  }
+}
+BENCHMARK(BM_HostChangeOnTheAudioThread);
+
+// Blocks of mode 1 with `changes` host parameter changes before each (the
+// eleven parameters in turn), against the same blocks with none.
+void BM_ProcessWithHostChanges(benchmark::State& state) {
+  const int block = static_cast<int>(state.range(0));
+  const int changes = static_cast<int>(state.range(1));
+  auto c = NewCorvane();
+  c->SetBlockSize(block);
+  c->SetInputChannelConnections(0, 2, true);
+  c->SetOutputChannelConnections(0, 2, true);
+  std::vector<float> inL(block), inR(block), outL(block), outR(block);
+  for (int t = 0; t < block; ++t) inL[t] = inR[t] = 0.3f * std::sin(0.05f * t);
+  int n = 0;
+  for (auto _ : state) {
+    for (int k = 0; k < changes; ++k, ++n) {
+      const int idx = kAmount + n % 4;  // amount, sensitivity and the pans: no mode or solo flips
+      ApplyHostChange(*c, idx, (n % 50) * 0.02);
+    }
+    float* ins[2] = {inL.data(), inR.data()};
+    float* outs[2] = {outL.data(), outR.data()};
+    c->AttachInputBuffers(0, 2, ins, block);
+    c->AttachOutputBuffers(0, 2, outs);
+    c->ProcessBuffers(0.0f, block);
+  }
+  const double frames = static_cast<double>(state.iterations()) * block;
+  state.counters["x_realtime"] = benchmark::Counter(frames / kRate, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ProcessWithHostChanges)
+    ->ArgNames({"block", "changes"})
+    ->ArgsProduct({{64, 512}, {0, 4, 11}})
     ->MinTime(0.5);
 
 }  // namespace
