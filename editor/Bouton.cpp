@@ -14,30 +14,42 @@ bool BoutonBase::Draw(IGraphics* graphics) {
   return true;
 }
 
+void BoutonBase::arm() { mArmed = mPressed = true; }
+
+bool BoutonBase::release(int x, int y) {
+  const bool acts = mArmed && IsHit(x, y);
+  mArmed = mPressed = false;
+  return acts;
+}
+
+// The pressed image follows the pointer while the button is held.
+void BoutonBase::OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) {
+  if (mArmed) mPressed = IsHit(x, y);
+  SetDirty(true);
+}
+
 void BoutonBase::OnMouseOut() {
-  mPressed = false;
+  mArmed = mPressed = false;
   SetDirty(true);
 }
 
 void Bouton2::OnMouseDown(int x, int y, IMouseMod* mod) {
-  mPressed = true;
+  arm();
   SetDirty(true);
 }
 
 void Bouton2::OnMouseUp(int x, int y, IMouseMod* mod) {
-  mPressed = false;
-  mValue = mValue == 0.0 ? 1.0 : 0.0;
+  if (release(x, y)) mValue = mValue == 0.0 ? 1.0 : 0.0;
   SetDirty(true);
 }
 
 void Bouton3::OnMouseDown(int x, int y, IMouseMod* mod) {
-  if (mValue == 0.0) mPressed = true;
+  if (mValue == 0.0) arm();
   SetDirty(true);
 }
 
 void Bouton3::OnMouseUp(int x, int y, IMouseMod* mod) {
-  mPressed = false;
-  if (mValue == 0.0) mValue = 1.0;
+  if (release(x, y) && mValue == 0.0) mValue = 1.0;
   SetDirty(true);
 }
 

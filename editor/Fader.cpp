@@ -1,5 +1,6 @@
 #include "editor/Fader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "editor/TextFormat.h"
@@ -12,7 +13,13 @@ Fader::Fader(IPlugBase* plug, int x, int y, int paramIdx, IBitmap* handle, int t
     : IControl(plug, IRECT(x, y, x + (handle ? handle->W : 0) + 8, y + 256), paramIdx, blend),
       mFaderDefault(defaultValue), mHandle(handle ? *handle : IBitmap()),
       mTravelScale(bottom != top ? 1.0 / (bottom - top) : 0.0), mBoxLeft(x + 5),
-      mBoxRight(x + mHandle.W - 2), mBottom(bottom), mTop(top) {}
+      mBoxRight(x + mHandle.W - 2), mBottom(bottom), mTop(top) {
+  // The handle travels from top to bottom + its height, which may reach
+  // past the rectangle that takes the mouse: the rectangle that is redrawn
+  // covers the whole travel, so a moved handle leaves nothing behind.
+  mRECT = IRECT(mRECT.L, std::min(mRECT.T, std::min(top, bottom)), mRECT.R,
+                std::max(mRECT.B, std::max(top, bottom) + mHandle.H));
+}
 
 bool Fader::Draw(IGraphics* graphics) {
   mHandleY = static_cast<int>(mTop + (mBottom - mTop) * (1.0 - mValue));

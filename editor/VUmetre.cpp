@@ -24,8 +24,16 @@ void VUmetre::feed(int ch, double x) {
   if (level > held) held = level;
   if (held > 0.0f) held = 0.0f;
   mHeld[ch].store(held, std::memory_order_relaxed);
-  mSegments[ch].store(static_cast<int>((held + 96) / (96 / mSegmentCount)), std::memory_order_relaxed);
+  storeSegments(ch, held);
   updateThreshold(ch);
+}
+
+// Segments = trunc((held + 96) / 9): each lit segment spans 9 dB from -96 dB.
+// A held level lowered below -96 dB lights none (its next sample raises it
+// back to -96 dB, where none is lit either).
+void VUmetre::storeSegments(int ch, float held) {
+  const int n = static_cast<int>((held + 96) / (96 / mSegmentCount));
+  mSegments[ch].store(n > 0 ? n : 0, std::memory_order_relaxed);
 }
 
 // A magnitude a raises the held level h only if 20 log10(a) > h, that is
@@ -50,10 +58,13 @@ void VUmetre::SetVolumes(double left, double right) {
   feed(1, right);
 }
 
+// The bar falls with the held level: the segments follow the lowered level
+// at once (quiet samples, which cannot raise it, leave them as they are).
 void VUmetre::LowerHeldLevels(double dB) {
   for (int ch = 0; ch < 2; ++ch) {
-    const double lowered = mHeld[ch].load(std::memory_order_relaxed) - dB;
-    mHeld[ch].store(static_cast<float>(lowered), std::memory_order_relaxed);
+    const float lowered = static_cast<float>(mHeld[ch].load(std::memory_order_relaxed) - dB);
+    mHeld[ch].store(lowered, std::memory_order_relaxed);
+    storeSegments(ch, lowered);
     updateThreshold(ch);
   }
 }

@@ -49,6 +49,7 @@ public:
 
 private:
   void feed(int ch, double x);
+  void storeSegments(int ch, float held);
   void updateThreshold(int ch);
 
   int mChannelGap = 12;

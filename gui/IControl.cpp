@@ -76,9 +76,12 @@ void IControl::SetDirty(bool pushParamToPlug) {
   mValue = mValue < mClampLo ? mClampLo : std::min(mClampHi, mValue);
   mDirty = true;
   if (!pushParamToPlug || !mPlug || mParamIdx < 0) return;
+  // Only a real change reaches the plug-in and the host: hovering, pressing
+  // and releasing without moving the value write no automation.
+  IParam* param = mPlug->GetParam(mParamIdx);
+  if (param && param->GetNormalized() == mValue) return;
 
   mPlug->SetParameterFromGUI(mParamIdx, mValue);
-  IParam* param = mPlug->GetParam(mParamIdx);
   if (!param) return;
   if (auto* display = dynamic_cast<ITextControl*>(mValDisplayControl)) {
     char text[kDisplayTextCapacity];

@@ -220,6 +220,23 @@ void IGraphics::ReleaseMouseCapture() {
   mMouseX = mMouseY = -1;
 }
 
+// A gesture opens when the mouse goes down (or double-clicks) on a bound
+// control and closes with the mouse up that follows, whichever control is
+// under the pointer then: the host always gets begin and end in pairs.
+void IGraphics::BeginGesture(int paramIdx) {
+  EndGesture();
+  if (paramIdx < 0 || !mPlug) return;
+  mGestureParam = paramIdx;
+  mPlug->BeginInformHostOfParamChange(paramIdx);
+}
+
+void IGraphics::EndGesture() {
+  if (mGestureParam < 0) return;
+  const int paramIdx = mGestureParam;
+  mGestureParam = -1;
+  if (mPlug) mPlug->EndInformHostOfParamChange(paramIdx);
+}
+
 void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod) {
   ReleaseMouseCapture();
   const int idx = GetMouseControlIdx(x, y);
@@ -230,17 +247,14 @@ void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod) {
   IControl* c = mControls[idx];
   const int paramIdx = c->ParamIdx();
   c->OnMouseDown(x, y, mod);
-  if (paramIdx >= 0 && mPlug) mPlug->BeginInformHostOfParamChange(paramIdx);
+  BeginGesture(paramIdx);
 }
 
 void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod) {
   const int idx = GetMouseControlIdx(x, y);
   ReleaseMouseCapture();
-  if (idx < 0) return;
-  IControl* c = mControls[idx];
-  c->OnMouseUp(x, y, mod);
-  const int paramIdx = c->ParamIdx();
-  if (paramIdx >= 0 && mPlug) mPlug->EndInformHostOfParamChange(paramIdx);
+  if (idx >= 0) mControls[idx]->OnMouseUp(x, y, mod);
+  EndGesture();
 }
 
 void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod) {
@@ -263,9 +277,13 @@ bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod) {
     mMouseX = x;
     mMouseY = y;
     c->OnMouseDown(x, y, mod);
+    BeginGesture(c->ParamIdx());
     return true;
   }
   c->OnMouseDblClick(x, y, mod);
+  // A double click may change the value (a reset to the default, sent by
+  // the mouse up that ends the click): it opens a gesture like a press.
+  BeginGesture(c->ParamIdx());
   return false;
 }
 

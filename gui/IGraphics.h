@@ -174,6 +174,8 @@ protected:
 private:
   LICE_CachedFont* CacheFont(IText* text);
   IParam* paramOf(int paramIdx);
+  void BeginGesture(int paramIdx);
+  void EndGesture();
 
   PlugValueMailbox mFromPlug;  // one slot per parameter
   std::unique_ptr<LICE_SysBitmap> mDrawBitmap;
@@ -181,6 +183,7 @@ private:
   int mWidth, mHeight, mFPS;
   int mMouseCapture = -1, mMouseOver = -1;
   int mMouseX = 0, mMouseY = 0;
+  int mGestureParam = -1;  // the parameter whose gesture the host has been told began
   bool mHandleMouseOver = false;
   bool mStrict = true;
   IControl* mKeyCatcher = nullptr;  // owned

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "editor/Bouton.h"
+#include "editor/Fader.h"
 #include "editor/VUmetre.h"
+#include "gui/IGraphicsHeadless.h"
 #include "tests/gui/GuiTestPlug.h"
 
 namespace {
@@ -64,7 +68,16 @@ TEST(VUmetre, SegmentsFollowTheHeldLevel) {
   EXPECT_EQ(fresh.Segments(0), 0);
 }
 
-// The skipped logarithm must never change a result: compare with the plain formula.
+// Segments by the plain formula: trunc((held + 96) / 9), none below -96 dB.
+int PlainSegments(float held) {
+  const int n = static_cast<int>((held + 96) / 9);
+  return n > 0 ? n : 0;
+}
+
+// The skipped logarithm must never change a result, and the bar must fall
+// with the held level: levels and segments against the plain formula, after
+// every sample and every block's lowering. Catches segments recomputed only
+// when a louder sample arrives (a bar frozen at its peak).
 TEST(VUmetre, SkippingQuietSamplesMatchesThePlainFormula) {
   RecordingPlug plug;
   IBitmap vu(nullptr, 11, 200);
@@ -80,11 +93,86 @@ TEST(VUmetre, SkippingQuietSamplesMatchesThePlainFormula) {
     if (level > 0.0f) level = 0.0f;
     held = std::max(held, level);
     ASSERT_EQ(m.HeldLevel(0), held) << i;
+    ASSERT_EQ(m.Segments(0), PlainSegments(held)) << i;
     if (i % 512 == 511) {
       m.LowerHeldLevels(3.48);
       held = static_cast<float>(held - 3.48);
+      ASSERT_EQ(m.Segments(0), PlainSegments(held)) << i;
     }
   }
+}
+
+// A 0 dB hit, then silence, in blocks of 512 frames at 44.1 kHz (3.483 dB of
+// fall per block): the bar steps down segment by segment.
+TEST(VUmetre, AHitThenSilenceFallsSegmentBySegment) {
+  RecordingPlug plug;
+  IBitmap vu(nullptr, 11, 200);
+  VUmetre m(&plug, IRECT(0, 0, 10, 100), &vu, &vu, &vu);
+  const double fall = 512 * 24.0 / (0.08 * 44100.0);
+  std::vector<int> segments;
+  for (int block = 0; block < 24; ++block) {
+    for (int t = 0; t < 512; ++t) m.SetVolumes(block == 0 && t == 0 ? 1.0 : 0.0, 0.0);
+    m.LowerHeldLevels(fall);
+    segments.push_back(m.Segments(0));
+  }
+  EXPECT_NEAR(m.HeldLevel(0), -83.6, 0.05);
+  EXPECT_EQ(segments[2], 9);   // -10.45 dB
+  EXPECT_EQ(segments[11], 6);  // -41.8 dB
+  EXPECT_EQ(segments[23], 1);  // -83.6 dB
+}
+
+// What a user does with the mouse, through the graphics context as a view
+// host drives it. Catches: the wheel nudging a button to 0.99 (drawn off
+// while on); hovering writing automation; a press that cannot be cancelled
+// by dragging off; a double click whose end gesture has no begin.
+TEST(EditorInput, WheelHoverPressCancelAndGesturePairs) {
+  RecordingPlug plug;
+  auto* g = new IGraphicsHeadless(&plug, 400, 600);
+  IBitmap on(nullptr, 20, 10), pressed(nullptr, 20, 10), handle(nullptr, 30, 40);
+  auto* solo = new Bouton2(&plug, 100, 100, RecordingPlug::kGain, &on, &pressed);
+  auto* fader = new Fader(&plug, 200, 169, RecordingPlug::kSwitch, &handle, 163, 329,
+                          IChannelBlend::kBlendNone, 0.5);
+  g->AttachPanelBackground(&COLOR_BLACK);
+  g->AttachControl(solo);
+  g->AttachControl(fader);
+  g->HandleMouseOver(true);
+  plug.AttachGraphics(g);
+  for (auto [param, value] : {std::pair{int(RecordingPlug::kGain), 0.0}, {int(RecordingPlug::kSwitch), 0.9}}) {
+    plug.SetParameterFromGUI(param, value);
+    g->SetParameterFromPlug(param, value, true);
+  }
+  g->ApplyPlugUpdates();
+  IMouseMod mod(true);
+  plug.calls.clear();
+
+  g->OnMouseWheel(105, 105, &mod, 1);
+  EXPECT_EQ(solo->GetValue(), 0.0);
+  for (int x = 100; x < 300; x += 7) g->OnMouseOver(x, 105, &mod);
+  g->OnMouseOut();
+  EXPECT_TRUE(plug.calls.empty()) << plug.calls.front();
+
+  g->OnMouseDown(105, 105, &mod);  // pressed, dragged off, released outside: nothing
+  g->OnMouseDrag(150, 105, &mod);
+  EXPECT_FALSE(solo->IsPressed());
+  g->OnMouseUp(150, 105, &mod);
+  EXPECT_EQ(solo->GetValue(), 0.0);
+  g->OnMouseDown(105, 105, &mod);  // off and back on: it acts
+  g->OnMouseDrag(150, 105, &mod);
+  g->OnMouseDrag(106, 104, &mod);
+  g->OnMouseUp(106, 104, &mod);
+  EXPECT_EQ(solo->GetValue(), 1.0);
+  const std::string gain = std::to_string(RecordingPlug::kGain);
+  EXPECT_EQ(plug.calls, (std::vector<std::string>{"begin " + gain, "end " + gain, "begin " + gain,
+                                                  "change " + gain, "end " + gain}));
+
+  plug.calls.clear();
+  g->OnMouseDblClick(215, 250, &mod);  // back to its default; the up sends it
+  g->OnMouseUp(215, 250, &mod);
+  const std::string steps = std::to_string(RecordingPlug::kSwitch);
+  EXPECT_EQ(plug.calls, (std::vector<std::string>{"begin " + steps, "change " + steps, "end " + steps}));
+  plug.calls.clear();
+  g->OnMouseUp(215, 250, &mod);  // a stray up ends nothing
+  EXPECT_TRUE(plug.calls.empty());
 }
 
 TEST(VUmetreOver, ClipIndicatorHoldsForOnePointOneSeconds) {

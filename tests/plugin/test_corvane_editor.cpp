@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "editor/Bouton.h"
 #include "editor/Fader.h"
@@ -119,6 +120,35 @@ TEST(CorvaneEditor, SnapshotShowsEveryControlAtItsPlace) {
   // The transient fader's handle sits at y = 215 at its 0 dB default.
   EXPECT_EQ(c->TransientFader()->GetHandleY(), 215);
   ASSERT_TRUE(LICE_WritePNG((testing::TempDir() + "corvane-snapshot.png").c_str(), bits, false));
+}
+
+// A fader moved from the top of its travel to the middle, with only the
+// fader to redraw, leaves the back buffer exactly as a full redraw draws
+// it. Catches a redraw rectangle that misses the handle's upper rows (the
+// handle rises above the rectangle that takes the mouse).
+TEST(CorvaneEditor, AFaderOnlyRedrawLeavesNoStaleRows) {
+  auto c = Initialised();
+  IGraphics* g = c->Editor();
+  if (!g->GetDrawBitmap()) g->PrepDraw();
+  IRECT all(0, 0, g->Width(), g->Height());
+  g->Draw(&all);
+  auto redrawDirty = [&] {
+    IRECT dirty;
+    if (g->IsDirty(&dirty)) g->Draw(&dirty);
+  };
+  for (Fader* fader : {c->TransientFader(), c->ResidualFader()}) {
+    fader->SetValueFromPlug(1.0);
+    redrawDirty();
+    fader->SetValueFromPlug(0.5);
+    redrawDirty();
+  }
+  LICE_IBitmap* bits = g->GetDrawBitmap();
+  std::vector<LICE_pixel> partial(bits->GetBits(), bits->GetBits() + bits->getRowSpan() * bits->getHeight());
+  g->SetAllControlsDirty();
+  g->Draw(&all);
+  int stale = 0;
+  for (size_t i = 0; i < partial.size(); ++i) stale += partial[i] != bits->GetBits()[i];
+  EXPECT_EQ(stale, 0);
 }
 
 }  // namespace

@@ -200,6 +200,31 @@ TEST(CorvaneProcess, BadInputGetsAClearErrorAndTheRightStatus) {
   EXPECT_EQ(ReadFile(in), before);
 }
 
+// A file cut short (its header promises more than it holds) is processed as
+// far as it goes, with a warning naming the file and both lengths; a
+// compressed one that cannot be decoded to its end is refused. Catches a
+// truncated input processed in silence, or padded to the promised length.
+TEST(CorvaneProcess, TruncatedInputsAreProcessedAsFarAsTheyGoWithAWarning) {
+  const std::string dir = FreshDir("truncated");
+  for (const char* name : {"cut.wav", "cut.aiff"}) {
+    const int format = std::string(name).find(".wav") != std::string::npos ? SF_FORMAT_WAV | SF_FORMAT_PCM_16
+                                                                            : SF_FORMAT_AIFF | SF_FORMAT_PCM_16;
+    const std::string in = MakeLoopInput(dir, name, 1.0, 2, format);
+    std::string bytes = ReadFile(in);
+    WriteFile(in, bytes.substr(0, bytes.size() / 2));
+    const long long held = ReadAudio(in).Frames();
+    const CliResult r = Ok({"process", "-q", in, dir + "/out-" + std::string(name) + ".wav"});
+    EXPECT_NE(r.err.find("warning: " + in + " is truncated"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("promises 44100 frames"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("holds " + std::to_string(held) + " frames"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadAudio(dir + "/out-" + std::string(name) + ".wav").Frames(), held);
+  }
+  const std::string flac = MakeLoopInput(dir, "cut.flac", 1.0, 2, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+  std::string bytes = ReadFile(flac);
+  WriteFile(flac, bytes.substr(0, bytes.size() / 2));
+  Fails({"process", "-q", flac, dir + "/out-flac.wav"}, 1, "damaged");
+}
+
 TEST(CorvaneProcess, AFullDiskFailsCleanlyAndKeepsThePreviousOutput) {
   const std::string dir = FreshDir("full");
   const std::string in = MakeLoopInput(dir, "in.wav", 2.0);

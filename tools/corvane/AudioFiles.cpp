@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -79,7 +80,43 @@ bool AudioReader::Open(const std::string& path, std::string* error) {
     return false;
   }
   mFormat = {info.channels, info.samplerate, info.format, info.frames};
+  findTruncation();
   return true;
+}
+
+// libsndfile reads a file cut short up to its end, counting only the frames
+// there, and says in its log what the header promised: the audio chunk's
+// declared size ("data : 176400 (should be 88178)"; "SSND" in AIFF, "Data
+// Size" in AU) or, for AIFF, the frame count of its "COMM" chunk.
+void AudioReader::findTruncation() {
+  char log[8192] = "";
+  sf_command(mFile, SFC_GET_LOG_INFO, log, sizeof log);
+  long long frames = 0, declared = 0, actual = 0;
+  const char* comm = std::strstr(log, "Frame count read from 'COMM' chunk (");
+  if (comm && std::sscanf(comm, "Frame count read from 'COMM' chunk (%lld)", &frames) == 1 &&
+      frames > mFormat.frames) {
+    mPromised = frames;
+    mPromisedInFrames = true;
+    return;
+  }
+  for (const char* chunk : {"\ndata : ", "\n SSND : ", "\n  Data Size   : "}) {
+    const char* at = std::strstr(log, chunk);
+    if (!at || std::sscanf(at + std::strlen(chunk), "%lld (should be %lld)", &declared, &actual) != 2 ||
+        declared <= actual)
+      continue;
+    int bytesPerSample = 0;
+    switch (mFormat.format & SF_FORMAT_SUBMASK) {
+      case SF_FORMAT_PCM_S8: case SF_FORMAT_PCM_U8: bytesPerSample = 1; break;
+      case SF_FORMAT_PCM_16: bytesPerSample = 2; break;
+      case SF_FORMAT_PCM_24: bytesPerSample = 3; break;
+      case SF_FORMAT_PCM_32: case SF_FORMAT_FLOAT: bytesPerSample = 4; break;
+      case SF_FORMAT_DOUBLE: bytesPerSample = 8; break;
+      default: break;
+    }
+    mPromisedInFrames = bytesPerSample > 0 && mFormat.channels > 0;
+    mPromised = mPromisedInFrames ? declared / (bytesPerSample * mFormat.channels) : declared;
+    return;
+  }
 }
 
 long long AudioReader::Read(float* interleaved, long long frames) {

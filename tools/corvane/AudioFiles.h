@@ -24,11 +24,20 @@ public:
   // Interleaved frames; returns how many were read (0 at the end, -1 on error).
   long long Read(float* interleaved, long long frames);
   const std::string& Path() const { return mPath; }
+  // For a file cut short (its header promises more audio than it holds;
+  // Format().frames is what it holds): what the header promises, in frames
+  // when the sample size is known, else in bytes. 0 for a whole file.
+  long long Promised() const { return mPromised; }
+  bool PromisedInFrames() const { return mPromisedInFrames; }
 
 private:
+  void findTruncation();
+
   SNDFILE* mFile = nullptr;
   AudioFormat mFormat;
   std::string mPath;
+  long long mPromised = 0;
+  bool mPromisedInFrames = false;
 };
 
 // False and *error unless the file is mono or stereo.

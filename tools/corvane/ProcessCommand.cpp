@@ -95,6 +95,7 @@ int RunJobs(const std::vector<ProcessJob>& jobs, int nThreads, bool quiet) {
       if (r.error != "interrupted") PrintError(jobs[i].input + ": " + r.error);
       continue;
     }
+    if (!r.warning.empty()) std::fprintf(stderr, "corvane: warning: %s\n", r.warning.c_str());
     if (quiet) continue;
     PrintSummary(jobs[i], r);
     if (r.clipped > 0)

@@ -66,6 +66,12 @@ ProcessResult RunProcessJob(const ProcessJob& job, JobProgress* progress) {
   if (!CheckMonoOrStereo(in, job.input, &result.error)) return result;
   result.channels = in.channels;
   result.sampleRate = in.sampleRate;
+  // A file cut short is processed as far as it goes, and the user is told.
+  if (reader.Promised() > 0)
+    result.warning = job.input + " is truncated: its header promises " + std::to_string(reader.Promised()) +
+                     (reader.PromisedInFrames() ? " frames" : " bytes of audio") + " but it holds " +
+                     std::to_string(in.frames) + " frames; the output has the " + std::to_string(in.frames) +
+                     " that are there";
   if (progress) progress->total = in.frames;
 
   std::vector<std::unique_ptr<Lane>> lanes;

@@ -22,6 +22,7 @@ struct ProcessResult {
   long long frames = 0;    // frames written per output
   long long clipped = 0;   // samples clipped in integer outputs, all outputs together
   int channels = 0, sampleRate = 0;
+  std::string warning;     // processed, but the user should know (a truncated input)
 };
 
 // Progress for a caller on another thread: frames of input consumed, and
