@@ -168,8 +168,37 @@ void Corvane::soloChanged(int part, double value) {
 }
 
 // A mode parameter switches the mode only at exactly 1.0.
+// Selecting a mode leaves exactly one mode parameter at 1: the other two go
+// to 0 in the parameter model, the editor and the host, so a saved state
+// always holds the mode that is heard (any thread; every step is lock-free).
 void Corvane::modeChanged(int mode, double value) {
-  if (value == 1.0) mEngine.SetMode(mode);
+  if (value != 1.0) return;
+  mEngine.SetMode(mode);
+  for (int m = 1; m <= 3; ++m) {
+    IParam* other = GetParam(kMode1 + m - 1);
+    if (m == mode || other->Value() == 0.0) continue;
+    other->Set(0.0);
+    if (IGraphicsLink* editor = GetGUI()) editor->SetParameterFromPlug(kMode1 + m - 1, 0.0, true);
+    InformHostOfParamChange(kMode1 + m - 1, 0.0);
+  }
+}
+
+// A state keeps exactly one mode at 1: of several (a state saved before modes
+// excluded each other), the highest, which is the one such a state has
+// always been restored to; of none, the mode playing now.
+int Corvane::UnserializeState(ByteChunk* pChunk, int startPos) {
+  const int end = CheckParams(pChunk, startPos);
+  if (end < 0) return -1;
+  double values[kNumCorvaneParams];
+  for (int i = 0, pos = startPos; i < kNumCorvaneParams; ++i) pos = pChunk->Get(&values[i], pos);
+  int mode = 0;
+  for (int m = 1; m <= 3; ++m)
+    if (values[kMode1 + m - 1] == 1.0) mode = m;
+  if (mode == 0) mode = mEngine.GetMode();
+  for (int m = 1; m <= 3; ++m) values[kMode1 + m - 1] = m == mode ? 1.0 : 0.0;
+  ByteChunk exclusive;
+  for (double v : values) exclusive.Put(&v);
+  return IPlugBase::UnserializeState(&exclusive, 0) < 0 ? -1 : end;
 }
 
 // The solo buttons, the meters' solo looks and the mode buttons show what the

@@ -55,6 +55,8 @@ public:
   // User-interface thread: the buttons and meters that follow the engine's
   // solo and mode state.
   void OnEditorRefresh() override;
+  // Main thread: a state whose mode parameters are made exclusive first.
+  int UnserializeState(ByteChunk* pChunk, int startPos) override;
   // Audio thread.
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
 

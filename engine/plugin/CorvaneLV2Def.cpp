@@ -1,6 +1,7 @@
 // Corvane's LV2 definition and descriptors.
 #include "engine/plugin/CorvaneLV2.h"
 
+#include "engine/ParameterLaws.h"
 #include "engine/plugin/Corvane.h"
 
 namespace {
@@ -17,6 +18,22 @@ const char* const kParamNames[kNumCorvaneParams] = {
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     "Solo Transient", "Solo Residual", nullptr, nullptr, nullptr};
 
+// The three mode buttons are one choice of wavelet for a host.
+const int kModeParams[] = {kMode1, kMode2, kMode3};
+const char* const kModeLabels[] = {"Haar", "Daubechies-4", "Biorthogonal 6.8"};
+const IPlugLV2Choice kChoices[] = {{"wavelet", "Wavelet", 3, kModeParams, kModeLabels}};
+
+// The faders' marks and the pans' ends and centre, where a host can show them.
+double FaderAt(int part, double db) { return FaderPositionForDb(db, PartFaderScale(part)); }
+const IPlugLV2ScalePoint kScalePoints[] = {
+    {kTransient, 1.0, "+12 dB"}, {kTransient, FaderAt(0, 0.0), "0 dB"},
+    {kTransient, FaderAt(0, -36.0), "-36 dB"}, {kTransient, 0.0, "-inf"},
+    {kResidual, 1.0, "+12 dB"}, {kResidual, FaderAt(1, 0.0), "0 dB"},
+    {kResidual, FaderAt(1, -36.0), "-36 dB"}, {kResidual, 0.0, "-inf"},
+    {kPan1, 0.0, "L"}, {kPan1, 0.5, "C"}, {kPan1, 1.0, "R"},
+    {kPan2, 0.0, "L"}, {kPan2, 0.5, "C"}, {kPan2, 1.0, "R"},
+};
+
 const IPlugLV2Def kDef = {
     MakeCorvane,
     kVariants,
@@ -28,6 +45,10 @@ const IPlugLV2Def kDef = {
     kCorvaneLV2Binary,
     kParamNames,
     nullptr,
+    kChoices,
+    static_cast<int>(sizeof(kChoices) / sizeof(kChoices[0])),
+    kScalePoints,
+    static_cast<int>(sizeof(kScalePoints) / sizeof(kScalePoints[0])),
 };
 
 }  // namespace

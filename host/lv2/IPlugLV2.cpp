@@ -14,18 +14,22 @@
 #include "framework/Log.h"
 
 // One parameter's editor -> host record. The flags are set by the editor's
-// thread and exchanged by the UI thread; `recent` holds the last values the
-// UI wrote to the host, which run() consumes when they come back as echoes.
+// thread (or the audio thread) and exchanged by the UI thread.
 struct IPlugLV2::PendingUpdate {
-  static constexpr int kRecent = 4;
   std::atomic<bool> begin{false};
   std::atomic<bool> end{false};
   std::atomic<bool> hasValue{false};  // the host has not heard the current value
-  std::atomic<float> recent[kRecent];
-  int nextRecent = 0;  // UI thread only
+};
 
-  PendingUpdate() {
-    for (auto& r : recent) r.store(std::numeric_limits<float>::quiet_NaN());
+// One control port's last values the UI wrote to the host, which run()
+// consumes when they come back as echoes.
+struct IPlugLV2::RecentWrites {
+  static constexpr int kRecent = 4;
+  std::atomic<float> values[kRecent];
+  int next = 0;  // UI thread only
+
+  RecentWrites() {
+    for (auto& v : values) v.store(std::numeric_limits<float>::quiet_NaN());
   }
 };
 
@@ -162,11 +166,9 @@ bool IPlugLV2::InitForHost(const IPlugLV2Def* pDef, int variant, double sampleRa
     return false;
   if (!(sampleRate > 0.0) || !std::isfinite(sampleRate)) return false;
 
+  if (!MakeLV2PortLayout(NParams(), pDef, v.nIn, v.nOut, &mLayout)) return false;
   mDef = pDef;
   mVariant = variant;
-  mLayout.nParams = NParams();
-  mLayout.nIn = v.nIn;
-  mLayout.nOut = v.nOut;
 
   mMap = static_cast<LV2_URID_Map*>(const_cast<void*>(FindFeature(features, LV2_URID__map)));
   if (mMap) {
@@ -174,12 +176,14 @@ bool IPlugLV2::InitForHost(const IPlugLV2Def* pDef, int variant, double sampleRa
     mAtomChunk = mMap->map(mMap->handle, LV2_ATOM__Chunk);
   }
 
-  mParamPorts.Resize(NParams());
-  mLastSeen.Resize(NParams());
-  for (int i = 0; i < NParams(); ++i) {
-    mParamPorts.Get()[i] = nullptr;
-    mLastSeen.Get()[i] = static_cast<float>(GetParam(i)->Value());
+  const int nControls = mLayout.NControls();
+  mControlPorts.Resize(nControls);
+  mLastSeen.Resize(nControls);
+  for (int k = 0; k < nControls; ++k) {
+    mControlPorts.Get()[k] = nullptr;
+    mLastSeen.Get()[k] = ControlValue(k);
   }
+  mRecent.reset(new RecentWrites[nControls > 0 ? nControls : 1]);
   mAudioIn.Resize(v.nIn);
   mAudioOut.Resize(v.nOut);
   mInPtrs.Resize(v.nIn);
@@ -213,9 +217,8 @@ void IPlugLV2::HostSpecificInit() {
 // ---- Ports and the run cycle ----
 
 void IPlugLV2::ConnectPort(uint32_t port, void* data) {
-  const int param = mLayout.ParamOfPort(port);
-  if (param >= 0) {
-    mParamPorts.Get()[param] = static_cast<const float*>(data);
+  if (port < static_cast<uint32_t>(mLayout.NControls())) {
+    mControlPorts.Get()[port] = static_cast<const float*>(data);
   } else if (port == mLayout.Enabled()) {
     mEnabledPort = static_cast<const float*>(data);
   } else if (port == mLayout.Latency()) {
@@ -237,34 +240,61 @@ void IPlugLV2::Activate() {
 
 void IPlugLV2::Deactivate() { OnActivate(false); }
 
-bool IPlugLV2::ConsumeEcho(int paramIdx, float v) {
-  PendingUpdate& p = mPending[paramIdx];
-  for (auto& r : p.recent) {
+bool IPlugLV2::ConsumeEcho(uint32_t port, float v) {
+  for (auto& r : mRecent[port].values) {
     float expected = v;
     if (r.compare_exchange_strong(expected, std::numeric_limits<float>::quiet_NaN())) return true;
   }
   return false;
 }
 
+float IPlugLV2::ControlValue(uint32_t port) const {
+  const int param = mLayout.ParamOfPort(port);
+  if (param >= 0) return static_cast<float>(GetParam(param)->Value());
+  const int c = mLayout.ChoiceOfPort(port);
+  if (c < 0) return 0.0f;
+  const IPlugLV2Choice& choice = mDef->choices[c];
+  for (int j = 0; j < choice.nParams; ++j)
+    if (GetParam(choice.params[j])->Value() == 1.0) return static_cast<float>(j);
+  return std::numeric_limits<float>::quiet_NaN();  // none chosen: nothing to tell
+}
+
+void IPlugLV2::ApplyHostValue(int paramIdx, float v) {
+  IParam* param = GetParam(paramIdx);
+  // A port that now carries the value the plug-in already holds (a state
+  // just restored, a value the editor set) changes nothing; applying its
+  // single-precision copy would only blur the plug-in's value.
+  if (static_cast<float>(param->Value()) == v) return;
+  param->Set(v);
+  if (mGraphics) mGraphics->SetParameterFromPlug(paramIdx, v, false);
+  OnParamChangeRealtime(paramIdx);
+}
+
 void IPlugLV2::ApplyControlPorts() {
-  for (int i = 0; i < mLayout.nParams; ++i) {
-    const float* port = mParamPorts.Get()[i];
+  for (int k = 0; k < mLayout.NControls(); ++k) {
+    const float* port = mControlPorts.Get()[k];
     if (!port) continue;
     const float v = *port;
-    float& last = mLastSeen.Get()[i];
+    float& last = mLastSeen.Get()[k];
     if (v == last || std::isnan(v)) continue;
     last = v;
-    if (ConsumeEcho(i, v)) continue;
-    IParam* param = GetParam(i);
-    // A port that now carries the value the plug-in already holds (a state
-    // just restored, a value the editor set) changes nothing; applying its
-    // single-precision copy would only blur the plug-in's value.
-    if (static_cast<float>(param->Value()) == v) continue;
-    param->Set(v);
-    // The host's value is now the plug-in's: nothing left to tell it.
-    mPending[i].hasValue.store(false, std::memory_order_relaxed);
-    if (mGraphics) mGraphics->SetParameterFromPlug(i, v, false);
-    OnParamChangeRealtime(i);
+    if (ConsumeEcho(static_cast<uint32_t>(k), v)) continue;
+    const int param = mLayout.ParamOfPort(static_cast<uint32_t>(k));
+    if (param >= 0) {
+      ApplyHostValue(param, v);
+      // The host's value is now the plug-in's: nothing left to tell it.
+      mPending[param].hasValue.store(false, std::memory_order_relaxed);
+      continue;
+    }
+    // A choice: the chosen parameter goes to 1, the others to 0.
+    const IPlugLV2Choice& choice = mDef->choices[mLayout.ChoiceOfPort(static_cast<uint32_t>(k))];
+    const long rounded = std::lround(v);
+    const int chosen = rounded < 0 ? 0 : rounded >= choice.nParams ? choice.nParams - 1 : static_cast<int>(rounded);
+    ApplyHostValue(choice.params[chosen], 1.0f);
+    for (int j = 0; j < choice.nParams; ++j) {
+      if (j != chosen) ApplyHostValue(choice.params[j], 0.0f);
+      mPending[choice.params[j]].hasValue.store(false, std::memory_order_relaxed);
+    }
   }
 }
 
@@ -340,11 +370,14 @@ void IPlugLV2::DrainHostUpdates(IPlugLV2HostWriter* writer) {
     const uint32_t port = mLayout.Param(i);
     if (p.begin.exchange(false, std::memory_order_acquire)) writer->Touch(port, true);
     if (p.hasValue.exchange(false, std::memory_order_acquire)) {
-      // Ports carry real units.
-      const float v = static_cast<float>(GetParam(i)->Value());
-      p.recent[p.nextRecent].store(v);
-      p.nextRecent = (p.nextRecent + 1) % PendingUpdate::kRecent;
-      writer->Write(port, v);
+      // Ports carry real units (a choice: the position of the chosen parameter).
+      const float v = ControlValue(port);
+      if (!std::isnan(v)) {
+        RecentWrites& recent = mRecent[port];
+        recent.values[recent.next].store(v);
+        recent.next = (recent.next + 1) % RecentWrites::kRecent;
+        writer->Write(port, v);
+      }
     }
     if (p.end.exchange(false, std::memory_order_acquire)) writer->Touch(port, false);
   }

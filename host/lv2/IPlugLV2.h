@@ -3,9 +3,10 @@
 // plug-in: one LV2 plug-in (one URI) per channel configuration the plug-in
 // declares a variant for, with this port layout (LV2PortLayout.h):
 //
-//   0 .. nParams-1   one control input per parameter, in real units
-//   nParams          "enabled" (lv2:enabled): 0 bypasses, latency kept
-//   nParams+1        "latency" output (lv2:reportsLatency)
+//   control inputs   one per parameter, in real units, except that the
+//                    parameters of a choice share one enumeration port
+//   then             "enabled" (lv2:enabled): 0 bypasses, latency kept
+//   then             "latency" output (lv2:reportsLatency)
 //   then             nIn audio inputs, then nOut audio outputs
 //
 // Parameters: run() compares every control port with the value it saw last
@@ -57,10 +58,31 @@ struct IPlugLV2Variant {
   const char* nameSuffix;  // appended to the effect name ("" for the main variant)
 };
 
+// A control port that chooses one of several parameters that are each 0 or
+// 1 with one of them at 1 (mode buttons, say): a host shows one enumeration
+// with a label per parameter, and the port's value is the position of the
+// chosen parameter in `params`. Inside, the parameters (and so the state)
+// stay as they are: choosing sets the chosen one to 1 and the others to 0.
+struct IPlugLV2Choice {
+  const char* symbol;
+  const char* name;
+  int nParams;
+  const int* params;          // parameter indices, in port-value order
+  const char* const* labels;  // one per parameter
+};
+
+// A labelled value a host may show on a parameter's port (real units).
+struct IPlugLV2ScalePoint {
+  int paramIdx;
+  double value;
+  const char* label;
+};
+
 // Everything LV2 needs to know about a plug-in beyond what the plug-in object
-// itself tells: URIs, and names for parameters the plug-in leaves unnamed
-// (a port needs a name and a stable symbol; null entries get "Parameter N"
-// and "param_N"). The TTL generator and the adapter read the same record.
+// itself tells: URIs, names for parameters the plug-in leaves unnamed (a port
+// needs a name and a stable symbol; null entries get "Parameter N" and
+// "param_N"), choices, scale points and the maker's name. The TTL generator
+// and the adapter read the same record.
 struct IPlugLV2Def {
   IPlugLV2Factory makePlug;
   const IPlugLV2Variant* variants;
@@ -72,6 +94,10 @@ struct IPlugLV2Def {
   const char* binary;          // file name of the shared library in the bundle
   const char* const* paramNames;    // nParams entries or null
   const char* const* paramSymbols;  // nParams entries or null
+  const IPlugLV2Choice* choices = nullptr;
+  int nChoices = 0;
+  const IPlugLV2ScalePoint* scalePoints = nullptr;
+  int nScalePoints = 0;
 };
 
 // The descriptor the host sees, followed by what the adapter needs to build
@@ -155,10 +181,16 @@ public:
 
 private:
   struct PendingUpdate;
+  struct RecentWrites;
   // Hands the changed control ports to the parameters (audio thread).
   void ApplyControlPorts();
+  // A host value for one parameter: stored, sent to the editor, applied (audio thread).
+  void ApplyHostValue(int paramIdx, float v);
+  // What a control port carries now: a parameter's value, or a choice's
+  // position (NaN when none of its parameters is at 1). Any thread.
+  float ControlValue(uint32_t port) const;
   // True (and forgotten) when v is a value the UI wrote to the port recently.
-  bool ConsumeEcho(int paramIdx, float v);
+  bool ConsumeEcho(uint32_t port, float v);
   // Queues every parameter's value for the host (after a state restore).
   void QueueAllParamsForHost();
   void QueueValueForHost(int paramIdx);
@@ -171,8 +203,8 @@ private:
   LV2_URID mAtomChunk = 0;
 
   // Port buffers as the host connected them (audio thread).
-  WDL_TypedBuf<const float*> mParamPorts;
-  WDL_TypedBuf<float> mLastSeen;  // last value read from each parameter port
+  WDL_TypedBuf<const float*> mControlPorts;
+  WDL_TypedBuf<float> mLastSeen;  // last value read from each control port
   const float* mEnabledPort = nullptr;
   float* mLatencyPort = nullptr;
   WDL_TypedBuf<float*> mAudioIn;  // read only; the base takes float**
@@ -181,6 +213,7 @@ private:
 
   // Editor -> host queue: one record per parameter, written on the editor's
   // thread, drained on the UI thread; the recent writes are read by run().
-  std::unique_ptr<PendingUpdate[]> mPending;
+  std::unique_ptr<PendingUpdate[]> mPending;   // per parameter
+  std::unique_ptr<RecentWrites[]> mRecent;     // per control port
   std::atomic<int> mRequestedW{0}, mRequestedH{0};
 };

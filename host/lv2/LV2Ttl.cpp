@@ -16,6 +16,7 @@ namespace {
 const char* const kPrefixes =
     "@prefix atom:  <http://lv2plug.in/ns/ext/atom#> .\n"
     "@prefix doap:  <http://usefulinc.com/ns/doap#> .\n"
+    "@prefix foaf:  <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2:   <http://lv2plug.in/ns/lv2core#> .\n"
     "@prefix opts:  <http://lv2plug.in/ns/ext/options#> .\n"
     "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
@@ -75,8 +76,13 @@ std::string ChannelSuffix(int ch, int n, bool forSymbol) {
   return (forSymbol ? "_" : " ") + std::to_string(ch + 1);
 }
 
-void WriteControlPort(std::ostringstream& o, IParam* p, uint32_t index, const std::string& symbol,
-                      const std::string& name) {
+void WriteScalePoint(std::ostringstream& o, const char* label, double value) {
+  o << " ;\n\t\t\tlv2:scalePoint [\n\t\t\t\trdfs:label " << Quoted(label) << " ;\n\t\t\t\trdf:value "
+    << Number(value) << "\n\t\t\t]";
+}
+
+void WriteControlPort(std::ostringstream& o, IParam* p, int paramIdx, uint32_t index, const std::string& symbol,
+                      const std::string& name, const IPlugLV2Def& def) {
   double lo = 0.0, hi = 1.0;
   p->GetBounds(&lo, &hi);
   const bool toggled = p->Type() == IParam::kTypeBool ||
@@ -107,17 +113,47 @@ void WriteControlPort(std::ostringstream& o, IParam* p, uint32_t index, const st
         << Quoted(std::string(p->GetPrecision() > 0 ? "%f " : "%.0f ") + label) << "\n\t\t\t]";
     }
   }
-  // Value texts become scale points (a toggle's "off"/"on" add nothing).
+  // Value texts become scale points (a toggle's "off"/"on" add nothing), and
+  // so do the definition's labelled values.
   if (!toggled) {
     for (int t = 0; t < p->GetNDisplayTexts(); ++t) {
       int value = 0;
       const char* text = p->GetDisplayTextAtIdx(t, &value);
-      if (!text || !*text) continue;
-      o << " ;\n\t\t\tlv2:scalePoint [\n\t\t\t\trdfs:label " << Quoted(text) << " ;\n\t\t\t\trdf:value "
-        << Number(value) << "\n\t\t\t]";
+      if (text && *text) WriteScalePoint(o, text, value);
     }
   }
+  for (int i = 0; i < def.nScalePoints; ++i)
+    if (def.scalePoints[i].paramIdx == paramIdx) WriteScalePoint(o, def.scalePoints[i].label, def.scalePoints[i].value);
   o << "\n\t\t]";
+}
+
+// A choice: one enumeration port whose value is the position of the chosen
+// parameter; its default is the parameter that is 1 by default.
+void WriteChoicePort(std::ostringstream& o, IPlugLV2& plug, const IPlugLV2Choice& choice, uint32_t index) {
+  int chosen = 0;
+  for (int j = 0; j < choice.nParams; ++j)
+    if (plug.GetParam(choice.params[j])->GetDefault() == 1.0) chosen = j;
+  o << "\t\t[\n\t\t\ta lv2:InputPort, lv2:ControlPort ;\n"
+    << "\t\t\tlv2:index " << index << " ;\n"
+    << "\t\t\tlv2:symbol " << Quoted(choice.symbol) << " ;\n"
+    << "\t\t\tlv2:name " << Quoted(choice.name) << " ;\n"
+    << "\t\t\tlv2:default " << chosen << " ;\n"
+    << "\t\t\tlv2:minimum 0 ;\n"
+    << "\t\t\tlv2:maximum " << choice.nParams - 1 << " ;\n"
+    << "\t\t\tlv2:portProperty lv2:integer , lv2:enumeration";
+  for (int j = 0; j < choice.nParams; ++j) WriteScalePoint(o, choice.labels[j], j);
+  o << "\n\t\t]";
+}
+
+// What a preset stores for a control port: the parameter's value, or the
+// position of the choice's parameter at 1.
+double ControlPortValue(IPlugLV2& plug, const IPlugLV2Def& def, const LV2PortLayout& layout, uint32_t port) {
+  const int param = layout.ParamOfPort(port);
+  if (param >= 0) return plug.GetParam(param)->Value();
+  const IPlugLV2Choice& choice = def.choices[layout.ChoiceOfPort(port)];
+  for (int j = 0; j < choice.nParams; ++j)
+    if (plug.GetParam(choice.params[j])->Value() == 1.0) return j;
+  return 0.0;
 }
 
 void WriteAudioPorts(std::ostringstream& o, const LV2PortLayout& layout) {
@@ -135,16 +171,15 @@ void WritePlugin(std::ostringstream& o, IPlugLV2& plug, const IPlugLV2Def& def, 
                  const std::vector<std::string>& symbols, bool withUI) {
   const IPlugLV2Variant& v = def.variants[variant];
   LV2PortLayout layout;
-  layout.nParams = plug.NParams();
-  layout.nIn = v.nIn;
-  layout.nOut = v.nOut;
+  MakeLV2PortLayout(plug.NParams(), &def, v.nIn, v.nOut, &layout);  // checked by MakeLV2Ttl
   int major = 0, minor = 0, patch = 0;
   GetVersionParts(plug.GetEffectVersion(false), &major, &minor, &patch);
 
   o << "<" << v.uri << ">\n\ta lv2:Plugin, lv2:" << def.pluginClass << " ;\n"
     << "\tdoap:name " << Quoted(std::string(plug.GetEffectName()) + v.nameSuffix) << " ;\n"
     << "\tlv2:project [\n\t\ta doap:Project ;\n\t\tdoap:name " << Quoted(plug.GetEffectName())
-    << " ;\n\t\tdoap:maintainer [\n\t\t\tdoap:name " << Quoted(plug.GetMfrName()) << "\n\t\t]\n\t] ;\n"
+    << " ;\n\t\tdoap:maintainer [\n\t\t\ta foaf:Person ;\n\t\t\tfoaf:name " << Quoted(plug.GetMfrName())
+    << "\n\t\t]\n\t] ;\n"
     // LV2 versions have no major part and read odd numbers as unstable.
     << "\tlv2:minorVersion " << (major * 100 + minor) * 2 << " ;\n"
     << "\tlv2:microVersion " << patch * 2 << " ;\n"
@@ -152,11 +187,15 @@ void WritePlugin(std::ostringstream& o, IPlugLV2& plug, const IPlugLV2Def& def, 
     << "\tlv2:extensionData state:interface ;\n";
   if (withUI && def.uiUri) o << "\tui:ui <" << def.uiUri << "> ;\n";
   o << "\tlv2:port\n";
-  for (int i = 0; i < plug.NParams(); ++i) {
-    if (i) o << " , ";
-    WriteControlPort(o, plug.GetParam(i), layout.Param(i), symbols[i], LV2ParamName(plug, def, i));
+  for (int k = 0; k < layout.NControls(); ++k) {
+    if (k) o << " , ";
+    const int param = layout.ParamOfPort(static_cast<uint32_t>(k));
+    if (param >= 0)
+      WriteControlPort(o, plug.GetParam(param), param, static_cast<uint32_t>(k), symbols[k], LV2ParamName(plug, def, param), def);
+    else
+      WriteChoicePort(o, plug, def.choices[layout.ChoiceOfPort(static_cast<uint32_t>(k))], static_cast<uint32_t>(k));
   }
-  if (plug.NParams()) o << " , ";
+  if (layout.NControls()) o << " , ";
   o << "[\n\t\t\ta lv2:InputPort, lv2:ControlPort ;\n\t\t\tlv2:index " << layout.Enabled()
     << " ;\n\t\t\tlv2:symbol \"enabled\" ;\n\t\t\tlv2:name \"Enabled\" ;\n"
     << "\t\t\tlv2:designation lv2:enabled ;\n\t\t\tlv2:default 1 ;\n\t\t\tlv2:minimum 0 ;\n"
@@ -189,6 +228,8 @@ void WriteStateKey(std::ostringstream& o, IPlugLV2& plug, const IPlugLV2Def& def
 
 bool WritePresets(std::ostringstream& o, IPlugLV2& plug, const IPlugLV2Def& def,
                   const std::vector<std::string>& symbols, std::string* pError) {
+  LV2PortLayout layout;
+  MakeLV2PortLayout(plug.NParams(), &def, 0, 0, &layout);
   o << kPrefixes;
   WriteStateKey(o, plug, def);
   for (int p = 0; p < plug.NPresets(); ++p) {
@@ -204,9 +245,9 @@ bool WritePresets(std::ostringstream& o, IPlugLV2& plug, const IPlugLV2Def& def,
     o << "<" << def.presetUriPrefix << p + 1 << ">\n\ta pset:Preset ;\n\tlv2:appliesTo ";
     for (int v = 0; v < def.nVariants; ++v) o << (v ? " , <" : "<") << def.variants[v].uri << ">";
     o << " ;\n\trdfs:label " << Quoted(plug.GetPresetName(p)) << " ;\n\tlv2:port";
-    for (int i = 0; i < plug.NParams(); ++i)
-      o << (i ? " , [\n" : " [\n") << "\t\tlv2:symbol " << Quoted(symbols[i]) << " ;\n\t\tpset:value "
-        << Number(plug.GetParam(i)->Value()) << "\n\t]";
+    for (int k = 0; k < layout.NControls(); ++k)
+      o << (k ? " , [\n" : " [\n") << "\t\tlv2:symbol " << Quoted(symbols[k]) << " ;\n\t\tpset:value "
+        << Number(ControlPortValue(plug, def, layout, static_cast<uint32_t>(k))) << "\n\t]";
     // The exact state as well: ports carry single precision only.
     o << " ;\n\tstate:state [\n\t\t<" << def.stateKeyUri << "> " << Quoted(blob.Get())
       << "^^xsd:base64Binary\n\t] .\n\n";
@@ -224,9 +265,23 @@ std::string LV2ParamName(IPlugLV2& plug, const IPlugLV2Def& def, int paramIdx) {
   return "Parameter " + std::to_string(paramIdx + 1);
 }
 
+std::vector<std::string> LV2ControlSymbols(IPlugLV2& plug, const IPlugLV2Def& def) {
+  LV2PortLayout layout;
+  MakeLV2PortLayout(plug.NParams(), &def, 0, 0, &layout);
+  const std::vector<std::string> params = LV2ParamSymbols(plug, def);
+  std::vector<std::string> symbols;
+  for (int k = 0; k < layout.NControls(); ++k) {
+    const int param = layout.ParamOfPort(static_cast<uint32_t>(k));
+    symbols.push_back(param >= 0 ? params[static_cast<size_t>(param)]
+                                 : def.choices[layout.ChoiceOfPort(static_cast<uint32_t>(k))].symbol);
+  }
+  return symbols;
+}
+
 std::vector<std::string> LV2ParamSymbols(IPlugLV2& plug, const IPlugLV2Def& def) {
-  // The adapter's own ports and the audio ports keep their symbols.
+  // The adapter's own ports, the audio ports and the choices keep their symbols.
   std::set<std::string> used = {"enabled", "latency", "in", "in_l", "in_r", "out", "out_l", "out_r"};
+  for (int c = 0; c < def.nChoices; ++c) used.insert(def.choices[c].symbol);
   std::vector<std::string> symbols;
   for (int i = 0; i < plug.NParams(); ++i) {
     std::string s;
@@ -260,7 +315,12 @@ bool MakeLV2Ttl(IPlugLV2& plug, const IPlugLV2Def& def, const char* pluginTtlNam
       return false;
     }
   }
-  const std::vector<std::string> symbols = LV2ParamSymbols(plug, def);
+  LV2PortLayout check;
+  if (!MakeLV2PortLayout(plug.NParams(), &def, 0, 0, &check)) {
+    if (pError) *pError = "a choice names a parameter that does not exist or is in another choice";
+    return false;
+  }
+  const std::vector<std::string> symbols = LV2ControlSymbols(plug, def);
   const bool ui = withUI && def.uiUri;
 
   std::ostringstream manifest;

@@ -24,6 +24,9 @@ struct LV2TtlFiles {
 // made unique with a numeric suffix. These are what hosts save sessions by:
 // renaming a parameter renames its symbol.
 std::vector<std::string> LV2ParamSymbols(IPlugLV2& plug, const IPlugLV2Def& def);
+// The symbols of the control ports, in port order: a parameter's, or a
+// choice's own.
+std::vector<std::string> LV2ControlSymbols(IPlugLV2& plug, const IPlugLV2Def& def);
 // The name a host shows for a parameter's port.
 std::string LV2ParamName(IPlugLV2& plug, const IPlugLV2Def& def, int paramIdx);
 

@@ -49,10 +49,19 @@ LV2TestInstance::LV2TestInstance(const LV2_Descriptor* desc, double rate, int ma
   if (!mHandle) return;
 
   const LV2PortLayout& l = Layout();
-  mControls.resize(l.nParams);
-  for (int i = 0; i < l.nParams; ++i) {
-    mControls[i] = static_cast<float>(Plug()->GetParam(i)->GetDefault());
-    desc->connect_port(mHandle, l.Param(i), &mControls[i]);
+  mControls.resize(static_cast<size_t>(l.NControls()));
+  for (int p = 0; p < l.nParams; ++p) {  // a choice's port: the position of its default
+    float& control = mControls[l.Param(p)];
+    if (l.ParamOfPort(l.Param(p)) >= 0) control = static_cast<float>(Plug()->GetParam(p)->GetDefault());
+  }
+  for (int k = 0; k < l.NControls(); ++k) {
+    const int c = l.ChoiceOfPort(static_cast<uint32_t>(k));
+    if (c >= 0) {
+      const IPlugLV2Choice& choice = Plug()->Def()->choices[c];
+      for (int j = 0; j < choice.nParams; ++j)
+        if (Plug()->GetParam(choice.params[j])->GetDefault() == 1.0) mControls[k] = static_cast<float>(j);
+    }
+    desc->connect_port(mHandle, static_cast<uint32_t>(k), &mControls[k]);
   }
   desc->connect_port(mHandle, l.Enabled(), &mEnabled);
   desc->connect_port(mHandle, l.Latency(), &mLatency);
@@ -173,10 +182,10 @@ const IPlugLV2Variant kTestVariants[] = {
 
 const IPlugLV2Def kTestDef = {MakeTestPlug, kTestVariants, 2, "urn:test:lv2plug#state",
                               "urn:test:lv2plug:preset:", "urn:test:lv2plug#ui", "AmplifierPlugin",
-                              "test.so", nullptr, nullptr};
+                              "test.so", nullptr, nullptr, nullptr, 0, nullptr, 0};
 const IPlugLV2Def kTestDefWithBad = {MakeTestPlug, kTestVariants, 3, "urn:test:lv2plug#state",
                                      "urn:test:lv2plug:preset:", nullptr, "AmplifierPlugin",
-                                     "test.so", nullptr, nullptr};
+                                     "test.so", nullptr, nullptr, nullptr, 0, nullptr, 0};
 }  // namespace
 
 const IPlugLV2Def& TestDef() { return kTestDef; }

@@ -58,7 +58,9 @@ public:
   std::vector<std::vector<float>> Process(const std::vector<std::vector<float>>& in, int block,
                                           bool inPlace = false);
 
-  float& Control(int paramIdx) { return mControls[paramIdx]; }
+  // A control port: a parameter's (in this plug-in's index order), or a choice's.
+  float& Control(uint32_t port) { return mControls[port]; }
+  float& ParamControl(int paramIdx) { return mControls[Layout().Param(paramIdx)]; }
   float& Enabled() { return mEnabled; }
   float Latency() const { return mLatency; }
 

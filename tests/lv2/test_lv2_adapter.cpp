@@ -42,7 +42,7 @@ TEST(LV2Entry, DescriptorsForEachVariantAndRefusals) {
   LV2TestInstance inst(CorvaneDescriptor(0));
   ASSERT_TRUE(inst.Ok());
   EXPECT_STREQ(inst.Plug()->GetAPIString(), "LV2");
-  EXPECT_EQ(inst.Layout().NPorts(), 17u);
+  EXPECT_EQ(inst.Layout().NPorts(), 15u);  // 8 parameters, the wavelet, enabled, latency, 4 audio
   EXPECT_EQ(inst.Plug()->GetBlockSize(), 512);
   // No announced block length: the adapter's default.
   LV2TestInstance noOptions(TestDescriptor(0), 44100.0, 0);
@@ -110,7 +110,7 @@ TEST(LV2Run, NoAllocationWhileRunningOrApplyingPortChanges) {
   for (int i = 0; i < 20; ++i) {
     inst.Control(kAmount) = 0.05f * i;
     inst.Control(kTransient) = 1.0f - 0.05f * i;
-    inst.Control(kMode1 + i % 3) = static_cast<float>(i % 2);
+    inst.ParamControl(kMode1) = static_cast<float>(i % 3);  // the wavelet port
     inst.Enabled() = i % 5 == 0 ? 0.0f : 1.0f;
     inst.Run(512);
   }
@@ -192,4 +192,41 @@ TEST(LV2Params, AnEditorValueTheHostOverridesIsNotWrittenBack) {
   RecordingWriter writer;
   plug->DrainHostUpdates(&writer);
   for (const auto& e : writer.events) EXPECT_NE(e.port, inst.Layout().Param(kShape));
+}
+
+// The wavelet is one port for the host and three mode parameters inside:
+// the port's value selects exactly one mode, and an editor click reaches the
+// host as the port's new value. Catches a choice that leaves the old mode at
+// 1 in the state, or an editor change the host never hears.
+TEST(LV2Params, TheWaveletPortChoosesOneModeBothWays) {
+  LV2TestInstance inst(CorvaneDescriptor(0));
+  inst.Activate();
+  auto* plug = inst.Plug();
+  const uint32_t wavelet = inst.Layout().Param(kMode1);
+  EXPECT_EQ(wavelet, inst.Layout().Param(kMode3));
+  EXPECT_EQ(inst.Control(wavelet), 0.0f);  // Haar by default
+  inst.Control(wavelet) = 2.0f;
+  inst.Run(64);
+  auto modes = [&] {
+    return std::vector<double>{plug->GetParam(kMode1)->Value(), plug->GetParam(kMode2)->Value(),
+                               plug->GetParam(kMode3)->Value()};
+  };
+  EXPECT_EQ(modes(), (std::vector<double>{0.0, 0.0, 1.0}));
+  EXPECT_EQ(static_cast<Corvane*>(static_cast<IPlugBase*>(plug))->Engine().GetMode(), 3);
+
+  plug->SetParameterFromGUI(kMode1, 1.0);  // a click on the editor's Haar button
+  EXPECT_EQ(modes(), (std::vector<double>{1.0, 0.0, 0.0}));
+  RecordingWriter writer;
+  plug->DrainHostUpdates(&writer);
+  ASSERT_FALSE(writer.events.empty());
+  for (const auto& e : writer.events) {
+    EXPECT_EQ(e.port, wavelet);
+    if (e.kind == 'w') {
+      EXPECT_EQ(e.value, 0.0f);
+    }
+  }
+  // The host's port follows; the echo changes nothing.
+  inst.Control(wavelet) = 0.0f;
+  inst.Run(64);
+  EXPECT_EQ(modes(), (std::vector<double>{1.0, 0.0, 0.0}));
 }

@@ -82,10 +82,11 @@ TEST(LV2Bundle, LilvListsBothPluginsAndEveryPortWithItsRange) {
 
   const ChildResult info = RunChild({lv2info, kCorvaneLV2Uri}, path.Env());
   ASSERT_EQ(info.exitCode, 0) << info.output;
-  EXPECT_NE(info.output.find("Has latency:       yes, reported by port 12"), std::string::npos);
+  EXPECT_NE(info.output.find("Has latency:       yes, reported by port 10"), std::string::npos);
   EXPECT_NE(info.output.find("Snare Attack+"), std::string::npos);
   EXPECT_NE(info.output.find("Full Extent 2"), std::string::npos);
-  // 11 parameters, enabled, latency, 2 in, 2 out; every control port has a range.
+  // 8 parameters, the wavelet, enabled, latency, 2 in, 2 out; every control
+  // port has a range; lilv reads the maker's name.
   std::vector<std::string> ports;
   const std::string& out = info.output;
   for (size_t at = out.find("\tPort "); at != std::string::npos;) {
@@ -93,18 +94,22 @@ TEST(LV2Bundle, LilvListsBothPluginsAndEveryPortWithItsRange) {
     ports.push_back(out.substr(at, next == std::string::npos ? std::string::npos : next - at));
     at = next;
   }
-  ASSERT_EQ(ports.size(), 17u) << out;
-  for (int i = 0; i < 13; ++i) {
+  ASSERT_EQ(ports.size(), 15u) << out;
+  for (int i = 0; i < 11; ++i) {
     EXPECT_NE(ports[i].find("ControlPort"), std::string::npos) << ports[i];
     EXPECT_NE(ports[i].find("Minimum:"), std::string::npos) << ports[i];
     EXPECT_NE(ports[i].find("Maximum:"), std::string::npos) << ports[i];
   }
+  EXPECT_NE(out.find("Author:            Velmora"), std::string::npos) << out;
   EXPECT_NE(ports[0].find("Symbol:      transient"), std::string::npos);
   EXPECT_NE(ports[0].find("Default:     0.686747"), std::string::npos);
+  EXPECT_NE(ports[0].find("0 dB"), std::string::npos);
   EXPECT_NE(ports[7].find("Solo Residual"), std::string::npos);
-  EXPECT_NE(ports[11].find("#enabled"), std::string::npos);
-  EXPECT_NE(ports[12].find("reportsLatency"), std::string::npos);
-  EXPECT_NE(ports[16].find("out_r"), std::string::npos);
+  EXPECT_NE(ports[8].find("Symbol:      wavelet"), std::string::npos);
+  EXPECT_NE(ports[8].find("Biorthogonal 6.8"), std::string::npos);
+  EXPECT_NE(ports[9].find("#enabled"), std::string::npos);
+  EXPECT_NE(ports[10].find("reportsLatency"), std::string::npos);
+  EXPECT_NE(ports[14].find("out_r"), std::string::npos);
 }
 
 // A sanitizer-built library cannot be loaded by an uninstrumented host, so
@@ -121,7 +126,7 @@ TEST(LV2Bundle, HOST_LOADS_BUNDLE(Lv2applyMatchesTheCommandLineToolsRawOutput)) 
   // Port values are real units; every parameter's range is 0..1, so the
   // command line's normalized --set values are the same numbers.
   const ChildResult r = RunChild({lv2apply, "-i", inFile, "-o", outFile, "-c", "amount", "0.3", "-c",
-                                  "transient", "0.95", "-c", "pan_2", "0.2", "-c", "mode_2", "1",
+                                  "transient", "0.95", "-c", "pan_2", "0.2", "-c", "wavelet", "1",
                                   kCorvaneLV2Uri},
                                  path.Env(), 120.0);
   ASSERT_EQ(r.exitCode, 0) << r.output;
@@ -136,9 +141,15 @@ TEST(LV2Bundle, HOST_LOADS_BUNDLE(Lv2applyMatchesTheCommandLineToolsRawOutput)) 
   ASSERT_EQ(expected.size(), 2u);
   ASSERT_EQ(out[0].size(), in[0].size());
   ASSERT_EQ(expected[0].size(), in[0].size());
+  // lv2apply starts the plug-in cold: for a quarter frame after the latency
+  // its output is not yet separated, where the command line, which runs
+  // silence through the plug-in first, already separates (and the frame
+  // that does it also carries the quarter frame before the file). Away from
+  // those half a frame the two agree.
   double peak = 0.0;
   for (int c = 0; c < 2; ++c) {
     for (size_t i = 0; i < in[0].size(); ++i) {
+      if (i >= 4096 - 1024 && i < 4096 + 1024) continue;
       ASSERT_NEAR(out[c][i], expected[c][i], 1e-6) << c << " " << i;
       peak = std::max(peak, std::fabs(static_cast<double>(out[c][i])));
     }

@@ -100,6 +100,31 @@ TEST(LV2Ttl, SymbolsAreUniqueAndNamedForUnnamedParameters) {
   EXPECT_EQ(s[1], "shape");  // an empty name overrides nothing
 }
 
+// What a host's generic controls show: the wavelet as one named choice, the
+// faders' marks and the pans' ends as labelled values, the maker by name.
+// Catches three independent mode toggles (a host could leave all on), raw
+// positions without labels, and a maker lilv cannot read (doap:name).
+TEST(LV2Ttl, CorvaneShowsAChoiceOfWaveletAndLabelledMarks) {
+  std::unique_ptr<IPlugLV2> corvane(CorvaneLV2Def().makePlug());
+  LV2TtlFiles files;
+  std::string error;
+  ASSERT_TRUE(MakeLV2Ttl(*corvane, CorvaneLV2Def(), "corvane.ttl", false, &files, &error)) << error;
+  EXPECT_EQ(files.plugin.find("\"mode_1\""), std::string::npos);
+  const std::string wavelet = PortBlock(files.plugin, "wavelet");
+  for (const char* text : {"lv2:index 8", "lv2:default 0", "lv2:maximum 2", "lv2:enumeration",
+                           "rdfs:label \"Haar\" ;\n\t\t\t\trdf:value 0.0",
+                           "rdfs:label \"Biorthogonal 6.8\" ;\n\t\t\t\trdf:value 2.0"})
+    EXPECT_NE(wavelet.find(text), std::string::npos) << text;
+  const std::string transient = PortBlock(files.plugin, "transient");
+  for (const char* text : {"rdfs:label \"0 dB\" ;\n\t\t\t\trdf:value 0.68674",
+                           "rdfs:label \"+12 dB\"", "rdfs:label \"-36 dB\"", "rdfs:label \"-inf\" ;\n\t\t\t\trdf:value 0.0"})
+    EXPECT_NE(transient.find(text), std::string::npos) << text;
+  EXPECT_NE(PortBlock(files.plugin, "pan_1").find("rdfs:label \"C\" ;\n\t\t\t\trdf:value 0.5"), std::string::npos);
+  EXPECT_NE(files.plugin.find("foaf:name \"Velmora\""), std::string::npos);
+  // Presets set the choice: "Kick Attack-" is mode 3.
+  EXPECT_NE(files.presets.find("lv2:symbol \"wavelet\" ;\n\t\tpset:value 2.0"), std::string::npos);
+}
+
 TEST(LV2Ttl, AVariantThePluginCannotRunIsAnError) {
   TestLV2Plug plug;
   IPlugLV2Def def = TestDef();

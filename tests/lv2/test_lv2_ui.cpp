@@ -66,7 +66,8 @@ public:
     mControls.assign(n, 0.0f);
     mIn.assign(2, std::vector<float>(kBlock, 0.0f));
     mOut.assign(2, std::vector<float>(kBlock, 0.0f));
-    const LV2PortLayout layout = {kNumCorvaneParams, 2, 2};
+    LV2PortLayout layout;
+    MakeLV2PortLayout(kNumCorvaneParams, &CorvaneLV2Def(), 2, 2, &layout);
     for (uint32_t p = 0; p < n; ++p) {
       mControls[p] = std::isnan(defaults[p]) ? 0.0f : defaults[p];
       void* buffer = &mControls[p];

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <CoreFoundation/CFDebugCounters.h>
+#include <AudioToolbox/AudioUnitUtilities.h>
 #include <CoreServices/ComponentRegistry.h>
 
 #include <cmath>
@@ -116,6 +117,9 @@ TEST(Corvane, SolosExcludeEachOtherOnTheEngineAndTheMeters) {
   EXPECT_FALSE(c->TransientMeter()->IsDimmed() || c->ResidualMeter()->IsHighlighted());
 }
 
+// A state from before the modes excluded each other, with two modes at 1,
+// restores to the highest, as such states always have, and the parameters
+// then hold that one mode only.
 TEST(Corvane, LastModeParameterAtOneDecidesOnRestore) {
   auto c = Initialised();
   ByteChunk state;
@@ -128,6 +132,53 @@ TEST(Corvane, LastModeParameterAtOneDecidesOnRestore) {
   for (double v : values) edited.Put(&v);
   EXPECT_EQ(c->UnserializeState(&edited, 0), 8 * kNumCorvaneParams);
   EXPECT_EQ(c->Engine().GetMode(), 3);
+  EXPECT_EQ(c->GetParam(kMode1)->Value(), 0.0);
+  EXPECT_EQ(c->GetParam(kMode3)->Value(), 1.0);
+}
+
+void RecordEvent(void* seen, void*, const AudioUnitEvent* event, UInt64, AudioUnitParameterValue value) {
+  static_cast<std::vector<std::pair<int, float>>*>(seen)->push_back(
+      {static_cast<int>(event->mArgument.mParameter.mParameterID), value});
+}
+
+// A session that switched from Mode 3 to Mode 1 reopens playing Mode 1:
+// selecting a mode sets the other two to 0, the host hears of it, and the
+// saved class info restores the mode that was heard. Catches a saved state
+// that keeps the old mode at 1 (it would come back as Mode 3).
+TEST(Corvane, ASelectedModeIsTheOneASavedSessionRestores) {
+  ComponentDescription cd = {kAudioUnitType_Effect, static_cast<OSType>(kCorvaneUniqueID),
+                             static_cast<OSType>(kCorvaneUniqueID), 0, 0};
+  static Component component = RegisterComponentEntry(&cd, Corvane_Entry, "Velmora: Corvane");
+  AudioUnit unit = nullptr, reopened = nullptr;
+  ASSERT_EQ(OpenAComponent(component, &unit), noErr);
+  std::vector<std::pair<int, float>> seen;
+  AUEventListenerRef listener = nullptr;
+  ASSERT_EQ(AUEventListenerCreate(RecordEvent, &seen, nullptr, nullptr, 0, 0, &listener), noErr);
+  for (int m = kMode1; m <= kMode3; ++m) {
+    AudioUnitEvent change = {};
+    change.mEventType = kAudioUnitEvent_ParameterValueChange;
+    change.mArgument.mParameter = {unit, static_cast<AudioUnitParameterID>(m), kAudioUnitScope_Global, 0};
+    ASSERT_EQ(AUEventListenerAddEventType(listener, nullptr, &change), noErr);
+  }
+  ASSERT_EQ(AudioUnitSetParameter(unit, kMode3, kAudioUnitScope_Global, 0, 1.0f, 0), noErr);
+  seen.clear();
+  ASSERT_EQ(AudioUnitSetParameter(unit, kMode1, kAudioUnitScope_Global, 0, 1.0f, 0), noErr);
+  EXPECT_EQ(seen, (std::vector<std::pair<int, float>>{{kMode3, 0.0f}}));
+
+  CFPropertyListRef saved = nullptr;
+  UInt32 size = sizeof(saved);
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &saved, &size), noErr);
+  ASSERT_EQ(OpenAComponent(component, &reopened), noErr);
+  ASSERT_EQ(AudioUnitSetParameter(reopened, kMode2, kAudioUnitScope_Global, 0, 1.0f, 0), noErr);
+  ASSERT_EQ(AudioUnitSetProperty(reopened, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &saved, sizeof(saved)),
+            noErr);
+  auto* plug = static_cast<Corvane*>(reinterpret_cast<IPlugBase*>(GetComponentInstanceStorage(reopened)));
+  EXPECT_EQ(plug->Engine().GetMode(), 1);
+  for (int m = kMode1; m <= kMode3; ++m) EXPECT_EQ(plug->GetParam(m)->Value(), m == kMode1 ? 1.0 : 0.0) << m;
+  CFRelease(saved);
+  AUListenerDispose(listener);
+  CloseComponent(unit);
+  CloseComponent(reopened);
 }
 
 TEST(Corvane, ParameterLawsReachTheEngine) {

@@ -49,6 +49,28 @@ TEST(CorvaneProcess, RawOutputIsWhatAHostReceivesLateByTheLatency) {
   EXPECT_LT(MaxDifference(a, b, kLatency), 1e-6);
 }
 
+// A file is processed from its first sample as the rest of it: a steady
+// sine with the transient part raised comes out as loud at its start as
+// later on. Catches a unit that starts cold (a quarter frame of the
+// transient part alone, 8 dB louder here, and gains still rising).
+TEST(CorvaneProcess, AFileIsSplitFromItsFirstSample) {
+  const std::string dir = FreshDir("first");
+  Audio sine;
+  sine.channels = 1;
+  sine.sampleRate = kRate;
+  for (int t = 0; t < 3 * kLatency; ++t) sine.samples.push_back(0.25f * std::sin(2 * M_PI * 440.0 * t / kRate));
+  WriteAudio(dir + "/sine.wav", sine, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+  Ok({"process", "-q", "--transient", "+8", "--amount", "0.3", "--mode", "daub4", dir + "/sine.wav", dir + "/out.wav"});
+  const Audio out = ReadAudio(dir + "/out.wav");
+  ASSERT_EQ(out.Frames(), sine.Frames());
+  auto rms = [&](int from) {
+    double sum = 0;
+    for (int t = from; t < from + 1024; ++t) sum += out.At(t, 0) * out.At(t, 0);
+    return std::sqrt(sum / 1024);
+  };
+  EXPECT_NEAR(20 * std::log10(rms(0) / rms(2 * kLatency)), 0.0, 0.5);
+}
+
 TEST(CorvaneProcess, StemsAddUpToTheMixAndSplitTheAttacksFromTheBed) {
   const std::string dir = FreshDir("stems");
   const std::string in = MakeLoopInput(dir, "in.wav", 2.0);

@@ -102,6 +102,24 @@ ProcessResult RunProcessJob(const ProcessJob& job, JobProgress* progress) {
     inPtr[ch] = planarIn[ch].data();
   }
 
+  // Silence runs through the units first, so the file meets the plug-in as
+  // a running host's would: the separation in effect and the smoothers
+  // settled from its first sample (a unit starts with a quarter frame of
+  // unseparated output and its gains rising). One latency of it is a whole
+  // number of analysis frames, so the frames fall where they would without.
+  for (long long preRoll = lanes[0]->unit.LatencySamples(); preRoll > 0;) {
+    const int frames = static_cast<int>(std::min<long long>(block, preRoll));
+    for (int ch = 0; ch < channels; ++ch) std::fill(planarIn[ch].begin(), planarIn[ch].end(), 0.0f);
+    for (auto& lane : lanes) {
+      const OSStatus s = lane->unit.Render(inPtr, lane->out, frames);
+      if (s != noErr) {
+        result.error = "the plug-in failed to render (status " + std::to_string(static_cast<int>(s)) + ")";
+        return result;
+      }
+    }
+    preRoll -= frames;
+  }
+
   long long inputFrames = 0;   // read from the file
   long long fedFrames = 0;     // given to the units, flush included
   long long toSkip = latency;  // the delay absorbed at the start
