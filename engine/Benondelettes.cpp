@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/WaveletKernels.h"
 #include "engine/WaveletStages.h"
 
 namespace {
@@ -26,21 +27,83 @@ constexpr double k_bio68_inv_h[18] = {0.0019088317, -0.0019142861, -0.0169906399
 constexpr auto k_bio68_g = wavelet_stages::Flipped(k_bio68_inv_h);
 constexpr auto k_bio68_inv_g = wavelet_stages::Flipped(k_bio68_h);
 
-constexpr double kSqrt2 = 1.4142135623730951;
 using wavelet_stages::Taps;
 
 }  // namespace
 
-Benondelettes::Benondelettes(int size)
-    : mTemp(size, 0.0), mApprox(size, 0.0), mDetail(size, 0.0), mIdxApprox(size, 0.0),
-      mIdxDetail(size, 0.0) {}
+Benondelettes::Benondelettes(int size, const WaveletKernels* kernels)
+    : mKernels(kernels ? kernels : wavelet_kernels::Best()), mTemp(size, 0.0), mApprox(size, 0.0),
+      mDetail(size, 0.0), mIdxApprox(size, 0.0), mIdxDetail(size, 0.0) {}
+
+const char* Benondelettes::KernelName() const { return mKernels->name; }
+
+// ---- Stages ----
+// A stage's input is copied into the working buffers first, so its outputs
+// can go straight into the array the stage reads (no copy back).
+
+int Benondelettes::ForwardInputLength(int n, int L) { return wavelet_stages::SplitLength(n, L); }
+int Benondelettes::InverseInputLength(int n, int L) { return wavelet_stages::ExtendLength(n, L > 0 ? L : 2); }
+
+void Benondelettes::PrepareForward(const double* x, int n, int L, int from, int to) {
+  mForwardPair = 0;
+  const int half = n / 2;
+  if (from < half) mKernels->split(x, mApprox.data(), mDetail.data(), from, to < half ? to : half);
+  if (to > half) wavelet_stages::SplitWrapped(x, n, mApprox.data(), mDetail.data(), from > half ? from : half, to);
+}
+
+// Haar's inverse is a two-tap one: its coefficients need no extension.
+void Benondelettes::PrepareInverse(const double* x, int n, int L, int from, int to) {
+  wavelet_stages::Extend(x, n, L > 0 ? L : 2, mIdxApprox.data(), mIdxDetail.data(), from, to);
+}
+
+void Benondelettes::ForwardOutputs(double* x, int n, const double* h, const double* g, int L, bool last, int from,
+                                   int to) {
+  const int next = 1 - mForwardPair;
+  mKernels->forward(forwardEven(mForwardPair), forwardOdd(mForwardPair), h, g, L, x + n / 2,
+                    last ? x : forwardEven(next), last ? nullptr : forwardOdd(next), from, to);
+}
+
+void Benondelettes::HaarForwardOutputs(double* x, int n, bool last, int from, int to) {
+  const int next = 1 - mForwardPair;
+  mKernels->haarForward(forwardEven(mForwardPair), forwardOdd(mForwardPair), x + n / 2,
+                        last ? x : forwardEven(next), last ? nullptr : forwardOdd(next), from, to);
+}
+
+// The next stage (n/2 long) reads its first L/2 samples again past its end.
+void Benondelettes::FinishForwardStage(int n, int L) {
+  mForwardPair = 1 - mForwardPair;
+  double* ev = forwardEven(mForwardPair);
+  double* od = forwardOdd(mForwardPair);
+  const int nextHalf = n / 4;
+  for (int j = 0; j < L / 2; ++j) {
+    ev[nextHalf + j] = ev[j];
+    od[nextHalf + j] = od[j];
+  }
+}
+
+void Benondelettes::InverseOutputs(double* out, int n, const double* h, const double* g, int L, int from, int to) {
+  mKernels->inverse(mIdxApprox.data(), mIdxDetail.data(), h, g, L, out, from, to);
+}
+
+void Benondelettes::HaarInverseOutputs(double* out, int n, int from, int to) {
+  mKernels->haarInverse(mIdxApprox.data(), mIdxDetail.data(), out, from, to);
+}
+
+void Benondelettes::inverseStage(double* x, int n, const double* h, const double* g, int L) {
+  PrepareInverse(x, n, L, 0, InverseInputLength(n, L));
+  InverseOutputs(x, n, h, g, L, 0, n / 2);
+}
+
+// ---- Members ----
 
 int Benondelettes::transformee(double* x, int log2n, const double* h, const double* g, int L, int M) {
   const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
   if (N < M || M < 1) return 1;
+  PrepareForward(x, N, L, 0, ForwardInputLength(N, L));
   for (int n = N; n >= M; n /= 2) {
-    wavelet_stages::ForwardStage(x, n, h, g, L, mTemp.data());
-    for (int i = 0; i < n; ++i) x[i] = mTemp[i];
+    const bool last = n / 2 < M;
+    ForwardOutputs(x, n, h, g, L, last, 0, n / 2);
+    if (!last) FinishForwardStage(n, L);
   }
   return 1;
 }
@@ -48,27 +111,17 @@ int Benondelettes::transformee(double* x, int log2n, const double* h, const doub
 int Benondelettes::inverse(double* x, int log2n, const double* h, const double* g, int L, int M) {
   const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
   if (N < M || M < 1) return 1;
-  for (int n = M; n <= N; n *= 2) {
-    wavelet_stages::InverseStage(x, n, h, g, L, mTemp.data(), mIdxApprox.data(), mIdxDetail.data());
-    for (int i = 0; i < n; ++i) x[i] = mTemp[i];
-  }
+  for (int n = M; n <= N; n *= 2) inverseStage(x, n, h, g, L);
   return 1;
 }
 
 int Benondelettes::haar(double* x, int log2n) {
   const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
   if (N < 2) return 1;
+  PrepareForward(x, N, 0, 0, ForwardInputLength(N, 0));
   for (int n = N; n >= 2; n /= 2) {
-    const int half = n / 2;
-    for (int i = 0; i < half; ++i) {
-      const double a = (x[2 * i] + x[2 * i + 1]) * 0.5;
-      mApprox[i] = a;
-      mDetail[i] = x[2 * i] - a;  // from the rounded average, not a half-difference
-    }
-    for (int i = 0; i < half; ++i) {
-      x[i] = mApprox[i];
-      x[half + i] = mDetail[i];
-    }
+    HaarForwardOutputs(x, n, n == 2, 0, n / 2);
+    if (n > 2) FinishForwardStage(n, 0);
   }
   return 1;
 }
@@ -77,12 +130,8 @@ int Benondelettes::haar_inv(double* x, int log2n) {
   const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
   if (N < 2) return 1;
   for (int n = 2; n <= N; n *= 2) {
-    const int half = n / 2;
-    for (int i = 0; i < half; ++i) {
-      mTemp[2 * i] = x[i] + x[half + i];
-      mTemp[2 * i + 1] = x[i] - x[half + i];
-    }
-    for (int i = 0; i < n; ++i) x[i] = mTemp[i];
+    PrepareInverse(x, n, 0, 0, InverseInputLength(n, 0));
+    HaarInverseOutputs(x, n, 0, n / 2);
   }
   return 1;
 }
@@ -90,16 +139,12 @@ int Benondelettes::haar_inv(double* x, int log2n) {
 int Benondelettes::haarn(double* x, int log2n) {
   const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
   if (N < 2) return 1;
+  PrepareForward(x, N, 0, 0, ForwardInputLength(N, 0));
   for (int n = N; n >= 2; n /= 2) {
-    const int half = n / 2;
-    for (int i = 0; i < half; ++i) {
-      mApprox[i] = (x[2 * i] + x[2 * i + 1]) / kSqrt2;
-      mDetail[i] = (x[2 * i] - x[2 * i + 1]) / kSqrt2;
-    }
-    for (int i = 0; i < half; ++i) {
-      x[i] = mApprox[i];
-      x[half + i] = mDetail[i];
-    }
+    const int next = 1 - mForwardPair;
+    mKernels->haarnForward(forwardEven(mForwardPair), forwardOdd(mForwardPair), x + n / 2,
+                           n == 2 ? x : forwardEven(next), n == 2 ? nullptr : forwardOdd(next), 0, n / 2);
+    if (n > 2) FinishForwardStage(n, 0);
   }
   return 1;
 }
@@ -108,14 +153,20 @@ int Benondelettes::haarn_inv(double* x, int log2n) {
   const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
   if (N < 2) return 1;
   for (int n = 2; n <= N; n *= 2) {
-    const int half = n / 2;
-    for (int i = 0; i < half; ++i) {
-      mTemp[2 * i] = (x[i] + x[half + i]) / kSqrt2;
-      mTemp[2 * i + 1] = (x[i] - x[half + i]) / kSqrt2;
-    }
-    for (int i = 0; i < n; ++i) x[i] = mTemp[i];
+    PrepareInverse(x, n, 0, 0, InverseInputLength(n, 0));
+    mKernels->haarnInverse(mIdxApprox.data(), mIdxDetail.data(), x, 0, n / 2);
   }
   return 1;
+}
+
+const Benondelettes::Filters& Benondelettes::Daub4Filters() {
+  static const Filters kFilters = {k_daub4_h, k_daub4_g.data(), k_daub4_h, k_daub4_g.data(), 4, 4};
+  return kFilters;
+}
+
+const Benondelettes::Filters& Benondelettes::Bio68Filters() {
+  static const Filters kFilters = {k_bio68_h, k_bio68_g.data(), k_bio68_inv_h, k_bio68_inv_g.data(), 18, 32};
+  return kFilters;
 }
 
 int Benondelettes::orthogonalForward(double* x, int log2n, const double* h, int L, int M) {

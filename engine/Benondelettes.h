@@ -13,11 +13,17 @@
 // by every operation). Every operation returns 1. A length below a member's
 // minimum stage length (below 2 for the Haar pairs) leaves the data
 // untouched; lengths above the constructor's size are a caller error.
+//
+// The arithmetic runs in the kernels of the fastest instruction set the
+// processor has (WaveletKernels.h); every kernel gives the same results.
 #include <vector>
+
+struct WaveletKernels;
 
 class Benondelettes {
 public:
-  explicit Benondelettes(int size);
+  // kernels: null for the fastest this processor runs (tests name one).
+  explicit Benondelettes(int size, const WaveletKernels* kernels = nullptr);
   Benondelettes(const Benondelettes&) = delete;
   Benondelettes& operator=(const Benondelettes&) = delete;
 
@@ -86,14 +92,58 @@ public:
   int bio55(double* data, int log2n);  int bio55_inv(double* data, int log2n);
   int bio68(double* data, int log2n);  int bio68_inv(double* data, int log2n);
 
+  // ---- One stage at a time ----
+  // What every transform runs in a loop (WaveletStages.h), for callers that
+  // spread a transform over time. Each step may be done in any number of
+  // ranges [from, to); nothing else may use the object meanwhile. n is the
+  // stage's length, L its taps (0 for Haar).
+  //
+  // Forward: PrepareForward lays the first stage's input x out (entries of
+  // ForwardInputLength); each stage's outputs then write d into x and a
+  // either into x (the last stage, `last`) or straight into the next stage's
+  // input, which FinishForwardStage completes (from even, except at a range's end).
+  static int ForwardInputLength(int n, int L);
+  void PrepareForward(const double* x, int n, int L, int from, int to);
+  void ForwardOutputs(double* x, int n, const double* h, const double* g, int L, bool last, int from, int to);
+  void HaarForwardOutputs(double* x, int n, bool last, int from, int to);
+  void FinishForwardStage(int n, int L);
+  // Inverse: each stage lays its input x out (entries of InverseInputLength),
+  // then writes its output pairs (y[2p], y[2p+1]) to out[2p], out[2p+1]
+  // (x itself in place).
+  static int InverseInputLength(int n, int L);
+  void PrepareInverse(const double* x, int n, int L, int from, int to);
+  void InverseOutputs(double* out, int n, const double* h, const double* g, int L, int from, int to);
+  void HaarInverseOutputs(double* out, int n, int from, int to);
+
+  // The filter banks of the members the engine uses.
+  struct Filters {
+    const double* h;     // forward lowpass
+    const double* g;     // forward highpass
+    const double* hInv;  // inverse lowpass
+    const double* gInv;  // inverse highpass
+    int L, M;            // taps, minimum stage length
+  };
+  static const Filters& Daub4Filters();
+  static const Filters& Bio68Filters();
+  const char* KernelName() const;
+
 private:
+  void inverseStage(double* x, int n, const double* h, const double* g, int L);
+  double* forwardEven(int pair) { return pair ? mIdxApprox.data() : mApprox.data(); }
+  double* forwardOdd(int pair) { return pair ? mIdxDetail.data() : mDetail.data(); }
+
   // Orthogonal members of 14 taps and more derive their highpass per call.
   int orthogonalForward(double* data, int log2n, const double* h, int L, int M);
   int orthogonalInverse(double* data, int log2n, const double* h, int L, int M);
 
-  std::vector<double> mTemp;       // one stage's output, copied back after the stage
-  std::vector<double> mApprox;     // haar/haarn: approximation half of a stage
-  std::vector<double> mDetail;     // haar/haarn: detail half of a stage
-  std::vector<double> mIdxApprox;  // inverse: wrapped approximation positions
-  std::vector<double> mIdxDetail;  // inverse: matching detail positions (+ half)
+  const WaveletKernels* mKernels;
+  // Forward: a stage's input split into even and odd samples (continued by
+  // their wrap) in one pair of buffers, the next stage's in the other.
+  // Inverse: the approximation and detail coefficients extended by their wrap.
+  std::vector<double> mTemp;       // unused: the stages write their outputs in place
+  std::vector<double> mApprox;     // forward pair 0, even
+  std::vector<double> mDetail;     // forward pair 0, odd
+  std::vector<double> mIdxApprox;  // forward pair 1, even; inverse approximation
+  std::vector<double> mIdxDetail;  // forward pair 1, odd; inverse detail
+  int mForwardPair = 0;            // the forward pair holding the current stage's input
 };
