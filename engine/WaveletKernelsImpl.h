@@ -37,17 +37,14 @@ inline void Store(double* p, typename Vec<W>::Type v) {
 template <int W>
 inline void StoreInterleaved(double* out, typename Vec<W>::Type even, typename Vec<W>::Type odd) {
   if constexpr (W == 2) {
-    typedef long long M __attribute__((vector_size(16)));
-    Store<W>(out, __builtin_shuffle(even, odd, M{0, 2}));
-    Store<W>(out + 2, __builtin_shuffle(even, odd, M{1, 3}));
+    Store<W>(out, __builtin_shufflevector(even, odd, 0, 2));
+    Store<W>(out + 2, __builtin_shufflevector(even, odd, 1, 3));
   } else if constexpr (W == 4) {
-    typedef long long M __attribute__((vector_size(32)));
-    Store<W>(out, __builtin_shuffle(even, odd, M{0, 4, 1, 5}));
-    Store<W>(out + 4, __builtin_shuffle(even, odd, M{2, 6, 3, 7}));
+    Store<W>(out, __builtin_shufflevector(even, odd, 0, 4, 1, 5));
+    Store<W>(out + 4, __builtin_shufflevector(even, odd, 2, 6, 3, 7));
   } else if constexpr (W == 8) {
-    typedef long long M __attribute__((vector_size(64)));
-    Store<W>(out, __builtin_shuffle(even, odd, M{0, 8, 1, 9, 2, 10, 3, 11}));
-    Store<W>(out + 8, __builtin_shuffle(even, odd, M{4, 12, 5, 13, 6, 14, 7, 15}));
+    Store<W>(out, __builtin_shufflevector(even, odd, 0, 8, 1, 9, 2, 10, 3, 11));
+    Store<W>(out + 8, __builtin_shufflevector(even, odd, 4, 12, 5, 13, 6, 14, 7, 15));
   } else {
     for (int l = 0; l < W; ++l) {
       out[2 * l] = even[l];
@@ -61,25 +58,22 @@ void Split(const double* x, double* ev, double* od, int from, int to) {
   typedef typename Vec<W>::Type V;
   int j = from;
   if constexpr (W == 2) {
-    typedef long long M __attribute__((vector_size(16)));
     for (; j + W <= to; j += W) {
       const V lo = Load<W>(x + 2 * j), hi = Load<W>(x + 2 * j + W);
-      Store<W>(ev + j, __builtin_shuffle(lo, hi, M{0, 2}));
-      Store<W>(od + j, __builtin_shuffle(lo, hi, M{1, 3}));
+      Store<W>(ev + j, __builtin_shufflevector(lo, hi, 0, 2));
+      Store<W>(od + j, __builtin_shufflevector(lo, hi, 1, 3));
     }
   } else if constexpr (W == 4) {
-    typedef long long M __attribute__((vector_size(32)));
     for (; j + W <= to; j += W) {
       const V lo = Load<W>(x + 2 * j), hi = Load<W>(x + 2 * j + W);
-      Store<W>(ev + j, __builtin_shuffle(lo, hi, M{0, 2, 4, 6}));
-      Store<W>(od + j, __builtin_shuffle(lo, hi, M{1, 3, 5, 7}));
+      Store<W>(ev + j, __builtin_shufflevector(lo, hi, 0, 2, 4, 6));
+      Store<W>(od + j, __builtin_shufflevector(lo, hi, 1, 3, 5, 7));
     }
   } else if constexpr (W == 8) {
-    typedef long long M __attribute__((vector_size(64)));
     for (; j + W <= to; j += W) {
       const V lo = Load<W>(x + 2 * j), hi = Load<W>(x + 2 * j + W);
-      Store<W>(ev + j, __builtin_shuffle(lo, hi, M{0, 2, 4, 6, 8, 10, 12, 14}));
-      Store<W>(od + j, __builtin_shuffle(lo, hi, M{1, 3, 5, 7, 9, 11, 13, 15}));
+      Store<W>(ev + j, __builtin_shufflevector(lo, hi, 0, 2, 4, 6, 8, 10, 12, 14));
+      Store<W>(od + j, __builtin_shufflevector(lo, hi, 1, 3, 5, 7, 9, 11, 13, 15));
     }
   }
   for (; j < to; ++j) {
@@ -105,17 +99,14 @@ inline void StoreA2(typename Vec<W>::Type a0, typename Vec<W>::Type a1, double* 
     return;
   }
   if constexpr (W == 2) {
-    typedef long long M __attribute__((vector_size(16)));
-    Store<W>(aEven + i / 2, __builtin_shuffle(a0, a1, M{0, 2}));
-    Store<W>(aOdd + i / 2, __builtin_shuffle(a0, a1, M{1, 3}));
+    Store<W>(aEven + i / 2, __builtin_shufflevector(a0, a1, 0, 2));
+    Store<W>(aOdd + i / 2, __builtin_shufflevector(a0, a1, 1, 3));
   } else if constexpr (W == 4) {
-    typedef long long M __attribute__((vector_size(32)));
-    Store<W>(aEven + i / 2, __builtin_shuffle(a0, a1, M{0, 2, 4, 6}));
-    Store<W>(aOdd + i / 2, __builtin_shuffle(a0, a1, M{1, 3, 5, 7}));
+    Store<W>(aEven + i / 2, __builtin_shufflevector(a0, a1, 0, 2, 4, 6));
+    Store<W>(aOdd + i / 2, __builtin_shufflevector(a0, a1, 1, 3, 5, 7));
   } else if constexpr (W == 8) {
-    typedef long long M __attribute__((vector_size(64)));
-    Store<W>(aEven + i / 2, __builtin_shuffle(a0, a1, M{0, 2, 4, 6, 8, 10, 12, 14}));
-    Store<W>(aOdd + i / 2, __builtin_shuffle(a0, a1, M{1, 3, 5, 7, 9, 11, 13, 15}));
+    Store<W>(aEven + i / 2, __builtin_shufflevector(a0, a1, 0, 2, 4, 6, 8, 10, 12, 14));
+    Store<W>(aOdd + i / 2, __builtin_shufflevector(a0, a1, 1, 3, 5, 7, 9, 11, 13, 15));
   } else {
     for (int l = 0; l < W; ++l) {
       StoreA(a0[l], aEven, aOdd, i + l);
