@@ -19,7 +19,8 @@
 # replays every committed input (AUFuzzReplay in test_au).
 #
 # --update-corpus merges what the run kept into a fresh minimal corpus
-# (-set_cover_merge=1) and puts it in place of tests/au/fuzz/corpus/NAME, to commit.
+# (-set_cover_merge=1; seeds named by hand are kept under their names) and
+# puts it in place of tests/au/fuzz/corpus/NAME, to commit.
 #
 # CORVANE_BUILD_LOCK=FILE runs the build steps under flock FILE (the runs
 # themselves take one core each and hold no lock).
@@ -79,18 +80,25 @@ for target in "${TARGETS[@]}"; do
   status=0
   "build/fuzz/tests/au/fuzz/$target" "${args[@]}" "${dirs[@]}" >"$work/log.txt" 2>&1 || status=$?
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log.txt" | tail -n 1)
-  kept=$(find "$work/corpus" -type f | wc -l)
+  # Coverage (edges) and corpus (inputs/bytes) when loaded and at the end.
+  first=$(grep -m 1 'INITED' "$work/log.txt" || true)
+  last=$(grep ' corp: ' "$work/log.txt" | tail -n 1 || true)
+  cov() { sed -n 's/.* cov: \([0-9]*\) .*/\1/p' <<<"$1"; }
+  corp() { sed -n 's/.* corp: \([0-9]*\/[0-9]*[a-zA-Z]*\) .*/\1/p' <<<"$1"; }
+  progress="coverage $(cov "$first") -> $(cov "$last") edges, corpus $(corp "$first") -> $(corp "$last")"
   findings=$(find "$work" -maxdepth 1 -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'oom-*' \
     -o -name 'timeout-*' \) | sort)
   if [[ $status -ne 0 || -n $findings ]]; then
     FOUND=1
     tail -n 40 "$work/log.txt"
-    line="$target: ${executions:-?} executions, corpus $seeded -> $kept inputs, FOUND (status $status): ${findings:-see $work/log.txt}"
+    line="$target: ${executions:-?} executions, $progress, FOUND (status $status): ${findings:-see $work/log.txt}"
   else
-    line="$target: ${executions:-?} executions, corpus $seeded -> $kept inputs, no findings"
+    line="$target: ${executions:-?} executions, $progress, no findings"
   fi
   if [[ $UPDATE -eq 1 && $status -eq 0 ]]; then
     mkdir -p "$work/merged"
+    # Seeds written by hand keep their names; the merge adds what they miss.
+    find "$seeds" -maxdepth 1 -type f ! -regex '.*/[0-9a-f]\{40\}' -exec cp {} "$work/merged/" \;
     "build/fuzz/tests/au/fuzz/$target" -set_cover_merge=1 -rss_limit_mb=2048 "$work/merged" "$work/corpus" \
       >"$work/merge.txt" 2>&1
     rm -rf "$seeds"
