@@ -8,8 +8,10 @@
 
 namespace {
 
-// Room for the "name" value, terminator included; longer names are refused.
-constexpr int kMaxClassInfoNameLen = 64;
+// Room for the "name" value, terminator included: as long as the longest
+// preset name, so the unit always takes back the class info it wrote. A
+// longer name can be no preset's and is refused.
+constexpr int kMaxClassInfoNameLen = kMaxPresetNameLen;
 
 // Status of a Component Manager call, sign-extended from its low 16 bits.
 ComponentResult Status16(OSErr err) { return static_cast<SInt16>(err); }
@@ -96,7 +98,7 @@ ComponentResult IPlugAU::SetState(CFPropertyListRef pPropList) {
   char name[kMaxClassInfoNameLen];
   if (!CFStringGetCString(static_cast<CFStringRef>(nameValue), name, sizeof(name),
                           kCFStringEncodingUTF8))
-    return kAudioUnitErr_InvalidPropertyValue;  // 64 bytes or more
+    return kAudioUnitErr_InvalidPropertyValue;  // longer than any preset name
 
   if (static_cast<OSType>(type) != cd.componentType ||
       static_cast<OSType>(subtype) != cd.componentSubType ||

@@ -1,45 +1,17 @@
 #include "tests/au/AUEntryScript.h"
 
 #include <AudioToolbox/AudioToolbox.h>
-#include <CoreFoundation/CFDebugCounters.h>
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "tests/au/ScriptBytes.h"
 #include "tests/au/TestAUPlug.h"
 
 namespace au_test {
 
 namespace {
-
-// Reads the script; past its end everything reads as 0. No two values are
-// read in the arguments of one call, whose order the compiler chooses.
-class Script {
-public:
-  Script(const uint8_t* d, size_t n) : mData(d), mSize(n) {}
-  bool More() const { return mPos < mSize; }
-  uint8_t Byte() { return mPos < mSize ? mData[mPos++] : 0; }
-  uint32_t U32() {
-    uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v = (v << 8) | Byte();
-    return v;
-  }
-  float F32() {
-    const uint32_t bits = U32();
-    float f;
-    std::memcpy(&f, &bits, 4);
-    return f;
-  }
-  void Bytes(void* out, size_t n) {
-    for (size_t i = 0; i < n; ++i) static_cast<uint8_t*>(out)[i] = Byte();
-  }
-
-private:
-  const uint8_t* mData;
-  size_t mSize;
-  size_t mPos = 0;
-};
 
 // The statuses the entry documents; anything else is a fault.
 bool Known(OSStatus status) {
@@ -106,7 +78,7 @@ void ReleaseIfCF(AudioUnitPropertyID id, const std::vector<uint8_t>& out, OSStat
 
 class Host {
 public:
-  Host(Script& s, AudioUnit unit, AUEntryScriptResult& result) : s(s), mUnit(unit), mResult(result) {}
+  Host(ScriptBytes& s, AudioUnit unit, AUEntryScriptResult& result) : s(s), mUnit(unit), mResult(result) {}
 
   void Check(OSStatus status) {
     if (!Known(status) && mResult.unknownStatusStep < 0) {
@@ -252,7 +224,7 @@ private:
     Check(AudioUnitRender(mUnit, &flags, &ts, s.Byte() % 2, frames, list));
   }
 
-  Script& s;
+  ScriptBytes& s;
   AudioUnit mUnit;
   AUEntryScriptResult& mResult;
   double mSampleTime = 0.0;
@@ -278,22 +250,21 @@ std::string AUEntryScriptResult::Describe() const {
 AUEntryScriptResult RunAUEntryScript(const uint8_t* data, size_t size) {
   AUEntryScriptResult result;
   const Component component = TestComponent();
-  const long liveAtStart = CFLiveObjectCount();
-  const long blocksAtStart = CFAllocatorLiveBlockCount();
-  const long usageErrorsAtStart = CFUsageErrorCount();
+  const CFCounts atStart = CFCounts::Now();
   AudioUnit unit = nullptr;
   if (OpenAComponent(component, &unit) != noErr || !unit) return result;
   result.opened = true;
-  Script s(data, size);
+  ScriptBytes s(data, size);
   Host host(s, unit, result);
   AURenderCallbackStruct callback = {RenderCallback, nullptr};
   host.Check(AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
                                   &callback, sizeof callback));
   for (; result.steps < 64 && s.More(); ++result.steps) host.Step();
   host.Check(CloseComponent(unit));
-  result.leakedObjects = CFLiveObjectCount() - liveAtStart;
-  result.leakedBlocks = CFAllocatorLiveBlockCount() - blocksAtStart;
-  result.usageErrors = CFUsageErrorCount() - usageErrorsAtStart;
+  const CFCounts atEnd = CFCounts::Now();
+  result.leakedObjects = atEnd.objects - atStart.objects;
+  result.leakedBlocks = atEnd.blocks - atStart.blocks;
+  result.usageErrors = atEnd.usageErrors - atStart.usageErrors;
   return result;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // A small plug-in on the AU adapter, registered as components, and the
 // buffers and formats a host hands it. The fixture that hosts it through the
-// host-side calls is in AUHostTest.h; the scripted random host in
-// AUEntryScript.h.
+// host-side calls is in AUHostTest.h; the scripted random hosts of the
+// fuzzers in AUEntryScript.h, AUStateScript.h and AUPresetFileScript.h.
 //
 // TestAUPlug: parameters of every type, a gain applied to the input delayed
 // by its latency of 64 samples (a look-ahead effect), three presets. The gain

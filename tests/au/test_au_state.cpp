@@ -117,7 +117,7 @@ TEST_F(AUStateTest, ForeignAndDamagedDictionariesChangeNothing) {
   std::vector<CFMutableDictionaryRef> bad;
   CFTypeRef otherSubtype = Number(0x12345678);
   CFTypeRef wrongType = CFStringCreateWithCString(nullptr, "aufx", kCFStringEncodingUTF8);
-  std::string longName(64, 'n');
+  std::string longName(kMaxPresetNameLen, 'n');  // longer than any preset name
   CFTypeRef tooLong = CFStringCreateWithCString(nullptr, longName.c_str(), kCFStringEncodingUTF8);
   CFTypeRef unityName = CFStringCreateWithCString(nullptr, "Unity", kCFStringEncodingUTF8);
   owned = {otherSubtype, wrongType, tooLong, unityName};
