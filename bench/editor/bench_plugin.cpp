@@ -11,18 +11,13 @@
 #include <random>
 #include <vector>
 
+#include "bench/editor/CorvaneUnderTest.h"
 #include "engine/plugin/Corvane.h"
 #include "gui/IGraphics.h"
 
 namespace {
 
 constexpr double kRate = 44100.0;
-
-std::unique_ptr<Corvane> NewCorvane() {
-  std::unique_ptr<Corvane> c(static_cast<Corvane*>(MakePlug()));
-  c->OnParamReset();
-  return c;
-}
 
 void BM_Construction(benchmark::State& state) {
   for (auto _ : state) {
@@ -66,11 +61,7 @@ BENCHMARK(BM_MetersRedraw)->Unit(benchmark::kMicrosecond);
 void BM_ProcessBuffersFloat(benchmark::State& state) {
   const int mode = static_cast<int>(state.range(0));
   const int block = static_cast<int>(state.range(1));
-  auto c = NewCorvane();
-  c->SetParameterFromGUI(kMode1 + mode - 1, 1.0);
-  c->SetBlockSize(block);
-  c->SetInputChannelConnections(0, 2, true);
-  c->SetOutputChannelConnections(0, 2, true);
+  auto c = StereoCorvane(mode, block);
   const size_t total = 16 * 4096;
   std::vector<float> inL(total), inR(total), outL(block), outR(block);
   std::mt19937 rng(1);
@@ -82,11 +73,7 @@ void BM_ProcessBuffersFloat(benchmark::State& state) {
   }
   size_t pos = 0;
   for (auto _ : state) {
-    float* ins[2] = {&inL[pos], &inR[pos]};
-    float* outs[2] = {outL.data(), outR.data()};
-    c->AttachInputBuffers(0, 2, ins, block);
-    c->AttachOutputBuffers(0, 2, outs);
-    c->ProcessBuffers(0.0f, block);
+    ProcessFloatBlock(*c, &inL[pos], &inR[pos], outL.data(), outR.data(), block);
     pos += block;
     if (pos + block > total) pos = 0;
   }

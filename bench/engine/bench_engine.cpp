@@ -1,25 +1,21 @@
-// Engine figures: wavelet transform pairs (with GSL's Daubechies-4 side by
-// side), engine throughput per mode and block size, and the worst block time
-// against the mean at small blocks (the frame work lands in single blocks).
+// Engine figures: throughput per mode and block size as a real-time
+// factor, and the worst 64-frame block against the mean for one instance
+// and for sixteen processed in turn (the frame work of a slot's wrap must
+// not land in a single block). The transform pairs are in TransformPairs.cpp.
 #include <benchmark/benchmark.h>
-#include <gsl/gsl_wavelet.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <map>
 #include <memory>
 #include <random>
-#include <string>
 #include <vector>
 
-#include "engine/Benondelettes.h"
+#include "bench/common/BlockCosts.h"
+#include "bench/common/DrumLoop.h"
 #include "engine/TransientEngine.h"
 
 namespace {
 
-constexpr int kN = 4096;
+constexpr int kN = TransientEngine::kFrameLength;
 constexpr double kRealTimeRate = 44100.0;
 
 std::vector<double> Noise(size_t n, unsigned seed) {
@@ -29,46 +25,6 @@ std::vector<double> Noise(size_t n, unsigned seed) {
   for (auto& x : v) x = d(rng);
   return v;
 }
-
-using Member = int (Benondelettes::*)(double*, int);
-
-void TransformPair(benchmark::State& state, Member forward, Member inverse) {
-  Benondelettes w(kN);
-  std::vector<double> x = Noise(kN, 1);
-  for (auto _ : state) {
-    (w.*forward)(x.data(), 12);
-    (w.*inverse)(x.data(), 12);
-    benchmark::DoNotOptimize(x.data());
-    benchmark::ClobberMemory();
-  }
-  state.counters["ns_per_pair"] = benchmark::Counter(
-      static_cast<double>(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-}
-
-void BM_Pair_haar(benchmark::State& s) { TransformPair(s, &Benondelettes::haar, &Benondelettes::haar_inv); }
-void BM_Pair_daub4(benchmark::State& s) { TransformPair(s, &Benondelettes::daub4, &Benondelettes::daub4_inv); }
-void BM_Pair_bio68(benchmark::State& s) { TransformPair(s, &Benondelettes::bio68, &Benondelettes::bio68_inv); }
-
-void BM_Pair_gsl_daub4(benchmark::State& state) {
-  gsl_wavelet* w = gsl_wavelet_alloc(gsl_wavelet_daubechies, 4);
-  gsl_wavelet_workspace* work = gsl_wavelet_workspace_alloc(kN);
-  std::vector<double> x = Noise(kN, 1);
-  for (auto _ : state) {
-    gsl_wavelet_transform_forward(w, x.data(), 1, kN, work);
-    gsl_wavelet_transform_inverse(w, x.data(), 1, kN, work);
-    benchmark::DoNotOptimize(x.data());
-    benchmark::ClobberMemory();
-  }
-  state.counters["ns_per_pair"] = benchmark::Counter(
-      static_cast<double>(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-  gsl_wavelet_workspace_free(work);
-  gsl_wavelet_free(w);
-}
-
-BENCHMARK(BM_Pair_haar);
-BENCHMARK(BM_Pair_daub4);
-BENCHMARK(BM_Pair_bio68);
-BENCHMARK(BM_Pair_gsl_daub4);
 
 // A signal with transients so the band editing does real work.
 struct Signal {
@@ -118,65 +74,55 @@ BENCHMARK(BM_Engine)
     ->ArgsProduct({{1, 2, 3}, {64, 512, 4096}})
     ->MinTime(0.5);
 
-// Each block is timed on its own; the frame work (two transform pairs)
-// lands in the single block in which a slot wraps.
+// Instances started together, as tracks of one session: their slots wrap in
+// the same block. Each reads the drum loop from its own offset (a whole
+// number of blocks) so that they do not all see the same samples.
+constexpr int kBlock = 64;
+constexpr size_t kLoopFrames = size_t{1} << 18;  // about 6 s, a whole number of blocks
+constexpr size_t kInstanceOffset = 157 * kBlock;
+
+const DrumLoop<double>& Drums() {
+  static const DrumLoop<double> loop(kLoopFrames, kRealTimeRate);
+  return loop;
+}
+
+struct EngineTrack {
+  std::unique_ptr<TransientEngine> engine;
+  size_t offset;
+  std::vector<double> outL = std::vector<double>(kBlock), outR = std::vector<double>(kBlock);
+
+  void Process(long block) {
+    const DrumLoop<double>& drums = Drums();
+    const size_t pos = (offset + static_cast<size_t>(block) * kBlock) % kLoopFrames;
+    double* ins[2] = {const_cast<double*>(&drums.left[pos]), const_cast<double*>(&drums.right[pos])};
+    double* outs[2] = {outL.data(), outR.data()};
+    engine->ProcessBlock(ins, outs, kBlock, kRealTimeRate);
+    benchmark::DoNotOptimize(outL.data());
+    benchmark::DoNotOptimize(outR.data());
+  }
+};
+
 void BM_WorstBlock64(benchmark::State& state) {
   const int mode = static_cast<int>(state.range(0));
-  constexpr int block = 64;
-  const size_t total = 8 * kN;
-  static const Signal signal(total);
-  auto e = ConfiguredEngine(mode);
-  std::vector<double> outL(block), outR(block);
-  size_t pos = 0;
-  double worst = 0.0, sum = 0.0;
-  long count = 0;
-  for (auto _ : state) {
-    double* ins[2] = {const_cast<double*>(&signal.left[pos]), const_cast<double*>(&signal.right[pos])};
-    double* outs[2] = {outL.data(), outR.data()};
-    const auto t0 = std::chrono::steady_clock::now();
-    e->ProcessBlock(ins, outs, block, kRealTimeRate);
-    const auto t1 = std::chrono::steady_clock::now();
-    const double us = std::chrono::duration<double, std::micro>(t1 - t0).count();
-    worst = std::max(worst, us);
-    sum += us;
-    ++count;
-    pos += block;
-    if (pos + block > total) pos = 0;
-  }
-  state.counters["mean_us"] = sum / std::max(1L, count);
-  state.counters["worst_us"] = worst;
-  state.counters["worst_over_mean"] = worst / std::max(1e-9, sum / std::max(1L, count));
-  state.counters["budget_us"] = 1e6 * block / kRealTimeRate;
+  BlockCostPlan plan;
+  plan.instances = static_cast<int>(state.range(1));
+  plan.blockFrames = kBlock;
+  plan.blocksPerPeriod = kN / 2 / kBlock;
+  plan.sampleRate = kRealTimeRate;
+  std::vector<EngineTrack> tracks;
+  for (int k = 0; k < plan.instances; ++k)
+    tracks.push_back({ConfiguredEngine(mode), static_cast<size_t>(k) * kInstanceOffset});
+  MeasureBlockCosts(state, plan, [&](int k, long block) { tracks[static_cast<size_t>(k)].Process(block); });
 }
-BENCHMARK(BM_WorstBlock64)->ArgName("mode")->DenseRange(1, 3)->Iterations(20000);
-
-// Prints the ratio of our daub4 pair to GSL's next to the normal table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration) mNsPerPair[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const auto ours = mNsPerPair.find("BM_Pair_daub4");
-    const auto gsl = mNsPerPair.find("BM_Pair_gsl_daub4");
-    if (ours != mNsPerPair.end() && gsl != mNsPerPair.end() && gsl->second > 0)
-      std::printf("daub4 pair vs gsl daubechies-4 pair (4096 samples): %.1f ns vs %.1f ns, ratio %.2f\n",
-                  ours->second, gsl->second, ours->second / gsl->second);
-  }
-
-private:
-  std::map<std::string, double> mNsPerPair;
-};
+BENCHMARK(BM_WorstBlock64)
+    ->ArgNames({"mode", "instances"})
+    ->ArgsProduct({{1, 2, 3}, {1, 16}})
+    ->Iterations(20000)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
-}
+BENCHMARK_MAIN();
