@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Set-up, build and every test: a plain build, the whole suite under
 # AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded tests
-# under ThreadSanitizer, then a bounded libFuzzer run of the Audio Unit
-# entry. Any failure or sanitizer report fails the run. The benchmarks are
-# not built here (scripts/bench.sh builds and runs them).
+# under ThreadSanitizer, then a bounded libFuzzer run of every fuzz target
+# from its committed corpus. Any failure or sanitizer report fails the run.
+# The benchmarks are not built here (scripts/bench.sh builds and runs them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,13 +36,8 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 build_and_test "AddressSanitizer + UBSan" build/asan -DCORVANE_SANITIZE=address
 echo "== ThreadSanitizer (threaded tests)"
 build_and_test "ThreadSanitizer" build/tsan -DCORVANE_SANITIZE=thread -DCORVANE_THREAD_TESTS_ONLY=ON
-echo "== libFuzzer: the Audio Unit entry, bounded run"
-cmake -S . -B build/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCORVANE_SANITIZE=fuzz -DCORVANE_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/fuzz -j "$JOBS" --target fuzz_au_entry
-mkdir -p build/fuzz/corpus
-./build/fuzz/tests/au/fuzz/fuzz_au_entry -max_total_time=60 -seed=1 -rss_limit_mb=2048 \
-  -print_final_stats=1 build/fuzz/corpus 2>&1 | tail -n 3
+echo "== libFuzzer: every target, 20 s each from its committed corpus"
+./scripts/fuzz.sh 20
 echo "all test builds passed"
 printf '%s\n' "${SUMMARY[@]}"
 echo "tests: $(sort -u build/test-names.txt | wc -l) distinct tests passed, 0 failed"
