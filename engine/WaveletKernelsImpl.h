@@ -82,12 +82,16 @@ void Split(const double* x, double* ev, double* od, int from, int to) {
   }
 }
 
-// Where one a_i goes: in place, or split for the next stage.
+// Where one a_i goes: in place, or split for the next stage. Plain branches:
+// GCC 12 with -fsanitize=undefined at -O3 stored the form that picks the
+// array with ?: at the wrong index.
 inline void StoreA(double a, double* aEven, double* aOdd, int i) {
   if (!aOdd)
     aEven[i] = a;
+  else if (i & 1)
+    aOdd[i / 2] = a;
   else
-    ((i & 1) ? aOdd : aEven)[i >> 1] = a;
+    aEven[i / 2] = a;
 }
 
 // 2W consecutive a's (i even): in place, or their even and odd ones apart.
