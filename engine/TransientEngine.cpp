@@ -24,9 +24,9 @@ constexpr int kN = TransientEngine::kFrameLength;
 TransientEngine::TransientEngine(EngineHost* host)
     : mHost(host ? host : &gNullHost),
       mWavelets(kFrameLength),
-      mFrames(kChannels * kSlots * kFrameLength, 0.0),
-      mDry(kChannels * kFrameLength, 0.0),
-      mLastFrames(kChannels * kSlots * kFrameLength, 0.0) {
+      mInputs(kChannels * kSlots * 2 * kFrameLength, 0.0),
+      mOutputs(kChannels * kSlots * kFrameLength, 0.0),
+      mDry(kChannels * kFrameLength, 0.0) {
   for (auto& s : mSmoothers) s = std::make_unique<MovAverage>(kSmootherLength, 0.0);
 }
 
@@ -84,13 +84,11 @@ void TransientEngine::processSample(double inL, double inR, double* outL, double
   // 3. Wet signal: the processed frames at the current positions.
   const int p0 = mPosition[0];
   const int p1 = mPosition[1];
-  double* f00 = frame(0, 0);
-  double* f10 = frame(1, 0);
-  double wetL = f00[p0];
-  double wetR = f10[p0];
+  double wetL = output(0, 0)[p0];
+  double wetR = output(1, 0)[p0];
   if (p1 >= 0) {
-    wetL += frame(0, 1)[p1];
-    wetR += frame(1, 1)[p1];
+    wetL += output(0, 1)[p1];
+    wetR += output(1, 1)[p1];
   }
 
   // 4. Parts.
@@ -119,67 +117,35 @@ void TransientEngine::processSample(double inL, double inR, double* outL, double
   mHost->FeedMeters(transientL, transientR, residualL, residualR);
 
   // 7. Input storage.
-  f00[p0] = inL;
+  input(0, 0, mCollecting[0])[p0] = inL;
   dryL[p0] = inL;
-  f10[p0] = inR;
+  input(1, 0, mCollecting[0])[p0] = inR;
   dryR[p0] = inR;
   if (p1 >= 0) {
-    frame(0, 1)[p1] = inL;
-    frame(1, 1)[p1] = inR;
+    input(0, 1, mCollecting[1])[p1] = inL;
+    input(1, 1, mCollecting[1])[p1] = inR;
   }
 
-  // 8. Slot advance; a wrapping slot processes its frames, channel 0 first.
+  // 8. The running frame job's share of this sample, then the slot advance:
+  // a wrapping slot's frames (channel 0, then 1) go to a new job.
+  mJob.Advance();
   for (int s = 0; s < kSlots; ++s) {
     if (++mPosition[s] >= kFrameLength) {
       mPosition[s] = 0;
-      processFrame(0, s);
-      processFrame(1, s);
+      startFrames(s);
     }
   }
 }
 
-void TransientEngine::processFrame(int ch, int slot) {
-  double* w = frame(ch, slot);
-  const int mode = mMode.load(std::memory_order_relaxed);
-  switch (mode) {
-    case kModeHaar: mWavelets.haar(w, kLevelCount); break;
-    case kModeDaub4: mWavelets.daub4(w, kLevelCount); break;
-    case kModeBior68: mWavelets.bio68(w, kLevelCount); break;
-    default: break;
-  }
-
-  double* previous = lastFrame(ch, slot);
-  editBands(w, previous);
-
-  switch (mode) {
-    case kModeHaar: mWavelets.haar_inv(w, kLevelCount); break;
-    case kModeDaub4: mWavelets.daub4_inv(w, kLevelCount); break;
-    case kModeBior68: mWavelets.bio68_inv(w, kLevelCount); break;
-    default: break;
-  }
-
-  // Middle-half window: only samples N/4 .. 3N/4 - 1 are kept, no taper.
-  std::memset(w, 0, sizeof(double) * (kN / 4));
-  std::memset(w + 3 * kN / 4, 0, sizeof(double) * (kN / 4));
-
-  std::memcpy(previous, w, sizeof(double) * kN);
-}
-
-// Bands are [0, 1) and [2^j, 2^(j+1)) for j = 1 .. 11; a band is edited only
-// when its start lies above T. Within a band each coefficient is compared
-// with its predecessor as it now stands (after any attenuation); the first
-// one is compared with the previous output frame's sample at (band end - 1).
-void TransientEngine::editBands(double* w, const double* previous) {
-  const int T = BandThreshold(mSmoothed[2].load(std::memory_order_relaxed));
-  const double t = 1.0 - 0.99 * mSensitivity.load(std::memory_order_relaxed);
-  for (int j = 0; j < kLevelCount; ++j) {
-    const int a = j == 0 ? 0 : 1 << j;
-    const int b = j == 0 ? 1 : a << 1;
-    if (a <= T) continue;
-    double r = previous[b - 1];
-    for (int i = a; i < b; ++i) {
-      if (std::fabs(w[i] - r) > t) w[i] *= kAttenuation;
-      r = w[i];
-    }
-  }
+// The frames take the mode, the band threshold and the coefficient
+// threshold as they stand at this sample; the slot collects its next frame
+// in its other input buffer meanwhile.
+void TransientEngine::startFrames(int slot) {
+  const int full = mCollecting[slot];
+  mCollecting[slot] = 1 - full;
+  double* const frames[2] = {input(0, slot, full), input(1, slot, full)};
+  double* const outputs[2] = {output(0, slot), output(1, slot)};
+  mJob.Start(frames, outputs, mMode.load(std::memory_order_relaxed),
+             BandThreshold(mSmoothed[2].load(std::memory_order_relaxed)),
+             1.0 - 0.99 * mSensitivity.load(std::memory_order_relaxed));
 }

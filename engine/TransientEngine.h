@@ -11,6 +11,13 @@
 // slot contributes at every sample, so the wet (residual) path and the dry
 // delay line both delay by N: transient = delayed dry - residual.
 //
+// The frame work is not done inside the sample where the slot wraps: the
+// played frame starts with a quarter frame of zeros, so a FrameJob spreads
+// the work evenly over the N/4 samples that follow, with the results the
+// one-call work gives. Each slot collects its input in one of two buffers
+// while the job transforms the other, and plays from a third, into whose
+// middle half the job writes the new frame.
+//
 // Threads: ProcessBlock runs on the audio thread and takes no lock. The
 // setters are called by parameter handling on any thread while a block may
 // be running; every value they write is one atomic number the next sample
@@ -22,6 +29,7 @@
 
 #include "engine/Benondelettes.h"
 #include "engine/EngineHost.h"
+#include "engine/FrameJob.h"
 #include "engine/MovAverage.h"
 
 class TransientEngine {
@@ -45,7 +53,10 @@ public:
   void ProcessBlock(double** inputs, double** outputs, int nFrames, double sampleRate);
 
   // Parameter handling (any thread).
-  void SetMode(int mode) { mMode.store(mode, std::memory_order_relaxed); }
+  // Modes other than the three are ignored: the mode in force stays.
+  void SetMode(int mode) {
+    if (mode >= kModeHaar && mode <= kModeBior68) mMode.store(mode, std::memory_order_relaxed);
+  }
   void SetTransientGain(double g) { mTransientGain.store(g, std::memory_order_relaxed); }
   void SetResidualGain(double g) { mResidualGain.store(g, std::memory_order_relaxed); }
   void SetTransientPan(double left, double right);
@@ -82,13 +93,12 @@ public:
   static int BandThreshold(double amountFraction);
 
 private:
-  double* frame(int ch, int slot) { return &mFrames[(ch * kSlots + slot) * kFrameLength]; }
-  double* lastFrame(int ch, int slot) { return &mLastFrames[(ch * kSlots + slot) * kFrameLength]; }
+  double* input(int ch, int slot, int buffer) { return &mInputs[((ch * kSlots + slot) * 2 + buffer) * kFrameLength]; }
+  double* output(int ch, int slot) { return &mOutputs[(ch * kSlots + slot) * kFrameLength]; }
   double* dryLine(int ch) { return &mDry[ch * kFrameLength]; }
 
   void processSample(double inL, double inR, double* outL, double* outR);
-  void processFrame(int ch, int slot);
-  void editBands(double* w, const double* previous);
+  void startFrames(int slot);
 
   EngineHost* mHost;
 
@@ -112,8 +122,10 @@ private:
   double mLastSampleRate = -1.0;
   double mMeterFallPerSample = 0.0;
   int mPosition[kSlots] = {0, -kFrameLength / 2};
+  int mCollecting[kSlots] = {0, 0};  // which input buffer of each slot collects
   Benondelettes mWavelets;
-  std::vector<double> mFrames;      // [channel][slot][position]
-  std::vector<double> mDry;         // [channel][position], indexed by slot 0's position
-  std::vector<double> mLastFrames;  // [channel][slot][position], previous processed frame
+  FrameJob mJob{mWavelets};
+  std::vector<double> mInputs;   // [channel][slot][buffer][position]: the last N inputs
+  std::vector<double> mOutputs;  // [channel][slot][position]: the processed frame being played
+  std::vector<double> mDry;      // [channel][position], indexed by slot 0's position
 };

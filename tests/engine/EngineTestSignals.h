@@ -2,6 +2,7 @@
 // Test signals and a straightforward driver for the transient engine.
 #include <cmath>
 #include <random>
+#include <functional>
 #include <vector>
 
 #include "engine/TransientEngine.h"
@@ -42,12 +43,14 @@ inline void Configure(TransientEngine& e, int mode, double amountFraction, doubl
   e.SetResidualPan(1.0, 1.0);
 }
 
-// Runs the whole input through the engine in blocks of the given sizes (cycled).
+// Runs the whole input through the engine in blocks of the given sizes
+// (cycled); beforeBlock, when given, is called with each block's first sample.
 inline Stereo RunBlocks(TransientEngine& e, const Stereo& in, const std::vector<int>& blocks,
-                  double sampleRate = 44100.0) {
+                  double sampleRate = 44100.0, const std::function<void(size_t)>& beforeBlock = {}) {
   Stereo out(in.size());
   size_t pos = 0, b = 0;
   while (pos < in.size()) {
+    if (beforeBlock) beforeBlock(pos);
     int n = blocks[b++ % blocks.size()];
     if (pos + n > in.size()) n = static_cast<int>(in.size() - pos);
     double* ins[2] = {const_cast<double*>(&in.left[pos]), const_cast<double*>(&in.right[pos])};

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -55,16 +56,23 @@ Frame ReferenceFrame(const double* input, const Frame& previous, int mode, doubl
   return w;
 }
 
+struct Setting {
+  int mode;
+  double amount, sensitivity;
+};
+
 // The residual part of one channel: slot s completes frame k over the inputs
 // [s N/2 + k N, s N/2 + (k + 1) N) and plays it back during the next N samples;
-// before a slot's first frame it plays zeros.
-std::vector<double> ReferenceResidual(const std::vector<double>& x, int mode, double amount,
-                                      double sensitivity) {
+// before a slot's first frame it plays zeros. A frame is processed with the
+// setting in force at the sample that completes it.
+std::vector<double> ReferenceResidual(const std::vector<double>& x,
+                                      const std::function<Setting(size_t)>& settingAt) {
   std::vector<double> wet(x.size(), 0.0);
   for (int slot = 0; slot < 2; ++slot) {
     Frame previous(N, 0.0);
     for (size_t start = slot * N / 2; start + N <= x.size(); start += N) {
-      const Frame processed = ReferenceFrame(&x[start], previous, mode, amount, sensitivity);
+      const Setting s = settingAt(start + N - 1);
+      const Frame processed = ReferenceFrame(&x[start], previous, s.mode, s.amount, s.sensitivity);
       for (size_t p = 0; p < N && start + N + p < x.size(); ++p)
         wet[start + N + p] = slot == 0 ? processed[p] : wet[start + N + p] + processed[p];
       previous = processed;
@@ -73,25 +81,27 @@ std::vector<double> ReferenceResidual(const std::vector<double>& x, int mode, do
   return wet;
 }
 
-struct Setting {
-  int mode;
-  double amount, sensitivity;
-};
-
 // Runs the engine over `in` with the residual part alone at the output and
 // compares both channels with the reference bit for bit. Returns how many
 // output samples differ from the delayed input (something was attenuated).
-int CompareWithReference(const engine_test::Stereo& in, const Setting& s) {
+// Settings may change between blocks (amount excepted: it is smoothed).
+int CompareWithReference(const engine_test::Stereo& in, const std::function<Setting(size_t)>& settingAt,
+                         const std::vector<int>& blocks) {
   auto engine = std::make_unique<TransientEngine>();
-  engine_test::Configure(*engine, s.mode, AmountFraction(s.amount), s.sensitivity);
+  const Setting first = settingAt(0);
+  engine_test::Configure(*engine, first.mode, AmountFraction(first.amount), first.sensitivity);
   engine->SetResidualSolo(1.0f);  // the output is then the wet signal itself
-  const engine_test::Stereo out = engine_test::RunBlocks(*engine, in, {333, 1, 4096});
+  const engine_test::Stereo out = engine_test::RunBlocks(*engine, in, blocks, 44100.0, [&](size_t pos) {
+    const Setting s = settingAt(pos);
+    engine->SetMode(s.mode);
+    engine->SetSensitivity(s.sensitivity);
+  });
 
   int changed = 0;
   const std::vector<double>* channels[2] = {&in.left, &in.right};
   const std::vector<double>* outputs[2] = {&out.left, &out.right};
   for (int ch = 0; ch < 2; ++ch) {
-    const std::vector<double> expected = ReferenceResidual(*channels[ch], s.mode, s.amount, s.sensitivity);
+    const std::vector<double> expected = ReferenceResidual(*channels[ch], settingAt);
     for (size_t i = 0; i < expected.size(); ++i) {
       EXPECT_EQ((*outputs[ch])[i], expected[i]) << "channel " << ch << " sample " << i;
       if ((*outputs[ch])[i] != expected[i]) return changed;
@@ -99,6 +109,10 @@ int CompareWithReference(const engine_test::Stereo& in, const Setting& s) {
     }
   }
   return changed;
+}
+
+int CompareWithReference(const engine_test::Stereo& in, const Setting& s) {
+  return CompareWithReference(in, [s](size_t) { return s; }, {333, 1, 4096});
 }
 
 class BandEditing : public ::testing::TestWithParam<Setting> {};
@@ -144,6 +158,29 @@ TEST(BandEditing, BandsFirstCoefficientMeetsThePreviousFramesSample) {
     in.right[i] = -in.left[i];
   }
   CompareWithReference(in, Setting{1, 0.2, 0.9});
+}
+
+}  // namespace
+
+namespace {
+
+// The frame work is spread over the samples after a wrap, but each frame is
+// the one the settings at its wrap give: mode and sensitivity move one sample
+// before and after wraps of either slot and halfway through the spread work.
+// Catches the spread work reading the settings as they stand when it runs.
+TEST(BandEditing, AFrameKeepsTheSettingsOfItsWrapWhileItsWorkIsSpread) {
+  const engine_test::Stereo in = engine_test::DrumLikeSignal(6 * N + 100, 5);
+  // Slot 0 wraps after samples kN - 1, slot 1 after kN + N/2 - 1.
+  const size_t wrap0 = 2 * N - 1, wrap1 = 2 * N + N / 2 - 1, wrap0Next = 3 * N - 1;
+  auto settingAt = [&](size_t i) {
+    if (i < wrap0) return Setting{1, 0.7, 0.95};
+    if (i < wrap0 + 1) return Setting{2, 0.7, 0.95};   // from the wrap's own sample
+    if (i < wrap0 + 500) return Setting{2, 0.7, 0.6};  // one sample after it
+    if (i < wrap1 - 1) return Setting{3, 0.7, 0.6};    // halfway through the work
+    if (i < wrap0Next + 300) return Setting{3, 0.7, 0.99};  // one sample before slot 1's wrap
+    return Setting{1, 0.7, 0.8};
+  };
+  EXPECT_GT(CompareWithReference(in, settingAt, {1}), 0);
 }
 
 }  // namespace

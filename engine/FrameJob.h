@@ -1,0 +1,81 @@
+#pragma once
+// The frame work of one slot (both channels' frames, completed at the same
+// sample), done in small steps over the samples that follow, instead of
+// all inside the sample where the slot wraps.
+//
+// Why it can wait: a processed frame is read out from position 0 on, one
+// position per sample, and its first quarter is the window's zeros; its
+// first value that is not zero is read N/4 = 1024 samples after the wrap.
+// So the work (per channel: the forward transform, the band walk, the
+// inverse transform, whose last stage writes the middle half straight into
+// the slot's output buffer) may take those 1024 samples. The job takes the
+// mode, the band threshold and the coefficient threshold as they stood at
+// the wrap, and every number it computes is the one the one-call transforms
+// compute, so the output is the same bit for bit, whatever the blocks.
+//
+// Pace: the job counts its steps when it starts and does a fixed share of
+// them per sample (Bresenham over the 1024 samples), so the work is spread
+// evenly and never depends on how the host cuts blocks. A step is a bounded
+// piece of one stage: a range of its input laid out, or a range of its
+// outputs (sized by the filter's taps), or a range of the band walk.
+//
+// Audio thread only; no allocation.
+#include "engine/Benondelettes.h"
+
+class FrameJob {
+public:
+  static constexpr int kFrameLength = 4096;
+  static constexpr int kLevels = 12;
+  static constexpr int kDeadline = kFrameLength / 4;  // samples after the wrap
+  static constexpr double kAttenuation = 0.01;        // -40 dB
+
+  explicit FrameJob(Benondelettes& wavelets) : mWavelets(wavelets) {}
+  FrameJob(const FrameJob&) = delete;
+  FrameJob& operator=(const FrameJob&) = delete;
+
+  // At the wrap. frames[ch]: the completed input frames, transformed in
+  // place (untouched by anyone else until the job ends); outputs[ch]: the
+  // slot's output buffers, holding the previous processed frame (whose
+  // sample at a band's end is the band's first reference) until the job
+  // writes positions [N/4, 3N/4) of the new one. mode 1 Haar, 2 Daubechies-4,
+  // 3 biorthogonal 6.8; bandThreshold T; threshold t = 1 - 0.99 sensitivity.
+  void Start(double* const frames[2], double* const outputs[2], int mode, int bandThreshold, double threshold);
+  // Once per sample after the start: this sample's share of the steps. The
+  // job is complete after kDeadline calls.
+  void Advance();
+  // Does every remaining step now.
+  void Finish();
+  bool Running() const { return mRunning; }
+
+private:
+  enum class Phase { kForwardInput, kForwardOutputs, kBands, kInverseInput, kInverseOutputs, kChannelDone };
+
+  // One step; false once the job is over. With doWork false it only counts.
+  bool step(bool doWork);
+  void beginChannel();
+  int forwardChunk() const;
+  int inverseChunk() const;
+  int stageL() const;  // taps of the current wavelet (0: Haar)
+  int minStage() const;
+
+  Benondelettes& mWavelets;
+  double* mFrames[2] = {nullptr, nullptr};
+  double* mOutputs[2] = {nullptr, nullptr};
+  int mMode = 1;
+  int mBandThreshold = 0;
+  double mThreshold = 1.0;
+  const Benondelettes::Filters* mFilters = nullptr;  // null for Haar
+
+  // Where the job stands.
+  bool mRunning = false;
+  int mChannel = 0;
+  Phase mPhase = Phase::kChannelDone;
+  int mStage = 0;    // the current stage's length
+  int mCursor = 0;   // next entry, output pair or coefficient of the phase
+  double mReference = 0.0;  // the band walk's running reference
+
+  // Pace.
+  int mTotalSteps = 0;
+  long mCredit = 0;
+  int mAdvances = 0;
+};
