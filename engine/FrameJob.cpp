@@ -5,28 +5,77 @@
 namespace {
 
 constexpr int kN = FrameJob::kFrameLength;
-constexpr int kInputChunk = 1024;   // entries of a stage's input laid out per step
-constexpr int kTapBudget = 2048;    // output pairs x taps per step
-constexpr int kBandChunk = 1024;    // coefficients walked per step
 
-// Output pairs per step: fewer for longer filters, a multiple of 16 (a
-// forward stage writes its approximations split, two vectors at a time).
-int OutputChunk(int taps) {
-  const int pairs = kTapBudget / (taps > 2 ? taps : 2);
-  return pairs < 16 ? 16 : pairs / 16 * 16;
-}
+// The job is cut into this many steps of equal work, one every
+// kDeadline / kSteps = 8 samples: a 64-frame block does 8 of them.
+constexpr int kSteps = 128;
+
+// Work units, tenths of a processor cycle as measured with AVX-512 kernels:
+// per input entry laid out, per output pair (by the filter's taps), per
+// coefficient walked (a serial chain), per call.
+constexpr long kLayoutUnits = 6;
+constexpr long kBandUnits = 36;
+constexpr long kCallUnits = 300;
+long PairUnits(int taps) { return taps <= 2 ? 8 : taps <= 4 ? 22 : 3L * taps - 7; }
+
+// Output pairs go in multiples of 16 (a forward stage writes its
+// approximations split, two vectors of outputs at a time) except at a
+// stage's end.
+constexpr int kPairGrain = 16;
 
 // The last inverse stage writes only the middle half of the frame: output
 // pairs [N/8, 3N/8), which read extended coefficients [N/8, 3N/8 + L/2 - 1).
 constexpr int kMiddleFirstPair = kN / 8;
 constexpr int kMiddleEndPair = 3 * kN / 8;
 
+// Items of `units` each that `budget` pays for, at least `grain` (the
+// overshoot is charged to the next step), at most `left`.
+int ItemsFor(long budget, long units, int grain, int left) {
+  long items = budget / units;
+  if (items < grain) items = grain;
+  if (grain > 1) items = items / grain * grain;
+  return items < left ? static_cast<int>(items) : left;
+}
+
 }  // namespace
 
 int FrameJob::stageL() const { return mFilters ? mFilters->L : 0; }
 int FrameJob::minStage() const { return mFilters ? mFilters->M : 2; }
-int FrameJob::forwardChunk() const { return OutputChunk(stageL()); }
-int FrameJob::inverseChunk() const { return OutputChunk(stageL()); }
+
+FrameJob::FrameJob(Benondelettes& wavelets) : mWavelets(wavelets) {
+  // The pace of every job there can be, walked once without work here so
+  // that a wrap costs nothing more than the job's first share.
+  for (int mode = 1; mode <= 3; ++mode) {
+    for (int skipped = 0; skipped <= kLevels; ++skipped) {
+      Plan& plan = mPlans[mode - 1][skipped];
+      // The threshold below which exactly `skipped` bands start.
+      const int threshold = skipped == 0 ? -1 : skipped == 1 ? 0 : 1 << (skipped - 1);
+      configure(mode, threshold);
+      rewind();
+      mStepUnits = 1L << 40;
+      mBudget = mStepUnits;
+      advancePhases(false);
+      plan.stepUnits = ((1L << 40) - mBudget + kSteps - 1) / kSteps;
+      mStepUnits = plan.stepUnits;
+      rewind();
+      mBudget = 0;
+      plan.steps = 0;
+      while (step(false)) ++plan.steps;
+    }
+  }
+}
+
+// Bands not edited: those starting at or below T.
+int FrameJob::skippedBands(int bandThreshold) {
+  int skipped = 0;
+  while (skipped < kLevels && (skipped == 0 ? 0 : 1 << skipped) <= bandThreshold) ++skipped;
+  return skipped;
+}
+
+void FrameJob::configure(int mode, int bandThreshold) {
+  mBandThreshold = bandThreshold;
+  mFilters = mode == 2 ? &Benondelettes::Daub4Filters() : mode == 3 ? &Benondelettes::Bio68Filters() : nullptr;
+}
 
 void FrameJob::Start(double* const frames[2], double* const outputs[2], int mode, int bandThreshold,
                      double threshold) {
@@ -35,22 +84,21 @@ void FrameJob::Start(double* const frames[2], double* const outputs[2], int mode
     mFrames[ch] = frames[ch];
     mOutputs[ch] = outputs[ch];
   }
-  mMode = mode;
-  mBandThreshold = bandThreshold;
+  configure(mode, bandThreshold);
   mThreshold = threshold;
-  mFilters = mode == 2 ? &Benondelettes::Daub4Filters() : mode == 3 ? &Benondelettes::Bio68Filters() : nullptr;
-
-  // Count the steps by walking the job once without its work.
+  const Plan& plan = mPlans[mode - 1][skippedBands(bandThreshold)];
+  mStepUnits = plan.stepUnits;
+  mTotalSteps = plan.steps;
+  rewind();
+  mBudget = 0;
   mRunning = true;
-  mChannel = 0;
-  beginChannel();
-  mTotalSteps = 0;
-  while (step(false)) ++mTotalSteps;
-  mRunning = true;
-  mChannel = 0;
-  beginChannel();
   mCredit = 0;
   mAdvances = 0;
+}
+
+void FrameJob::rewind() {
+  mChannel = 0;
+  beginChannel();
 }
 
 void FrameJob::beginChannel() {
@@ -77,26 +125,41 @@ void FrameJob::Finish() {
     if (!step(true)) mRunning = false;
 }
 
+// One step: a step's worth of units (plus what the last one overspent).
 bool FrameJob::step(bool doWork) {
   if (mChannel > 1) return false;
+  mBudget += mStepUnits;
+  advancePhases(doWork);
+  return true;
+}
+
+// Works through the phases while the budget lasts or the job ends.
+void FrameJob::advancePhases(bool doWork) {
+  while (mBudget > 0 && mChannel <= 1) mBudget -= phaseWork(doWork);
+}
+
+// Some work of the current phase, as much as the budget pays for; returns
+// the units spent.
+long FrameJob::phaseWork(bool doWork) {
   double* x = mFrames[mChannel];
   const int L = stageL();
   const Benondelettes::Filters* f = mFilters;
   switch (mPhase) {
     case Phase::kForwardInput: {
       const int length = Benondelettes::ForwardInputLength(kN, L);
-      const int to = mCursor + kInputChunk < length ? mCursor + kInputChunk : length;
+      const int to = mCursor + ItemsFor(mBudget, kLayoutUnits, 1, length - mCursor);
       if (doWork) mWavelets.PrepareForward(x, kN, L, mCursor, to);
+      const long spent = kCallUnits + (to - mCursor) * kLayoutUnits;
       mCursor = to;
       if (mCursor == length) {
         mPhase = Phase::kForwardOutputs;
         mCursor = 0;
       }
-      return true;
+      return spent;
     }
     case Phase::kForwardOutputs: {
       const int pairs = mStage / 2;
-      const int to = mCursor + forwardChunk() < pairs ? mCursor + forwardChunk() : pairs;
+      const int to = mCursor + ItemsFor(mBudget, PairUnits(L), kPairGrain, pairs - mCursor);
       const bool last = mStage / 2 < minStage();
       if (doWork) {
         if (f)
@@ -104,19 +167,19 @@ bool FrameJob::step(bool doWork) {
         else
           mWavelets.HaarForwardOutputs(x, mStage, last, mCursor, to);
       }
+      const long spent = kCallUnits + (to - mCursor) * PairUnits(L);
       mCursor = to;
       if (mCursor == pairs) {
+        mCursor = 0;
         if (last) {
           mPhase = Phase::kBands;
           mStage = 0;  // the band being walked
-          mCursor = 0;
         } else {
           if (doWork) mWavelets.FinishForwardStage(mStage, L);
           mStage /= 2;
-          mCursor = 0;
         }
       }
-      return true;
+      return spent;
     }
     case Phase::kBands: {
       // Bands [0, 1) and [2^j, 2^(j+1)), j = 1 .. 11, edited when they start
@@ -124,55 +187,57 @@ bool FrameJob::step(bool doWork) {
       // now stands loses 40 dB; a band's first is compared with the previous
       // frame's sample at the band's end. mStage is the band, mCursor the
       // next coefficient.
-      const double* previous = mOutputs[mChannel];
-      int budget = kBandChunk;
-      while (mStage < kLevels && budget > 0) {
-        const int a = mStage == 0 ? 0 : 1 << mStage;
-        const int b = mStage == 0 ? 1 : a << 1;
-        if (a <= mBandThreshold) {
-          ++mStage;
-          continue;
-        }
-        if (mCursor < a) {
-          mCursor = a;
-          mReference = previous[b - 1];
-        }
-        const int to = mCursor + budget < b ? mCursor + budget : b;
-        if (doWork) {
-          double r = mReference;
-          for (int i = mCursor; i < to; ++i) {
-            if (std::fabs(x[i] - r) > mThreshold) x[i] *= kAttenuation;
-            r = x[i];
-          }
-          mReference = r;
-        }
-        budget -= to - mCursor;
-        mCursor = to;
-        if (mCursor == b) ++mStage;
-      }
       if (mStage == kLevels) {
         mPhase = Phase::kInverseInput;
         mStage = minStage();
         mCursor = mStage == kN ? kMiddleFirstPair : 0;
+        return kCallUnits;
       }
-      return true;
+      const int a = mStage == 0 ? 0 : 1 << mStage;
+      const int b = mStage == 0 ? 1 : a << 1;
+      if (a <= mBandThreshold) {
+        ++mStage;
+        return 1;
+      }
+      if (mCursor < a) {
+        mCursor = a;
+        if (doWork) mReference = mOutputs[mChannel][b - 1];
+      }
+      const int to = mCursor + ItemsFor(mBudget, kBandUnits, 1, b - mCursor);
+      if (doWork) {
+        double r = mReference;
+        // Without a branch: whether a coefficient is attenuated follows the
+        // signal, and mispredicted branches would make the walk's cost so too.
+        for (int i = mCursor; i < to; ++i) {
+          const double v = x[i];
+          const double attenuated = v * kAttenuation;
+          r = std::fabs(v - r) > mThreshold ? attenuated : v;
+          x[i] = r;
+        }
+        mReference = r;
+      }
+      const long spent = kCallUnits + (to - mCursor) * kBandUnits;
+      mCursor = to;
+      if (mCursor == b) ++mStage;
+      return spent;
     }
     case Phase::kInverseInput: {
       const bool last = mStage == kN;
       const int length = last ? kMiddleEndPair + (L > 0 ? L : 2) / 2 - 1 : Benondelettes::InverseInputLength(mStage, L);
-      const int to = mCursor + kInputChunk < length ? mCursor + kInputChunk : length;
+      const int to = mCursor + ItemsFor(mBudget, kLayoutUnits, 1, length - mCursor);
       if (doWork) mWavelets.PrepareInverse(x, mStage, L, mCursor, to);
+      const long spent = kCallUnits + (to - mCursor) * kLayoutUnits;
       mCursor = to;
       if (mCursor == length) {
         mPhase = Phase::kInverseOutputs;
         mCursor = last ? kMiddleFirstPair : 0;
       }
-      return true;
+      return spent;
     }
     case Phase::kInverseOutputs: {
       const bool last = mStage == kN;
       const int end = last ? kMiddleEndPair : mStage / 2;
-      const int to = mCursor + inverseChunk() < end ? mCursor + inverseChunk() : end;
+      const int to = mCursor + ItemsFor(mBudget, PairUnits(L), kPairGrain, end - mCursor);
       // The last stage writes the frame's middle half into the output buffer.
       double* out = last ? mOutputs[mChannel] : x;
       if (doWork) {
@@ -181,22 +246,20 @@ bool FrameJob::step(bool doWork) {
         else
           mWavelets.HaarInverseOutputs(out, mStage, mCursor, to);
       }
+      const long spent = kCallUnits + (to - mCursor) * PairUnits(L);
       mCursor = to;
       if (mCursor == end) {
         if (last) {
-          mPhase = Phase::kChannelDone;
+          ++mChannel;
+          if (mChannel <= 1) beginChannel();
         } else {
           mStage *= 2;
           mPhase = Phase::kInverseInput;
           mCursor = mStage == kN ? kMiddleFirstPair : 0;
         }
       }
-      return true;
+      return spent;
     }
-    case Phase::kChannelDone:
-      if (++mChannel > 1) return false;
-      beginChannel();
-      return true;
   }
-  return false;
+  return kCallUnits;
 }

@@ -13,11 +13,10 @@
 // the wrap, and every number it computes is the one the one-call transforms
 // compute, so the output is the same bit for bit, whatever the blocks.
 //
-// Pace: the job counts its steps when it starts and does a fixed share of
-// them per sample (Bresenham over the 1024 samples), so the work is spread
-// evenly and never depends on how the host cuts blocks. A step is a bounded
-// piece of one stage: a range of its input laid out, or a range of its
-// outputs (sized by the filter's taps), or a range of the band walk.
+// Pace: the job is cut into steps of equal work (a step may cross from one
+// stage or phase into the next), counted when it starts, and a fixed share
+// of them is done per sample (Bresenham over the 1024 samples), so the work
+// is spread evenly and never depends on how the host cuts blocks.
 //
 // Audio thread only; no allocation.
 #include "engine/Benondelettes.h"
@@ -29,7 +28,7 @@ public:
   static constexpr int kDeadline = kFrameLength / 4;  // samples after the wrap
   static constexpr double kAttenuation = 0.01;        // -40 dB
 
-  explicit FrameJob(Benondelettes& wavelets) : mWavelets(wavelets) {}
+  explicit FrameJob(Benondelettes& wavelets);
   FrameJob(const FrameJob&) = delete;
   FrameJob& operator=(const FrameJob&) = delete;
 
@@ -38,7 +37,8 @@ public:
   // slot's output buffers, holding the previous processed frame (whose
   // sample at a band's end is the band's first reference) until the job
   // writes positions [N/4, 3N/4) of the new one. mode 1 Haar, 2 Daubechies-4,
-  // 3 biorthogonal 6.8; bandThreshold T; threshold t = 1 - 0.99 sensitivity.
+  // 3 biorthogonal 6.8 (nothing else); bandThreshold T; threshold
+  // t = 1 - 0.99 sensitivity.
   void Start(double* const frames[2], double* const outputs[2], int mode, int bandThreshold, double threshold);
   // Once per sample after the start: this sample's share of the steps. The
   // job is complete after kDeadline calls.
@@ -48,20 +48,22 @@ public:
   bool Running() const { return mRunning; }
 
 private:
-  enum class Phase { kForwardInput, kForwardOutputs, kBands, kInverseInput, kInverseOutputs, kChannelDone };
+  enum class Phase { kForwardInput, kForwardOutputs, kBands, kInverseInput, kInverseOutputs };
 
   // One step; false once the job is over. With doWork false it only counts.
   bool step(bool doWork);
+  void advancePhases(bool doWork);
+  long phaseWork(bool doWork);
+  void rewind();
+  void configure(int mode, int bandThreshold);
+  static int skippedBands(int bandThreshold);
   void beginChannel();
-  int forwardChunk() const;
-  int inverseChunk() const;
   int stageL() const;  // taps of the current wavelet (0: Haar)
   int minStage() const;
 
   Benondelettes& mWavelets;
   double* mFrames[2] = {nullptr, nullptr};
   double* mOutputs[2] = {nullptr, nullptr};
-  int mMode = 1;
   int mBandThreshold = 0;
   double mThreshold = 1.0;
   const Benondelettes::Filters* mFilters = nullptr;  // null for Haar
@@ -69,12 +71,19 @@ private:
   // Where the job stands.
   bool mRunning = false;
   int mChannel = 0;
-  Phase mPhase = Phase::kChannelDone;
+  Phase mPhase = Phase::kForwardInput;
   int mStage = 0;    // the current stage's length
   int mCursor = 0;   // next entry, output pair or coefficient of the phase
   double mReference = 0.0;  // the band walk's running reference
 
-  // Pace.
+  // Pace, from the plan of the job's mode and number of bands not edited.
+  struct Plan {
+    long stepUnits = 0;
+    int steps = 0;
+  };
+  Plan mPlans[3][kLevels + 1];
+  long mStepUnits = 0;  // work units per step
+  long mBudget = 0;     // units the current step may still spend (negative: overspent)
   int mTotalSteps = 0;
   long mCredit = 0;
   int mAdvances = 0;
