@@ -2,6 +2,7 @@
 // checked against the images at the control rectangles.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 
 #include "editor/Bouton.h"
@@ -119,6 +120,37 @@ TEST(CorvaneEditor, SnapshotShowsEveryControlAtItsPlace) {
   // The transient fader's handle sits at y = 215 at its 0 dB default.
   EXPECT_EQ(c->TransientFader()->GetHandleY(), 215);
   ASSERT_TRUE(LICE_WritePNG((testing::TempDir() + "corvane-snapshot.png").c_str(), bits, false));
+}
+
+// A whole-editor picture at scale 1 exercising every primitive the editor
+// uses (clobbered background, film-strip frames, meter bars cut from their
+// images, overlays, the value box's fill, outline and text), reduced to a
+// checksum of today's pixels: the 1x drawing must not change.
+TEST(CorvaneEditor, FullDrawAtScaleOneIsUnchanged) {
+  auto c = Initialised();
+  IGraphics* g = c->Editor();
+  c->SetParameterFromGUI(kSoloTransient, 1.0);
+  c->SetParameterFromGUI(kMode3, 1.0);
+  g->ApplyPlugUpdates();
+  c->TransientMeter()->SetVolumes(0.5, 0.9);
+  c->ResidualMeter()->SetVolumes(0.05, 1.2);
+  c->ResidualOverlay()->SetVolumes(0.05, 1.2);
+  IMouseMod mod(true);
+  const IRECT k = *c->GetKnob(0)->GetRECT();
+  c->GetKnob(0)->OnMouseDown(k.MW(), k.MH(), &mod);
+  if (!g->GetDrawBitmap()) g->PrepDraw();
+  IRECT all(0, 0, g->Width(), g->Height());
+  g->Draw(&all);
+  LICE_IBitmap* bits = g->GetDrawBitmap();
+  ASSERT_EQ(bits->getWidth(), 365);
+  ASSERT_EQ(bits->getHeight(), 574);
+  uint64_t hash = 1469598103934665603ull;  // FNV-1a over the pixel words, row by row
+  for (int y = 0; y < bits->getHeight(); ++y)
+    for (int x = 0; x < bits->getWidth(); ++x) {
+      hash ^= bits->GetBits()[y * bits->getRowSpan() + x];
+      hash *= 1099511628211ull;
+    }
+  EXPECT_EQ(hash, 17782014960664987634ull) << "the editor's 1x picture changed";
 }
 
 }  // namespace
