@@ -89,6 +89,7 @@ void IGraphics::RetainBitmap(IBitmap* bitmap) {
 
 void IGraphics::ReleaseBitmap(IBitmap* bitmap) {
   if (bitmap && bitmap->mData) {
+    mScaledImages.Forget(bitmap->mData);
     GetBitmapCache().Remove(bitmap->mData);
     bitmap->mData = nullptr;
   }

@@ -16,7 +16,16 @@ std::string ScaledImageName(const char* name, int scale) {
 void ScaledImages::Remember(LICE_IBitmap* base, int id, const char* name) {
   for (const Entry& e : mEntries)
     if (e.base == base) return;
-  mEntries.push_back({base, id, name ? name : "", 0, nullptr});
+  mEntries.push_back({base, base->getWidth(), base->getHeight(), id, name ? name : "", 0, nullptr});
+}
+
+void ScaledImages::Forget(const LICE_IBitmap* base) {
+  for (size_t i = 0; i < mEntries.size(); ++i) {
+    if (mEntries[i].base == base) {
+      mEntries.erase(mEntries.begin() + i);
+      return;
+    }
+  }
 }
 
 void ScaledImages::Load(int scale, const Decoder& decode) {
@@ -25,7 +34,7 @@ void ScaledImages::Load(int scale, const Decoder& decode) {
     if (e.scale == scale) continue;
     e.scale = scale;
     e.twin = nullptr;
-    const int w = e.base->getWidth(), h = e.base->getHeight();
+    const int w = e.width, h = e.height;
     if (scale == 1 || w == 0 || h == 0) continue;
     // A twin of another size would put the wrong pixels (or none) where
     // the control expects its image.

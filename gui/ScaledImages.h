@@ -26,6 +26,8 @@ public:
 
   // Notes an image the context loaded (once per 1x bitmap).
   void Remember(LICE_IBitmap* base, int id, const char* name);
+  // Drops an image about to be deleted (ReleaseBitmap).
+  void Forget(const LICE_IBitmap* base);
   // Finds or decodes the twin of every image noted so far at this scale.
   void Load(int scale, const Decoder& decode);
   // The twin at the scale last loaded, or null.
@@ -33,7 +35,8 @@ public:
 
 private:
   struct Entry {
-    LICE_IBitmap* base;
+    const LICE_IBitmap* base;  // identifies the image; never read through
+    int width, height;         // its size
     int id;
     std::string name;
     int scale;           // the scale the twin was looked for at; 0: not yet
