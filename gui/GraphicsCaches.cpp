@@ -9,17 +9,17 @@ BitmapStorage::~BitmapStorage() {
   for (Entry& e : mEntries) delete e.bitmap;
 }
 
-LICE_IBitmap* BitmapStorage::Find(int id) {
+LICE_IBitmap* BitmapStorage::Find(int id, int scale) {
   WDL_MutexLock lock(&mMutex);
   for (const Entry& e : mEntries)
-    if (e.id == id) return e.bitmap;
+    if (e.id == id && e.scale == scale) return e.bitmap;
   return nullptr;
 }
 
-void BitmapStorage::Add(LICE_IBitmap* bitmap, int id) {
+void BitmapStorage::Add(LICE_IBitmap* bitmap, int id, int scale) {
   if (!bitmap) return;
   WDL_MutexLock lock(&mMutex);
-  mEntries.push_back({id, bitmap});
+  mEntries.push_back({id, scale, bitmap});
 }
 
 void BitmapStorage::Remove(LICE_IBitmap* bitmap) {

@@ -16,16 +16,18 @@ public:
   BitmapStorage(const BitmapStorage&) = delete;
   BitmapStorage& operator=(const BitmapStorage&) = delete;
 
-  // First bitmap stored with this id, or null. Images made at run time use -1.
-  LICE_IBitmap* Find(int id);
+  // First bitmap stored with this id at this scale (image pixels per editor
+  // unit), or null. Images made at run time use id -1.
+  LICE_IBitmap* Find(int id, int scale = 1);
   // Takes ownership.
-  void Add(LICE_IBitmap* bitmap, int id = -1);
+  void Add(LICE_IBitmap* bitmap, int id = -1, int scale = 1);
   // Deletes the entry holding this bitmap and the bitmap.
   void Remove(LICE_IBitmap* bitmap);
 
 private:
   struct Entry {
     int id;
+    int scale;
     LICE_IBitmap* bitmap;
   };
   WDL_Mutex mMutex;

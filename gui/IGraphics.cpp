@@ -19,8 +19,23 @@ IGraphics::~IGraphics() {
 
 IParam* IGraphics::paramOf(int paramIdx) { return mPlug ? mPlug->GetParam(paramIdx) : nullptr; }
 
+bool IGraphics::SetScale(int scale) {
+  if (scale != 1 && scale != 2) return false;
+  if (WindowIsOpen()) return false;
+  if (scale == mScale) return true;
+  mScale = scale;
+  loadTwins();
+  if (mDrawBitmap) PrepDraw();
+  SetAllControlsDirty();
+  return true;
+}
+
+void IGraphics::loadTwins() {
+  mScaledImages.Load(mScale, [this](int id, const char* name) { return OSLoadBitmap(id, name); });
+}
+
 void IGraphics::PrepDraw() {
-  mDrawBitmap = std::make_unique<LICE_SysBitmap>(mWidth, mHeight);
+  mDrawBitmap = std::make_unique<LICE_SysBitmap>(mWidth * mScale, mHeight * mScale);
   mTmpBitmap = std::make_unique<LICE_MemBitmap>();
 }
 
@@ -43,6 +58,8 @@ IBitmap IGraphics::LoadIBitmap(int id, const char* name, int nStates, bool frame
     if (!bitmap) bitmap = new LICE_MemBitmap(0, 0);
     cache.Add(bitmap, id);
   }
+  mScaledImages.Remember(bitmap, id, name);
+  if (mScale > 1) loadTwins();
   return IBitmap(bitmap, bitmap->getWidth(), bitmap->getHeight(), nStates, framesAreHoriz);
 }
 
@@ -72,6 +89,7 @@ void IGraphics::RetainBitmap(IBitmap* bitmap) {
 
 void IGraphics::ReleaseBitmap(IBitmap* bitmap) {
   if (bitmap && bitmap->mData) {
+    mScaledImages.Forget(bitmap->mData);
     GetBitmapCache().Remove(bitmap->mData);
     bitmap->mData = nullptr;
   }

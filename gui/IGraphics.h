@@ -6,6 +6,14 @@
 // controls (hit-tested in reverse attach order). A view host derives from it
 // and supplies the platform operations.
 //
+// The editor is laid out in units: Width() x Height(), control rectangles,
+// hit tests, mouse positions and every coordinate a primitive takes. The
+// scale says how many back-buffer pixels a unit covers (1, or 2 on
+// high-density screens): the back buffer, the window and a snapshot are
+// scale times the editor's size, images are drawn from their 2x twins and
+// fills, lines and text at twice the size, so the same controls draw a sharp
+// editor at either scale.
+//
 // Threads: controls, input, idle and redraw belong to the user-interface
 // thread. SetParameterFromPlug may run on any thread (the host's, the audio
 // thread's): it only posts the value to a mailbox, which ApplyPlugUpdates
@@ -21,6 +29,7 @@
 #include "gui/IGraphicsStructs.h"
 #include "gui/IPopupMenu.h"
 #include "gui/PlugValueMailbox.h"
+#include "gui/ScaledImages.h"
 
 class IParam;
 class IPlugBase;
@@ -66,6 +75,12 @@ public:
   virtual LICE_IBitmap* OSLoadBitmap(int id, const char* name) = 0;
 
   // Set-up.
+  // Back-buffer pixels per editor unit, 1 or 2. User-interface thread, while
+  // no window is open (a view host reopens its window to change it); false,
+  // and nothing changes, for another value or with a window open. A back
+  // buffer already made is remade at the new size and every control redraws.
+  bool SetScale(int scale);
+  int Scale() const { return mScale; }
   void PrepDraw() override;
   IBitmap LoadIBitmap(int id, const char* name, int nStates = 1, bool framesAreHoriz = false);
   void AttachBackground(int id, const char* name);
@@ -146,7 +161,10 @@ public:
                     const IChannelBlend* blend = nullptr);
   bool FillIConvexPolygon(const IColor* color, int* x, int* y, int npoints,
                           const IChannelBlend* blend = nullptr);
+  // Measuring gives units, the same at every scale: text is measured with
+  // the 1x font and drawn with one of scale times its size.
   bool DrawIText(IText* text, char* str, IRECT* rect, bool measure = false);
+  // The back buffer: Width() x Height() units, Scale() times as many pixels each way.
   LICE_pixel* GetBits();
   LICE_IBitmap* GetDrawBitmap() const;
 
@@ -176,10 +194,19 @@ private:
   IParam* paramOf(int paramIdx);
   void BeginGesture(int paramIdx);
   void EndGesture();
+  // The twins of the loaded images at the current scale.
+  void loadTwins();
+  // Drawing at a scale above 1 (the 1x path stays as it always was).
+  void blitScaled(IBitmap* bitmap, const IRECT& r, int srcX, int srcY, const IChannelBlend* blend);
+  void lineScaled(float x1, float y1, float x2, float y2, LICE_pixel color, float alpha, int mode,
+                  bool antiAlias);
+  void outlineScaled(const IRECT& r, LICE_pixel color);
 
   PlugValueMailbox mFromPlug;  // one slot per parameter
   std::unique_ptr<LICE_SysBitmap> mDrawBitmap;
   std::unique_ptr<LICE_MemBitmap> mTmpBitmap;
+  ScaledImages mScaledImages;  // the images loaded, with their twins at mScale
+  int mScale = 1;
   int mWidth, mHeight, mFPS;
   int mMouseCapture = -1, mMouseOver = -1;
   int mMouseX = 0, mMouseY = 0;

@@ -27,16 +27,18 @@ void BM_Construction(benchmark::State& state) {
 }
 BENCHMARK(BM_Construction)->Unit(benchmark::kMicrosecond);
 
+// Argument: the editor's scale (1, or 2 for high-density screens).
 void BM_FullRedraw(benchmark::State& state) {
   auto c = NewCorvane();
   IGraphics* g = c->Editor();
+  g->SetScale(static_cast<int>(state.range(0)));
   IRECT all(0, 0, g->Width(), g->Height());
   for (auto _ : state) {
     g->SetAllControlsDirty();
     g->Draw(&all);
   }
 }
-BENCHMARK(BM_FullRedraw)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullRedraw)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void BM_MetersRedraw(benchmark::State& state) {
   auto c = NewCorvane();

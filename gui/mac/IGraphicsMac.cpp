@@ -14,7 +14,9 @@ IGraphicsCocoa_vCorvane_au::IGraphicsCocoa_vCorvane_au(IGraphicsMac* graphics, V
 IGraphicsCocoa_vCorvane_au::~IGraphicsCocoa_vCorvane_au() { KillTimer(); }
 
 bool IGraphicsCocoa_vCorvane_au::Open(void* parent) {
-  if (!mWindowing->CreateView(parent, mGraphics->Width(), mGraphics->Height(), this)) return false;
+  const int s = mGraphics->Scale();
+  mWindowing->SetWidgetScale(s);
+  if (!mWindowing->CreateView(parent, mGraphics->Width() * s, mGraphics->Height() * s, this)) return false;
   const int fps = mGraphics->FPS() > 0 ? mGraphics->FPS() : 25;
   mTimer = mWindowing->StartTimer(1.0 / fps);
   return true;
@@ -22,23 +24,29 @@ bool IGraphicsCocoa_vCorvane_au::Open(void* parent) {
 
 int IGraphicsCocoa_vCorvane_au::height() const { return mGraphics ? mGraphics->Height() : 0; }
 
+ViewGeometry IGraphicsCocoa_vCorvane_au::geometry() const {
+  ViewGeometry g = mWindowing->Geometry();
+  g.scale = mGraphics ? mGraphics->Scale() : 1;
+  return g;
+}
+
 void IGraphicsCocoa_vCorvane_au::OnTimer(int timerId) {
   // Only the view's own timer counts: a late tick of a stopped one does nothing.
   if (!mGraphics || timerId == 0 || timerId != mTimer) return;
   mGraphics->ApplyPlugUpdates();
   IRECT dirty;
   if (mGraphics->IsDirty(&dirty))
-    mWindowing->SetNeedsDisplay(ToViewRect(dirty, height(), mWindowing->Geometry()));
+    mWindowing->SetNeedsDisplay(ToViewRect(dirty, height(), geometry()));
 }
 
 void IGraphicsCocoa_vCorvane_au::DrawRect(const ViewRect& rect) {
   if (!mGraphics) return;
-  IRECT r = FromViewRect(rect, height(), mWindowing->Geometry());
+  IRECT r = FromViewRect(rect, height(), geometry());
   mGraphics->Draw(&r);
 }
 
 void IGraphicsCocoa_vCorvane_au::mouseXY(double vx, double vy, int* x, int* y) {
-  MapMousePosition(vx, vy, height(), mWindowing->Geometry(), x, y);
+  MapMousePosition(vx, vy, height(), geometry(), x, y);
   mPrevX = *x;
   mPrevY = *y;
 }
@@ -115,7 +123,7 @@ void IGraphicsCocoa_vCorvane_au::TextEditingEnded(const std::string& text) {
   }
   if (mGraphics) {
     IRECT all(0, 0, mGraphics->Width(), mGraphics->Height());
-    mWindowing->SetNeedsDisplay(ToViewRect(all, height(), mWindowing->Geometry()));
+    mWindowing->SetNeedsDisplay(ToViewRect(all, height(), geometry()));
   }
 }
 
@@ -124,7 +132,7 @@ void IGraphicsCocoa_vCorvane_au::TextEditingCancelled() {
   EndUserInput();
   if (mGraphics) {
     IRECT all(0, 0, mGraphics->Width(), mGraphics->Height());
-    mWindowing->SetNeedsDisplay(ToViewRect(all, height(), mWindowing->Geometry()));
+    mWindowing->SetNeedsDisplay(ToViewRect(all, height(), geometry()));
   }
 }
 
@@ -132,7 +140,7 @@ void IGraphicsCocoa_vCorvane_au::CreateTextEntry(IControl* control, IParam* para
                                                  const char* text, IRECT* rect) {
   if (!control || mTextFieldOpen || !mGraphics || !rect) return;
   IText defaults;
-  ViewTextField field = MakeTextField(*rect, height(), mWindowing->Geometry(), style ? *style : defaults,
+  ViewTextField field = MakeTextField(*rect, height(), geometry(), style ? *style : defaults,
                                       text, param, control->GetTextEntryLength());
   if (!mWindowing->OpenTextField(field)) return;
   mTextFieldOpen = true;
@@ -144,7 +152,7 @@ IPopupMenu* IGraphicsCocoa_vCorvane_au::CreateIPopupMenu(IPopupMenu* menu, IRECT
   if (!menu || !rect || !mGraphics) return nullptr;
   std::unique_ptr<ViewMenu> built = BuildViewMenu(menu);
   double x, y;
-  MenuAnchor(*rect, height(), mWindowing->Geometry(), &x, &y);
+  MenuAnchor(*rect, height(), geometry(), &x, &y);
   return ResolveMenuChoice(mWindowing->PopUpMenu(*built, x, y));
 }
 
@@ -207,7 +215,8 @@ void* IGraphicsMac::GetWindow() { return mView ? mWindowing->ViewHandle() : null
 
 bool IGraphicsMac::DrawScreen(IRECT* rect) {
   if (!mView || !rect || !GetDrawBitmap()) return false;
-  return mWindowing->DrawBackBuffer(GetDrawBitmap(), *rect);
+  const int s = Scale();
+  return mWindowing->DrawBackBuffer(GetDrawBitmap(), IRECT(rect->L * s, rect->T * s, rect->R * s, rect->B * s));
 }
 
 void IGraphicsMac::ForceEndUserEdit() {
@@ -218,13 +227,14 @@ void IGraphicsMac::Resize(int w, int h) {
   if (w == Width() && h == Height()) return;
   if (mView) mView->EndUserInput();  // the edited control is about to be deleted
   IGraphics::Resize(w, h);
-  if (mView) mWindowing->SetViewSize(w, h);
+  if (mView) mWindowing->SetViewSize(w * Scale(), h * Scale());
 }
 
 const char* IGraphicsMac::GetGUIAPI() { return mWindowing ? mWindowing->Name() : ""; }
 
 int IGraphicsMac::ShowMessageBox(const char* text, const char* caption, int type) {
   if (!mWindowing) return 0;
+  mWindowing->SetWidgetScale(Scale());
   return AlertResult(mWindowing->RunAlert(MakeAlert(text, caption, type)));
 }
 

@@ -7,7 +7,9 @@
 // view is open a timer at the context's frame rate asks which controls are
 // dirty and has exactly that region redrawn and put on screen; the view maps
 // the window system's mouse, wheel and key events onto the context and
-// shows text fields and popup menus for controls.
+// shows text fields and popup menus for controls. The view is the editor's
+// size times the context's scale; it converts the window system's
+// coordinates to editor units and back.
 //
 // Threads: all of it runs on the user-interface thread.
 #include <memory>
@@ -52,7 +54,9 @@ public:
 
 private:
   void mouseXY(double vx, double vy, int* x, int* y);
-  int height() const;
+  int height() const;  // in editor units
+  // The window system's geometry at the context's scale.
+  ViewGeometry geometry() const;
 
   ViewWindowing* mWindowing;  // not owned
   int mTimer = 0;             // 0: no timer

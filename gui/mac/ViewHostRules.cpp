@@ -7,23 +7,40 @@
 #include "framework/IParam.h"
 #include "gui/IPopupMenu.h"
 
+namespace {
+
+// Integer division rounding towards minus and plus infinity (d > 0).
+int FloorDiv(int n, int d) { return n / d - (n % d != 0 && n < 0 ? 1 : 0); }
+int CeilDiv(int n, int d) { return n / d + (n % d != 0 && n > 0 ? 1 : 0); }
+
+}  // namespace
+
 ViewRect ToViewRect(const IRECT& r, int editorHeight, const ViewGeometry& g) {
-  if (!g.originBottomLeft) return ViewRect(r.L, r.T, r.W(), r.H());
-  return ViewRect(r.L, editorHeight - 1 - r.B, r.R - r.L + 1, r.B - r.T + 1);
+  const int s = g.scale;
+  if (!g.originBottomLeft) return ViewRect(r.L * s, r.T * s, r.W() * s, r.H() * s);
+  return ViewRect(r.L * s, (editorHeight - 1 - r.B) * s, (r.R - r.L + 1) * s, (r.B - r.T + 1) * s);
 }
 
+// The rectangle is found in view coordinates first, then widened to whole units.
 IRECT FromViewRect(const ViewRect& r, int editorHeight, const ViewGeometry& g) {
+  const int s = g.scale;
   const int x = static_cast<int>(r.x), y = static_cast<int>(r.y);
   const int w = static_cast<int>(r.w), h = static_cast<int>(r.h);
-  if (!g.originBottomLeft) return IRECT(x, y, x + w, y + h);
-  return IRECT(x, editorHeight - (h + y), w + x, editorHeight - y);
+  IRECT v;
+  if (!g.originBottomLeft)
+    v = IRECT(x, y, x + w, y + h);
+  else
+    v = IRECT(x, editorHeight * s - (h + y), w + x, editorHeight * s - y);
+  return IRECT(FloorDiv(v.L, s), FloorDiv(v.T, s), CeilDiv(v.R, s), CeilDiv(v.B, s));
 }
 
 void MapMousePosition(double viewX, double viewY, int editorHeight, const ViewGeometry& g, int* x,
                       int* y) {
-  *x = static_cast<int>(viewX) - g.mouseOffsetX;
-  *y = g.originBottomLeft ? editorHeight - static_cast<int>(viewY) - g.mouseOffsetY
-                          : static_cast<int>(viewY) - g.mouseOffsetY;
+  const int s = g.scale;
+  const int fromLeft = static_cast<int>(viewX);
+  const int fromTop = g.originBottomLeft ? editorHeight * s - static_cast<int>(viewY) : static_cast<int>(viewY);
+  *x = FloorDiv(fromLeft, s) - g.mouseOffsetX;
+  *y = FloorDiv(fromTop, s) - g.mouseOffsetY;
 }
 
 ViewModifiers ModifiersFromCocoaFlags(unsigned long flags) {
@@ -92,7 +109,7 @@ ViewTextField MakeTextField(const IRECT& r, int editorHeight, const ViewGeometry
   ViewTextField f;
   f.rect = ToViewRect(r, editorHeight, g);
   f.font = style.mFont;
-  f.fontSize = static_cast<float>(static_cast<int>(style.mSize * 0.9));
+  f.fontSize = static_cast<float>(static_cast<int>(style.mSize * 0.9 * g.scale));
   f.align = style.mAlign;
   f.foreground = style.mTextEntryFGColor;
   f.background = style.mTextEntryBGColor;
@@ -222,7 +239,7 @@ bool ImageResourceName(const char* fileName, std::string* baseName) {
 void MenuAnchor(const IRECT& r, int editorHeight, const ViewGeometry& g, double* x, double* y) {
   const ViewRect v = ToViewRect(r, editorHeight, g);
   *x = v.x;
-  *y = g.originBottomLeft ? v.y - 4 : v.y + v.h + 4;
+  *y = g.originBottomLeft ? v.y - 4 * g.scale : v.y + v.h + 4 * g.scale;
 }
 
 int ClickCounter::Press(long long timeMs, int x, int y, ViewButton button) {

@@ -21,29 +21,38 @@ struct ViewRect {
   bool operator==(const ViewRect& o) const { return x == o.x && y == o.y && w == o.w && h == o.h; }
 };
 
-// How a window system's view coordinates relate to editor pixels.
+// How a window system's view coordinates relate to editor units.
 //
 // Cocoa's view has its origin at the bottom left, and the pointer location
 // it reports sits 2 pixels right of and 3 pixels below the pixel the user
 // points at (the view frame is placed that far off the window's content
 // origin), so the mapping subtracts those offsets. A window system whose
 // view origin is the editor's own top-left pixel uses no offsets.
+//
+// scale is the number of view coordinates per editor unit: a window system
+// whose view coordinates are its window's pixels (X11) shows an editor drawn
+// at scale 2 in a view twice the editor's size. Window systems report 1; the
+// view host fills in its context's scale. The offsets are in editor units.
 struct ViewGeometry {
   bool originBottomLeft = true;
   int mouseOffsetX = 2;
   int mouseOffsetY = 3;
+  int scale = 1;
 };
 constexpr ViewGeometry kCocoaGeometry{true, 2, 3};
 constexpr ViewGeometry kTopLeftGeometry{false, 0, 0};
 
 // Editor rectangle -> view rectangle (menus, text fields, redisplay).
-// Bottom-left origin: x = L, y = H - 1 - B, w = R - L + 1, h = B - T + 1.
+// Bottom-left origin: x = L, y = H - 1 - B, w = R - L + 1, h = B - T + 1;
+// every value times the scale. The editor height H is in units.
 ViewRect ToViewRect(const IRECT& r, int editorHeight, const ViewGeometry& g = kCocoaGeometry);
 // View rectangle -> editor rectangle (the region a redisplay draws).
 // Bottom-left origin: L = (int) x, T = H - ((int) h + (int) y), R = (int) w + L, B = H - (int) y.
+// At a scale above 1 the result covers every unit the view rectangle touches.
 IRECT FromViewRect(const ViewRect& r, int editorHeight, const ViewGeometry& g = kCocoaGeometry);
 
-// A pointer location in view coordinates -> editor pixel.
+// A pointer location in view coordinates -> the editor unit under it
+// (rounded down, also left of and above the view).
 void MapMousePosition(double viewX, double viewY, int editorHeight, const ViewGeometry& g, int* x,
                       int* y);
 
@@ -109,7 +118,7 @@ std::unique_ptr<CocoaFormatter_vCorvane_au> FormatterFor(const IParam* param, in
 struct ViewTextField {
   ViewRect rect;
   std::string font;
-  float fontSize = 0;  // (float)(int)(style size x 0.9)
+  float fontSize = 0;  // (float)(int)(style size x 0.9 x scale)
   IText::EAlign align = IText::kAlignCenter;
   IColor foreground = DEFAULT_TEXT_ENTRY_FGCOLOR;
   IColor background = DEFAULT_TEXT_ENTRY_BGCOLOR;
@@ -175,7 +184,7 @@ std::string DirectoryOf(const std::string& path);
 bool ImageResourceName(const char* fileName, std::string* baseName);
 
 // Where a popup menu for an editor rectangle opens: the rectangle's view
-// origin moved 4 points down (below the rectangle's bottom edge).
+// origin moved 4 units down (below the rectangle's bottom edge).
 void MenuAnchor(const IRECT& r, int editorHeight, const ViewGeometry& g, double* x, double* y);
 
 // Click counting for window systems that report only single presses: a

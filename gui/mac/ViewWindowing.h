@@ -45,8 +45,12 @@ public:
   // The graphics API name the context reports.
   virtual const char* Name() const = 0;
 
-  // Creates the view (w x h), inside parent when given, and reports its
-  // events to `events`. False when no window can be made.
+  // Image pixels per editor unit of the widgets the window system draws
+  // itself (menus, alerts): they match an editor drawn at that scale.
+  virtual void SetWidgetScale(int scale) {}
+  // Creates the view (w x h view coordinates: the editor's size times its
+  // scale), inside parent when given, and reports its events to `events`.
+  // False when no window can be made.
   virtual bool CreateView(void* parent, int w, int h, ViewEvents* events) = 0;
   // Removes the view and everything made for it. Safe without a view.
   virtual void DestroyView() = 0;
@@ -60,7 +64,8 @@ public:
 
   // Asks for DrawRect on this part of the view soon; requests may coalesce.
   virtual void SetNeedsDisplay(const ViewRect& rect) = 0;
-  // Copies the back buffer's region (editor pixels) to the screen.
+  // Copies the back buffer's region (back-buffer pixels, which are view
+  // coordinates for a window system that counts in pixels) to the screen.
   virtual bool DrawBackBuffer(LICE_IBitmap* backBuffer, const IRECT& region) = 0;
 
   // A text field over the view; its end is reported by TextEditingEnded.

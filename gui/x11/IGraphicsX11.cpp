@@ -6,11 +6,20 @@
 #include <cstdint>
 
 #include "framework/IPlugBase.h"
+#include "gui/x11/X11Scale.h"
 #include "gui/x11/X11Windowing.h"
 
 IGraphicsX11::IGraphicsX11(IPlugBase* plug, int w, int h, int fps)
     : IGraphicsMac(plug, w, h, fps, std::make_unique<X11Windowing>()),
       mX11(static_cast<X11Windowing*>(Windowing())) {}
+
+int IGraphicsX11::PreferredScale() {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return 1;
+  const int scale = EditorScaleForDpi(DisplayDpi(display));
+  XCloseDisplay(display);
+  return scale;
+}
 
 bool IGraphicsX11::OpenEditor(unsigned long parent, const char* title) {
   mX11->SetTitle(title ? title : "");

@@ -22,6 +22,7 @@
 //
 // A standalone program:
 //
+//   editor->SetScale(IGraphicsX11::PreferredScale());  // 2 on a high-density screen
 //   if (editor->OpenEditor(0, "Corvane")) editor->RunEventLoop();  // until the user closes it
 #include <atomic>
 #include <memory>
@@ -34,6 +35,10 @@ class X11Windowing;
 class IGraphicsX11 : public IGraphicsMac {
 public:
   IGraphicsX11(IPlugBase* plug, int w, int h, int fps = 0);
+
+  // The scale that suits the X server $DISPLAY names (see X11Scale.h): 2 on
+  // a high-density screen, else 1; 1 when no server can be reached.
+  static int PreferredScale();
 
   // Opens the editor into the X window `parent`, or as a top-level window
   // with this title when parent is 0. Closes an open window first. False

@@ -41,7 +41,7 @@ void FitOnScreen(Display* d, int w, int h, int* x, int* y) {
 class X11Windowing::MenuSession {
 public:
   explicit MenuSession(X11Windowing* host) : mHost(host), mDisplay(host->mDisplay) {
-    mFont.Create(kX11WidgetFace, kX11WidgetFontSize);
+    mFont.Create(kX11WidgetFace, kX11WidgetFontSize * host->mWidgetScale);
   }
   MenuSession(const MenuSession&) = delete;
   MenuSession& operator=(const MenuSession&) = delete;
@@ -124,7 +124,7 @@ void X11Windowing::MenuSession::openLevel(const ViewMenu* m, int x, int y) {
   const int screen = DefaultScreen(mDisplay);
   const long events = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
   auto level = std::make_unique<Level>();
-  level->pane = std::make_unique<X11MenuPane>(m, &mFont);
+  level->pane = std::make_unique<X11MenuPane>(m, &mFont, mHost->mWidgetScale);
   const int w = level->pane->Width(), h = level->pane->Height();
   FitOnScreen(mDisplay, w, h, &x, &y);
   level->x = x;
@@ -171,7 +171,8 @@ void X11Windowing::MenuSession::highlight(int li, int item) {
     const ViewMenuItem& it = l.pane->Menu()->items[item];
     if (it.submenu && !it.submenu->items.empty() && it.enabled) {
       l.openedFrom = item;
-      openLevel(it.submenu.get(), l.x + l.pane->Width() - 2, l.y + l.pane->ItemTop(item) - 2);
+      const int overlap = 2 * mHost->mWidgetScale;
+      openLevel(it.submenu.get(), l.x + l.pane->Width() - overlap, l.y + l.pane->ItemTop(item) - overlap);
     }
   }
 }
@@ -268,9 +269,9 @@ int X11Windowing::RunAlert(const ViewAlert& alert) {
   Display* d = mDisplay ? mDisplay : own;
   if (!d) return kAlertNone;
   LICE_CachedFont font, bold;
-  font.Create(kX11WidgetFace, kX11WidgetFontSize);
-  bold.Create(kX11WidgetFace, kX11WidgetFontSize, 700);
-  X11AlertPane pane(alert, &font, &bold);
+  font.Create(kX11WidgetFace, kX11WidgetFontSize * mWidgetScale);
+  bold.Create(kX11WidgetFace, kX11WidgetFontSize * mWidgetScale, 700);
+  X11AlertPane pane(alert, &font, &bold, mWidgetScale);
   const int w = pane.Width(), h = pane.Height(), screen = DefaultScreen(d);
   int x = (DisplayWidth(d, screen) - w) / 2, y = (DisplayHeight(d, screen) - h) / 2;
   FitOnScreen(d, w, h, &x, &y);

@@ -43,7 +43,7 @@ void Frame(LICE_IBitmap* bmp, int w, int h, LICE_pixel color) {
 X11TextField::X11TextField(const ViewTextField& spec)
     : mText(spec.initialText), mInitial(spec.initialText), mAlign(spec.align), mFg(spec.foreground),
       mBg(spec.background) {
-  // The field covers the view rectangle (top-left view coordinates are editor pixels).
+  // The field covers the view rectangle (top-left view coordinates are window pixels).
   mRect = IRECT(static_cast<int>(spec.rect.x), static_cast<int>(spec.rect.y),
                 static_cast<int>(spec.rect.x + spec.rect.w), static_cast<int>(spec.rect.y + spec.rect.h));
   if (spec.formatter) mFormatter = std::make_unique<CocoaFormatter_vCorvane_au>(*spec.formatter);
@@ -84,16 +84,18 @@ LICE_IBitmap* X11TextField::Render() {
 
 // ---- popup menu pane ------------------------------------------------------------
 
-X11MenuPane::X11MenuPane(const ViewMenu* menu, LICE_CachedFont* font) : mMenu(menu), mFont(font) {
-  int y = 2;
+X11MenuPane::X11MenuPane(const ViewMenu* menu, LICE_CachedFont* font, int scale)
+    : mMenu(menu), mFont(font), mScale(scale > 1 ? scale : 1) {
+  mWidth = px(kMinWidth);
+  int y = px(2);
   for (const ViewMenuItem& item : menu->items) {
     mTops.push_back(y);
-    y += item.separator ? kSeparatorHeight : kRowHeight;
-    const int textWidth = TextWidth(font, item.title) + 2 * kPadX + item.indentation * 12;
+    y += px(item.separator ? kSeparatorHeight : kRowHeight);
+    const int textWidth = TextWidth(font, item.title) + px(2 * kPadX + item.indentation * 12);
     mWidth = std::max(mWidth, textWidth);
   }
   mTops.push_back(y);
-  mHeight = y + 2;
+  mHeight = y + px(2);
   mBitmap.resize(mWidth, mHeight);
 }
 
@@ -120,23 +122,26 @@ LICE_IBitmap* X11MenuPane::Render(int highlight) {
     const int top = mTops[i], bottom = mTops[i + 1];
     if (item.separator) {
       const int mid = (top + bottom) / 2;
-      LICE_Line(&mBitmap, 4, mid, mWidth - 5, mid, kFrame);
+      LICE_Line(&mBitmap, px(4), mid, mWidth - px(4) - 1, mid, kFrame);
       continue;
     }
     const bool lit = static_cast<int>(i) == highlight && Selectable(static_cast<int>(i));
-    if (lit) LICE_FillRect(&mBitmap, 2, top, mWidth - 4, bottom - top, kHighlight);
+    if (lit) LICE_FillRect(&mBitmap, px(2), top, mWidth - px(4), bottom - top, kHighlight);
     const LICE_pixel color = !item.enabled ? kGrayText : lit ? kHighlightText : kText;
-    const int indent = item.indentation * 12;
-    LICE_RECT r = {kPadX + indent, top, mWidth - kPadX, bottom};
+    const int indent = px(item.indentation * 12);
+    LICE_RECT r = {px(kPadX) + indent, top, mWidth - px(kPadX), bottom};
     DrawLabel(&mBitmap, mFont, item.title, r, color, LICE_DT_LEFT);
     if (item.checked) {  // a tick left of the text
       const int my = (top + bottom) / 2;
-      LICE_Line(&mBitmap, 7, my, 10, my + 3, color, 1.0f, LICE_BLIT_MODE_COPY, true);
-      LICE_Line(&mBitmap, 10, my + 3, 16, my - 4, color, 1.0f, LICE_BLIT_MODE_COPY, true);
+      for (int w = 0; w < mScale; ++w) {
+        LICE_Line(&mBitmap, px(7), my + w, px(10), my + px(3) + w, color, 1.0f, LICE_BLIT_MODE_COPY, true);
+        LICE_Line(&mBitmap, px(10), my + px(3) + w, px(16), my - px(4) + w, color, 1.0f, LICE_BLIT_MODE_COPY,
+                  true);
+      }
     }
     if (item.submenu) {  // an arrow at the right edge
-      const int my = (top + bottom) / 2, x = mWidth - 14;
-      LICE_FillTriangle(&mBitmap, x, my - 4, x, my + 4, x + 5, my, color);
+      const int my = (top + bottom) / 2, x = mWidth - px(14);
+      LICE_FillTriangle(&mBitmap, x, my - px(4), x, my + px(4), x + px(5), my, color);
     }
   }
   Frame(&mBitmap, mWidth, mHeight, kFrame);
@@ -145,15 +150,15 @@ LICE_IBitmap* X11MenuPane::Render(int highlight) {
 
 // ---- message box -----------------------------------------------------------------
 
-X11AlertPane::X11AlertPane(const ViewAlert& alert, LICE_CachedFont* font, LICE_CachedFont* bold)
-    : mAlert(alert), mFont(font), mBold(bold) {
-  const int buttonW = 80, buttonH = 26, gap = 10, margin = 16;
+X11AlertPane::X11AlertPane(const ViewAlert& alert, LICE_CachedFont* font, LICE_CachedFont* bold, int scale)
+    : mAlert(alert), mFont(font), mBold(bold), mScale(scale > 1 ? scale : 1) {
+  const int buttonW = px(80), buttonH = px(26), gap = px(10), margin = px(16);
   const int textW = std::max(TextWidth(bold, alert.header), TextWidth(font, alert.message));
   int shown = 0;
   for (const std::string& b : alert.buttons) shown += b.empty() ? 0 : 1;
   const int buttonsW = shown * (buttonW + gap) - gap;
-  mWidth = std::min(900, std::max({260, textW + 2 * margin, buttonsW + 2 * margin}));
-  mHeight = margin + 22 + 22 + margin + buttonH + margin;
+  mWidth = std::min(px(900), std::max({px(260), textW + 2 * margin, buttonsW + 2 * margin}));
+  mHeight = margin + px(22 + 22) + margin + buttonH + margin;
   // Buttons from the right: default rightmost, then alternate, then other.
   int x = mWidth - margin - buttonW;
   const int y = mHeight - margin - buttonH;
@@ -176,9 +181,9 @@ int X11AlertPane::ButtonAt(int x, int y) const {
 
 LICE_IBitmap* X11AlertPane::Render(int pressed) {
   LICE_Clear(&mBitmap, kPanel);
-  LICE_RECT header = {16, 16, mWidth - 16, 38};
+  LICE_RECT header = {px(16), px(16), mWidth - px(16), px(38)};
   DrawLabel(&mBitmap, mBold, mAlert.header, header, kText, LICE_DT_LEFT);
-  LICE_RECT message = {16, 38, mWidth - 16, 60};
+  LICE_RECT message = {px(16), px(38), mWidth - px(16), px(60)};
   DrawLabel(&mBitmap, mFont, mAlert.message, message, kText, LICE_DT_LEFT);
   for (size_t i = 0; i < mButtons.size(); ++i) {
     const IRECT& b = mButtons[i];

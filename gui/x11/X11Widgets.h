@@ -21,7 +21,7 @@ public:
   void Backspace();
   const std::string& Text() const { return mText; }
   const std::string& InitialText() const { return mInitial; }
-  // Editor pixels the field covers.
+  // Window pixels the field covers.
   IRECT Rect() const { return mRect; }
   // Draws the field (background, text, caret) into its own bitmap.
   LICE_IBitmap* Render();
@@ -37,12 +37,13 @@ private:
   LICE_MemBitmap mBitmap;
 };
 
-// The rows of one level of a popup menu and their drawing.
+// The rows of one level of a popup menu and their drawing; sizes in pixels
+// at scale 1, times the scale (the font comes sized for it).
 class X11MenuPane {
 public:
   static constexpr int kRowHeight = 20, kSeparatorHeight = 9, kPadX = 22, kMinWidth = 80;
 
-  X11MenuPane(const ViewMenu* menu, LICE_CachedFont* font);
+  X11MenuPane(const ViewMenu* menu, LICE_CachedFont* font, int scale = 1);
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
   // The item row at a pane-local y, -1 outside any row.
@@ -55,17 +56,21 @@ public:
   const ViewMenu* Menu() const { return mMenu; }
 
 private:
+  int px(int size) const { return size * mScale; }
+
   const ViewMenu* mMenu;
   LICE_CachedFont* mFont;
+  int mScale;
   std::vector<int> mTops;  // top of each row, then the total height
   int mWidth = kMinWidth, mHeight = 0;
   LICE_MemBitmap mBitmap;
 };
 
-// A message box: header, message and up to three buttons.
+// A message box: header, message and up to three buttons; sizes times the
+// scale as for menus.
 class X11AlertPane {
 public:
-  X11AlertPane(const ViewAlert& alert, LICE_CachedFont* font, LICE_CachedFont* bold);
+  X11AlertPane(const ViewAlert& alert, LICE_CachedFont* font, LICE_CachedFont* bold, int scale = 1);
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
   // The EAlertButton at a pane-local point, kAlertNone elsewhere.
@@ -73,9 +78,12 @@ public:
   LICE_IBitmap* Render(int pressed);
 
 private:
+  int px(int size) const { return size * mScale; }
+
   ViewAlert mAlert;
   LICE_CachedFont* mFont;
   LICE_CachedFont* mBold;
+  int mScale;
   std::vector<IRECT> mButtons;
   int mWidth = 0, mHeight = 0;
   LICE_MemBitmap mBitmap;

@@ -4,11 +4,13 @@
 // One X connection per opened view (made at CreateView, closed at
 // DestroyView), so a context without a window needs no X server at all. The
 // view is a child of a given parent window (plug-in hosts on Linux embed
-// editors that way) or a top-level window of fixed size. X reports pointer
-// positions relative to the window's own top-left pixel, which is the
-// editor's pixel (0, 0): the geometry has a top-left origin and none of
-// Cocoa's 2- and 3-pixel pointer offsets (those compensate for where a Cocoa
-// view frame sits in its window, which has no counterpart here).
+// editors that way) or a top-level window of fixed size. View coordinates
+// are the window's pixels: X reports pointer positions relative to the
+// window's own top-left pixel, which is the top-left pixel of the editor's
+// back buffer, so the geometry has a top-left origin and none of Cocoa's 2-
+// and 3-pixel pointer offsets (those compensate for where a Cocoa view frame
+// sits in its window, which has no counterpart here). The view host divides
+// by its scale to get editor units.
 //
 // X has no timers: Pump() waits on the connection until the next tick is
 // due, handles the events that arrived, fires the tick, then draws the
@@ -39,6 +41,7 @@ public:
 
   ViewGeometry Geometry() const override { return kTopLeftGeometry; }
   const char* Name() const override { return "X11 gui"; }
+  void SetWidgetScale(int scale) override { mWidgetScale = scale > 1 ? scale : 1; }
   bool CreateView(void* parent, int w, int h, ViewEvents* events) override;
   void DestroyView() override;
   void* ViewHandle() override;
@@ -96,7 +99,8 @@ private:
   Window mWindow = 0;
   bool mWindowAlive = false;  // false after the server destroyed it (parent gone)
   Atom mDeleteAtom = 0;
-  int mWidth = 0, mHeight = 0;
+  int mWidth = 0, mHeight = 0;  // window pixels
+  int mWidgetScale = 1;          // menus and alerts are drawn this many times their base size
   std::string mTitle = "Corvane";
   ViewEvents* mEvents = nullptr;
   X11Surface mSurface;

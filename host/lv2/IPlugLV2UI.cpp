@@ -3,9 +3,12 @@
 #include "host/lv2/IPlugLV2UI.h"
 
 #include <lv2/instance-access/instance-access.h>
+#include <lv2/atom/atom.h>
 #include <lv2/log/log.h>
+#include <lv2/options/options.h>
 #include <lv2/urid/urid.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -35,6 +38,29 @@ void LogError(const LV2_Feature* const* features, const char* uiUri, const char*
   log->printf(log->handle, error, "%s: %s\n", uiUri ? uiUri : "UI", why);
 }
 
+// The editor scale for a host's scale factor: the nearer of 1 and 2 (1.5
+// and above give 2); anything that is no positive number gives 1.
+int EditorScaleFor(double factor) { return std::isfinite(factor) && factor >= 1.5 ? 2 : 1; }
+
+// The scale the host asks for with ui:scaleFactor, or 1 when it does not.
+int ScaleOption(const LV2_Feature* const* features) {
+  auto* options = static_cast<const LV2_Options_Option*>(FeatureData(features, LV2_OPTIONS__options));
+  auto* map = static_cast<const LV2_URID_Map*>(FeatureData(features, LV2_URID__map));
+  if (!options || !map || !map->map) return 1;
+  const LV2_URID key = map->map(map->handle, LV2_UI__scaleFactor);
+  const LV2_URID atomFloat = map->map(map->handle, LV2_ATOM__Float);
+  const LV2_URID atomDouble = map->map(map->handle, LV2_ATOM__Double);
+  const LV2_URID atomInt = map->map(map->handle, LV2_ATOM__Int);
+  for (const LV2_Options_Option* o = options; o->key || o->value; ++o) {
+    if (o->key != key || !o->value) continue;
+    if (o->type == atomFloat && o->size == sizeof(float)) return EditorScaleFor(*static_cast<const float*>(o->value));
+    if (o->type == atomDouble && o->size == sizeof(double))
+      return EditorScaleFor(*static_cast<const double*>(o->value));
+    if (o->type == atomInt && o->size == sizeof(int32_t)) return EditorScaleFor(*static_cast<const int32_t*>(o->value));
+  }
+  return 1;
+}
+
 // One UI instance: the editor of one plug-in instance, opened in the host's
 // window (or a top-level one) for as long as the host keeps the UI.
 class LV2EditorUI : private IPlugLV2HostWriter {
@@ -47,14 +73,16 @@ public:
   LV2EditorUI(const LV2EditorUI&) = delete;
   LV2EditorUI& operator=(const LV2EditorUI&) = delete;
 
-  // Opens the editor into `parent` (0: top level). False when no window could be made.
-  bool Open(unsigned long parent, const char* title) {
-    if (!mEditor->OpenEditor(parent, title)) return false;
+  // Opens the editor at the scale into `parent` (0: top level). False when
+  // no window could be made.
+  bool Open(unsigned long parent, const char* title, int scale) {
+    if (!mEditor->SetScale(scale) || !mEditor->OpenEditor(parent, title)) return false;
     mWindow = mEditor->XWindow();
     // A size the plug-in asked for before this UI existed is stale: the
     // host learns the editor's actual size.
     mPlug->TakeResizeRequest(nullptr, nullptr);
-    if (mResize && mResize->ui_resize) mResize->ui_resize(mResize->handle, mEditor->Width(), mEditor->Height());
+    const int s = mEditor->Scale();
+    if (mResize && mResize->ui_resize) mResize->ui_resize(mResize->handle, mEditor->Width() * s, mEditor->Height() * s);
     return true;
   }
 
@@ -67,7 +95,7 @@ public:
     mPlug->DrainHostUpdates(this);
     int w = 0, h = 0;
     if (mPlug->TakeResizeRequest(&w, &h) && mResize && mResize->ui_resize)
-      mResize->ui_resize(mResize->handle, w, h);
+      mResize->ui_resize(mResize->handle, w * mEditor->Scale(), h * mEditor->Scale());
     if (!open) mWindow = 0;
     return open ? 0 : 1;
   }
@@ -152,7 +180,7 @@ LV2UI_Handle Instantiate(const LV2UI_Descriptor* descriptor, const char* pluginU
     std::unique_ptr<LV2EditorUI> ui(new LV2EditorUI(
         plug, editor, write, controller, static_cast<const LV2UI_Resize*>(FeatureData(features, LV2_UI__resize)),
         static_cast<const LV2UI_Touch*>(FeatureData(features, LV2_UI__touch))));
-    if (!ui->Open(parent, title.c_str())) {
+    if (!ui->Open(parent, title.c_str(), ScaleOption(features))) {
       LogError(features, uri, "cannot open a window on the X server");
       return nullptr;
     }

@@ -20,7 +20,11 @@
 //                      titled with the plug-in's name, which is returned as
 //                      the widget (a host may reparent it).
 //   ui:resize          optional: told the editor's size at instantiation
-//                      and whenever the editor changes it.
+//                      and whenever the editor changes it (in pixels: the
+//                      editor's size times its scale).
+//   options            optional (with urid:map): ui:scaleFactor, a float
+//                      (or double or integer), draws the editor at 2x from
+//                      1.5 up and at 1x below; without it the editor is 1x.
 //   ui:touch           optional: begin/end of every editor gesture.
 //   log:log            optional (with urid:map): why an instantiation failed.
 //

@@ -214,7 +214,8 @@ void WriteUI(std::ostringstream& o, const IPlugLV2Def& def) {
     << "\tlv2:requiredFeature <http://lv2plug.in/ns/ext/instance-access> , ui:idleInterface ;\n"
     // The editor has one fixed size: hosts should not offer to resize it.
     << "\tlv2:optionalFeature ui:parent , ui:resize , ui:touch , ui:noUserResize ,\n"
-    << "\t\t<http://lv2plug.in/ns/ext/log#log> , urid:map ;\n"
+    << "\t\t<http://lv2plug.in/ns/ext/log#log> , urid:map , opts:options ;\n"
+    << "\topts:supportedOption ui:scaleFactor ;\n"
     << "\tlv2:extensionData ui:idleInterface .\n\n";
 }
 

@@ -74,6 +74,35 @@ TEST(IGraphics, BitmapsAreCachedByIdAloneAndMissingOnesAreEmpty) {
   e.gui->DrawAll();  // drawing an empty image draws nothing and does not crash
 }
 
+// At scale 2 an image is drawn from its twin ("name@2x.png") only when the
+// twin is exactly twice its size; otherwise the 1x image is drawn enlarged.
+// A released image is forgotten, so a later change of scale never reads it.
+TEST(IGraphics, TwinsAreUsedOnlyAtTwiceTheSize) {
+  ImageFolder images;
+  const LICE_pixel red = LICE_RGBA(255, 0, 0, 255), blue = LICE_RGBA(0, 0, 255, 255);
+  images.Strip("good.png", 4, 4, 1, &red);
+  images.Strip("good@2x.png", 8, 8, 1, &blue);
+  images.Strip("odd.png", 4, 4, 1, &red);
+  images.Strip("odd@2x.png", 7, 8, 1, &blue);
+  images.Strip("gone.png", 4, 4, 1, &red);
+  Editor e;
+  e.gui->SetResourceDir(images.path().c_str());
+  IBitmap good = e.gui->LoadIBitmap(9101, "resources/img/good.png");
+  IBitmap odd = e.gui->LoadIBitmap(9102, "odd.png");
+  IBitmap gone = e.gui->LoadIBitmap(9103, "gone.png");
+  e.gui->AttachControl(new IBitmapControl(&e.plug, 0, 0, &good));
+  e.gui->AttachControl(new IBitmapControl(&e.plug, 10, 0, &odd));
+  e.gui->ReleaseBitmap(&gone);
+  e.Attach();
+  ASSERT_TRUE(e.gui->SetScale(2));
+  e.gui->DrawAll();
+  LICE_IBitmap* back = e.gui->GetDrawBitmap();
+  EXPECT_EQ(LICE_GetPixel(back, 0, 0), blue);
+  EXPECT_EQ(LICE_GetPixel(back, 7, 7), blue);
+  EXPECT_EQ(LICE_GetPixel(back, 20, 0), red);
+  EXPECT_EQ(LICE_GetPixel(back, 27, 7), red);
+}
+
 TEST(IGraphics, BackgroundGoesFirstAndHitTestingRunsBackwards) {
   Editor e;
   auto* low = new ProbeControl(&e.plug, IRECT(0, 0, 50, 50));

@@ -4,7 +4,9 @@
 // and one editor per plug-in instance.
 #include <gtest/gtest.h>
 #include <lv2/instance-access/instance-access.h>
+#include <lv2/atom/atom.h>
 #include <lv2/log/log.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
 
 #include <cstdarg>
@@ -27,14 +29,21 @@ class UIFeatures {
 public:
   explicit UIFeatures(LV2TestInstance& inst) : mInst(inst) {
     mLog = {this, Printf, VPrintf};
+    mResizeIface = {this, Resize};
   }
-  // Offered features, by name: "instance", "idle", "map", "log", "parent".
+  // Offered features, by name: "instance", "idle", "map", "log", "parent",
+  // "resize", "options" (ui:scaleFactor as a float of scaleFactor).
   std::vector<const LV2_Feature*> Offer(const std::vector<std::string>& names, unsigned long parent = 0) {
     mInstance = {LV2_INSTANCE_ACCESS_URI, mInst.Plug()};
     mIdle = {LV2_UI__idleInterface, nullptr};
     mMap = {LV2_URID__map, mInst.Map().Feature()};
     mLogFeature = {LV2_LOG__log, &mLog};
     mParent = {LV2_UI__parent, reinterpret_cast<void*>(static_cast<uintptr_t>(parent))};
+    mResize = {LV2_UI__resize, &mResizeIface};
+    mOptionList[0] = {LV2_OPTIONS_INSTANCE, 0, mInst.Map().Map(LV2_UI__scaleFactor), sizeof(float),
+                      mInst.Map().Map(LV2_ATOM__Float), &scaleFactor};
+    mOptionList[1] = {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr};
+    mOptions = {LV2_OPTIONS__options, mOptionList};
     std::vector<const LV2_Feature*> f;
     for (const std::string& n : names) {
       if (n == "instance") f.push_back(&mInstance);
@@ -42,6 +51,8 @@ public:
       if (n == "map") f.push_back(&mMap);
       if (n == "log") f.push_back(&mLogFeature);
       if (n == "parent") f.push_back(&mParent);
+      if (n == "resize") f.push_back(&mResize);
+      if (n == "options") f.push_back(&mOptions);
     }
     f.push_back(nullptr);
     return f;
@@ -62,6 +73,8 @@ public:
   std::string log;
   LV2UI_Widget widget = nullptr;
   int writes = 0;
+  float scaleFactor = 1.0f;
+  int resizedW = 0, resizedH = 0;  // the size last reported through ui:resize
 
 private:
   static int VPrintf(LV2_Log_Handle h, LV2_URID, const char* fmt, va_list ap) {
@@ -77,13 +90,20 @@ private:
     va_end(ap);
     return n;
   }
+  static int Resize(LV2UI_Feature_Handle h, int w, int height) {
+    static_cast<UIFeatures*>(h)->resizedW = w;
+    static_cast<UIFeatures*>(h)->resizedH = height;
+    return 0;
+  }
   static void Write(LV2UI_Controller c, uint32_t, uint32_t, uint32_t, const void*) {
     ++static_cast<UIFeatures*>(c)->writes;
   }
 
   LV2TestInstance& mInst;
   LV2_Log_Log mLog;
-  LV2_Feature mInstance{}, mIdle{}, mMap{}, mLogFeature{}, mParent{};
+  LV2UI_Resize mResizeIface{};
+  LV2_Options_Option mOptionList[2]{};
+  LV2_Feature mInstance{}, mIdle{}, mMap{}, mLogFeature{}, mParent{}, mResize{}, mOptions{};
 };
 
 TEST(LV2EditorUIDescriptor, IsExportedForTheEditorUriOnly) {
@@ -183,6 +203,33 @@ TEST(LV2EditorUIDescriptor, WithoutAParentOpensATopLevelWindowOneEditorPerInstan
   XSync(user.display(), False);
   EXPECT_EQ(user.RootChildren(), before);
   EXPECT_EQ(second.writes, 0);  // nothing was touched
+}
+
+// The host's ui:scaleFactor sets the editor's scale before its window opens:
+// 2 and 1.5 give a window twice the editor's size, reported so through
+// ui:resize; a factor below 1.5 on the next opening gives the 1x editor again.
+TEST(LV2EditorUIDescriptor, TheHostsScaleFactorSizesTheWindow) {
+  REQUIRE_XVFB();
+  x11_test::User user;
+  ASSERT_NE(user.display(), nullptr);
+  LV2TestInstance inst(CorvaneDescriptor(0));
+  ASSERT_TRUE(inst.Ok());
+  for (const float factor : {2.0f, 1.5f, 1.25f}) {
+    SCOPED_TRACE(factor);
+    const int expectedScale = factor >= 1.5f ? 2 : 1;
+    UIFeatures host(inst);
+    host.scaleFactor = factor;
+    LV2UI_Handle ui = host.Instantiate(host.Offer({"instance", "idle", "map", "resize", "options"}));
+    ASSERT_NE(ui, nullptr) << host.log;
+    EXPECT_EQ(UIFeatures::Idle(ui), 0);
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(user.display(), host.Window(), &attributes));
+    EXPECT_EQ(attributes.width, 365 * expectedScale);
+    EXPECT_EQ(attributes.height, 574 * expectedScale);
+    EXPECT_EQ(host.resizedW, 365 * expectedScale);
+    EXPECT_EQ(host.resizedH, 574 * expectedScale);
+    UIFeatures::Cleanup(ui);
+  }
 }
 
 }  // namespace

@@ -46,8 +46,8 @@ public:
 };
 
 struct Host {
-  Host() {
-    auto w = std::make_unique<RecordingWindowing>();
+  explicit Host(ViewGeometry geometry = kCocoaGeometry) {
+    auto w = std::make_unique<RecordingWindowing>(geometry);
     win = w.get();
     g = new IGraphicsMac(&plug, 365, 574, 0, std::move(w));
     bg = new Probe(&plug, IRECT(0, 0, 365, 574));
@@ -171,6 +171,36 @@ TEST(ViewHost, MouseEventsMapped) {
   view->MouseDown(12, 564, ViewButton::kLeft, none, 1);
   EXPECT_EQ(h.probe->log.size(), expected.size());
   view->mGraphics = h.g;
+}
+
+// At scale 2 the view is twice the editor's size, and the view host maps
+// window pixels to editor units and back: a pointer anywhere on a unit's
+// 2 x 2 pixels (also left of the view, during a drag) reaches the control as
+// that unit; a redisplay of some pixels redraws the units they touch and puts
+// those units' pixels on screen; a text field covers the control's pixels.
+TEST(ViewHost, ScaleTwoMapsWindowPixelsToUnits) {
+  Host h(kTopLeftGeometry);
+  ASSERT_TRUE(h.g->SetScale(2));
+  h.g->OpenWindow(nullptr);
+  EXPECT_EQ(h.win->calls[0], "create 730x1148");
+  EXPECT_FALSE(h.g->SetScale(1)) << "the scale changes only while no window is open";
+  ViewEvents* ev = h.win->Events();
+  ViewModifiers none;
+  ev->MouseDown(21, 15, ViewButton::kLeft, none, 1);
+  ev->MouseDragged(-1, 200.5, ViewButton::kLeft, none);
+  ev->MouseUp(20, 14, ViewButton::kLeft, none);
+  EXPECT_EQ(h.probe->log, std::vector<std::string>({"down 10,7 L", "drag -1,100 L", "up 10,7 L"}));
+
+  ev->OnTimer(h.win->lastTimer);
+  ASSERT_EQ(h.win->needsDisplay.size(), 1u);
+  EXPECT_EQ(h.win->needsDisplay[0], ViewRect(0, 0, 730, 1148));
+  ev->DrawRect(ViewRect(5, 5, 10, 10));  // pixels 5..14: units 2..7
+  EXPECT_EQ(h.win->screenRegions.back(), IRECT(4, 4, 16, 16));
+
+  IRECT r(10, 20, 40, 36);
+  h.g->CreateTextEntry(h.probe, h.probe->GetText(), &r, "0.50", h.plug.GetParam(RecordingPlug::kGain));
+  EXPECT_EQ(h.win->fieldRect, ViewRect(20, 40, 60, 32));
+  EXPECT_EQ(h.win->fieldFontSize, 18.0f);
 }
 
 TEST(ViewHost, MouseOverReachesTheContextWhenEnabled) {

@@ -2,6 +2,7 @@
 // checked against the images at the control rectangles.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -149,6 +150,85 @@ TEST(CorvaneEditor, AFaderOnlyRedrawLeavesNoStaleRows) {
   int stale = 0;
   for (size_t i = 0; i < partial.size(); ++i) stale += partial[i] != bits->GetBits()[i];
   EXPECT_EQ(stale, 0);
+}
+
+// A state that exercises every primitive the editor uses: clobbered
+// background, film-strip frames, meter bars cut from their images, overlays,
+// lit buttons, and the Amount knob's value box (fill, outline and text).
+void ShowEverything(Corvane* c) {
+  IGraphics* g = c->Editor();
+  c->SetParameterFromGUI(kSoloTransient, 1.0);
+  c->SetParameterFromGUI(kMode3, 1.0);
+  g->ApplyPlugUpdates();
+  c->TransientMeter()->SetVolumes(0.5, 0.9);
+  c->ResidualMeter()->SetVolumes(0.05, 1.2);
+  c->ResidualOverlay()->SetVolumes(0.05, 1.2);
+  IMouseMod mod(true);
+  const IRECT k = *c->GetKnob(0)->GetRECT();
+  c->GetKnob(0)->OnMouseDown(k.MW(), k.MH(), &mod);
+}
+
+LICE_IBitmap* DrawWhole(IGraphics* g) {
+  if (!g->GetDrawBitmap()) g->PrepDraw();
+  IRECT all(0, 0, g->Width(), g->Height());
+  g->Draw(&all);
+  return g->GetDrawBitmap();
+}
+
+uint64_t Checksum(LICE_IBitmap* bits) {
+  uint64_t hash = 1469598103934665603ull;  // FNV-1a over the pixel words, row by row
+  for (int y = 0; y < bits->getHeight(); ++y)
+    for (int x = 0; x < bits->getWidth(); ++x) {
+      hash ^= bits->GetBits()[y * bits->getRowSpan() + x];
+      hash *= 1099511628211ull;
+    }
+  return hash;
+}
+
+// The checksum of the whole 1x picture as the editor drew it before it could
+// draw at any other scale: the 1x drawing must not change.
+constexpr uint64_t kOneXPicture = 17782014960664987634ull;
+
+TEST(CorvaneEditor, FullDrawAtScaleOneIsUnchanged) {
+  auto c = Initialised();
+  ShowEverything(c.get());
+  LICE_IBitmap* bits = DrawWhole(c->Editor());
+  ASSERT_EQ(bits->getWidth(), 365);
+  ASSERT_EQ(bits->getHeight(), 574);
+  EXPECT_EQ(Checksum(bits), kOneXPicture) << "the editor's 1x picture changed";
+}
+
+// At scale 2 the layout stays in units while the back buffer doubles and
+// each control shows its 2x image's pixels at twice its place; back at 1
+// the picture is exactly the 1x one again.
+TEST(CorvaneEditor, ScaleTwoDrawsTheTwinsAndScaleOneComesBackUnchanged) {
+  auto c = Initialised();
+  IGraphics* g = c->Editor();
+  ShowEverything(c.get());
+  EXPECT_FALSE(g->SetScale(3));
+  ASSERT_TRUE(g->SetScale(2));
+  EXPECT_EQ(g->Width(), 365);
+  LICE_IBitmap* bits = DrawWhole(g);
+  ASSERT_EQ(bits->getWidth(), 730);
+  ASSERT_EQ(bits->getHeight(), 1148);
+  // The Sensitivity knob shows frame 90 of 128 of the 2x strip.
+  auto knob = Image("real_knob@2x.png");
+  ASSERT_TRUE(knob);
+  const IRECT k = *c->GetKnob(1)->GetRECT();
+  const int frameH = knob->getHeight() / 128;
+  int same = 0, opaque = 0;
+  for (int y = 0; y < frameH; ++y)
+    for (int x = 0; x < knob->getWidth(); ++x) {
+      const LICE_pixel p = LICE_GetPixel(knob.get(), x, 89 * frameH + y);
+      if (LICE_GETA(p) != 255) continue;
+      ++opaque;
+      same += (LICE_GetPixel(bits, 2 * k.L + x, 2 * k.T + y) | 0xff000000u) == p;
+    }
+  ASSERT_GT(opaque, 0);
+  EXPECT_EQ(same, opaque);
+
+  ASSERT_TRUE(g->SetScale(1));
+  EXPECT_EQ(Checksum(DrawWhole(g)), kOneXPicture);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// The seventeen committed images decode, have the sizes and frame counts the
-// editor relies on, keep the geometry its controls assume, and match what
-// the generator draws now (so a changed generator cannot leave stale PNGs).
+// The seventeen committed images and their 2x twins decode, have the sizes
+// and frame counts the editor relies on, keep the geometry its controls
+// assume at both scales, and match what the generator draws now (so a
+// changed generator cannot leave stale PNGs).
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -53,19 +54,26 @@ const Expected kFiles[] = {
     {"mode3Pressed.png", kModeWidth, kModeHeight},
 };
 
-TEST(ArtworkFiles, EveryImageDecodesWithItsSize) {
+// The editor draws a 2x image where the 1x one goes, so its twin must be
+// exactly twice as wide and high.
+TEST(ArtworkFiles, EveryImageDecodesWithItsSizeAtBothScales) {
   for (const Expected& e : kFiles) {
-    SCOPED_TRACE(e.name);
-    auto bmp = Load(e.name);
-    if (!bmp) continue;
-    EXPECT_EQ(bmp->getWidth(), e.width);
-    EXPECT_EQ(bmp->getHeight(), e.height);
+    for (int scale : {1, 2}) {
+      const std::string name = ScaledFileName(e.name, scale);
+      SCOPED_TRACE(name);
+      auto bmp = Load(name);
+      if (!bmp) continue;
+      EXPECT_EQ(bmp->getWidth(), e.width * scale);
+      EXPECT_EQ(bmp->getHeight(), e.height * scale);
+    }
   }
 }
 
 TEST(ArtworkFiles, CommittedImagesMatchTheGenerator) {
-  const std::vector<NamedImage> images = MakeAllImages();
+  std::vector<NamedImage> images = MakeAllImages(1);
   ASSERT_EQ(images.size(), 17u);
+  for (NamedImage& image : MakeAllImages(2)) images.push_back(std::move(image));
+  ASSERT_EQ(images.size(), 34u);
   for (const NamedImage& image : images) {
     SCOPED_TRACE(image.fileName);
     auto committed = Load(image.fileName);
@@ -112,22 +120,25 @@ TEST(ArtworkGeometry, KnobStripsAnimateWithinTheirFrames) {
   }
 }
 
-// For n lit segments the meter shows its image from row trunc((10 - n) *
-// 22.5) down. That first row must be a gap, and the segment's own rows must
-// be lit, so a bar never ends in a sliced or missing segment.
+// For n lit segments the meter shows its image from unit row trunc((10 - n)
+// * 22.5) down, image row scale times that. That first row must be a gap,
+// and the segment's own rows must be lit, so a bar never ends in a sliced or
+// missing segment, at either scale.
 TEST(ArtworkGeometry, MeterCutsFallBetweenSegments) {
   for (const char* name : {"vu.png", "vuSoloOn.png", "vuSoloOff.png"}) {
-    SCOPED_TRACE(name);
-    auto meter = Load(name);
-    ASSERT_TRUE(meter);
-    const float perSegment = meter->getHeight() / 10.0f;
-    for (int n = 1; n <= 10; ++n) {
-      const int cut = static_cast<int>((10 - n) * perSegment);
-      EXPECT_TRUE(RowTransparent(meter.get(), cut)) << n << " segments";
-      const RowSpan rows = SegmentRows(n);
-      EXPECT_GE(rows.first, cut);
-      for (int y = rows.first; y < rows.end; ++y)
-        EXPECT_EQ(Alpha(meter.get(), kMeterWidth / 2, y), 255) << "segment " << n << " row " << y;
+    for (int scale : {1, 2}) {
+      SCOPED_TRACE(ScaledFileName(name, scale));
+      auto meter = Load(ScaledFileName(name, scale));
+      ASSERT_TRUE(meter);
+      const float perSegment = kMeterHeight / 10.0f;
+      for (int n = 1; n <= 10; ++n) {
+        const int cut = static_cast<int>((10 - n) * perSegment) * scale;
+        EXPECT_TRUE(RowTransparent(meter.get(), cut)) << n << " segments";
+        const RowSpan rows = SegmentRows(n, scale);
+        EXPECT_GT(rows.first, cut);
+        for (int y = rows.first; y < rows.end; ++y)
+          EXPECT_EQ(Alpha(meter.get(), kMeterWidth * scale / 2, y), 255) << "segment " << n << " row " << y;
+      }
     }
   }
 }
@@ -164,19 +175,27 @@ TEST(ArtworkGeometry, FaderMarksLineUpWithTheHandleIndicator) {
   EXPECT_EQ(HandleTopAt(kResidualFader, 0), 167);
   EXPECT_EQ(HandleTopAt(kResidualFader, 166), 329);
 
-  auto handle = Load("faderhandle.png");
-  auto bg = Load("backgroundNU.png");
-  ASSERT_TRUE(handle && bg);
-  // The indicator row is the darkest full-width row of the handle.
-  const LICE_pixel indicator = LICE_GetPixel(handle.get(), kHandleWidth / 2, kHandleIndicatorRow);
-  EXPECT_LT(LICE_GETR(indicator), 0x20);
-  for (const FaderGeometry* fader : {&kTransientFader, &kResidualFader}) {
-    const int tickX = HandleLeft(*fader) - 4;
-    for (const ScaleMark& mark : kScaleMarks) {
-      const int y = HandleTopAt(*fader, mark.distance) + kHandleIndicatorRow;
-      const LICE_pixel tick = LICE_GetPixel(bg.get(), tickX, y);
-      const LICE_pixel above = LICE_GetPixel(bg.get(), tickX, y - 1);
-      EXPECT_GT(LICE_GETR(tick), LICE_GETR(above) + 60) << "mark at " << mark.distance;
+  for (int scale : {1, 2}) {
+    SCOPED_TRACE(scale);
+    auto handle = Load(ScaledFileName("faderhandle.png", scale));
+    auto bg = Load(ScaledFileName("backgroundNU.png", scale));
+    ASSERT_TRUE(handle && bg);
+    // The indicator rows are the darkest full-width rows of the handle.
+    for (int row = 0; row < scale; ++row) {
+      const LICE_pixel indicator =
+          LICE_GetPixel(handle.get(), kHandleWidth * scale / 2, kHandleIndicatorRow * scale + row);
+      EXPECT_LT(LICE_GETR(indicator), 0x20);
+    }
+    for (const FaderGeometry* fader : {&kTransientFader, &kResidualFader}) {
+      const int tickX = (HandleLeft(*fader) - 4) * scale;
+      for (const ScaleMark& mark : kScaleMarks) {
+        const int y = (HandleTopAt(*fader, mark.distance) + kHandleIndicatorRow) * scale;
+        const LICE_pixel above = LICE_GetPixel(bg.get(), tickX, y - 1);
+        for (int row = 0; row < scale; ++row) {
+          const LICE_pixel tick = LICE_GetPixel(bg.get(), tickX, y + row);
+          EXPECT_GT(LICE_GETR(tick), LICE_GETR(above) + 60) << "mark at " << mark.distance;
+        }
+      }
     }
   }
 }

@@ -179,6 +179,7 @@ TEST(CorvaneGuiErrors, EachFailureSaysWhyWithItsStatus) {
       {{"--input", work.Path() + "/missing.wav"}, {}, 1, "missing.wav"},
       {{"--input", MakeLoopInput(work.Path(), "in.wav", 0.2), "--amount", "2"}, {}, 2, "--amount"},
       {{"--bogus"}, {}, 2, "--bogus"},
+      {{"--scale", "3"}, {}, 2, "--scale"},
       {{"extra"}, {}, 2, "unexpected argument"},
       {{"--input", work.Path() + "/in.wav"}, {{"DISPLAY", ":97531"}}, 1, "cannot open the editor window"},
   };

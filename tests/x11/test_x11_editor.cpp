@@ -75,14 +75,15 @@ protected:
     g->SetParameterFromPlug(param, v, true);
     g->ApplyPlugUpdates();
   }
-  // Pixels of the window that differ from the back buffer (colour channels).
-  int DifferingPixels() {
+  // Pixels of the window that differ from the back buffer (colour channels),
+  // in its top-left w x h pixels.
+  int DifferingPixels(int w = kCorvaneWidth, int h = kCorvaneHeight) {
     LICE_IBitmap* back = g->GetDrawBitmap();
-    XImage* shot = XGetImage(user.display(), g->XWindow(), 0, 0, kCorvaneWidth, kCorvaneHeight, AllPlanes, ZPixmap);
+    XImage* shot = XGetImage(user.display(), g->XWindow(), 0, 0, w, h, AllPlanes, ZPixmap);
     if (!back || !shot) return -1;
     int differing = 0;
-    for (int y = 0; y < kCorvaneHeight; ++y)
-      for (int x = 0; x < kCorvaneWidth; ++x)
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
         if ((XGetPixel(shot, x, y) & 0xffffff) != (back->GetBits()[y * back->getRowSpan() + x] & 0xffffff))
           ++differing;
     XDestroyImage(shot);
@@ -156,6 +157,39 @@ TEST_F(EditorWindow, ScreenShowsTheBackBufferWithoutSharedMemory) {
   Set(kAmount, 0.1);
   Pump(g);
   EXPECT_EQ(DifferingPixels(), 0);
+}
+
+// At scale 2 the window is twice the editor's size and shows the 2x back
+// buffer pixel for pixel, and the pointer acts in editor units: a knob
+// dragged up by 100 window pixels moves by 50 units' worth.
+TEST_F(EditorWindow, AtScaleTwoTheWindowDoublesAndThePointerWorksInUnits) {
+  EXPECT_FALSE(g->SetScale(2)) << "the scale changes only while no window is open";
+  g->CloseWindow();
+  ASSERT_TRUE(g->SetScale(2));
+  ASSERT_TRUE(g->OpenEditor(0, "Corvane test"));  // at (0, 0): 700 of its 1148 rows on the screen
+  Pump(g);
+  XWindowAttributes attributes;
+  ASSERT_TRUE(XGetWindowAttributes(user.display(), g->XWindow(), &attributes));
+  EXPECT_EQ(attributes.width, 2 * kCorvaneWidth);
+  EXPECT_EQ(attributes.height, 2 * kCorvaneHeight);
+  EXPECT_EQ(DifferingPixels(2 * kCorvaneWidth, 700), 0);
+
+  Set(kAmount, 0.2);
+  const IRECT knob = *plug->GetKnob(0)->GetRECT();
+  PointAt(2 * knob.MW(), 2 * knob.MH());
+  user.Button(1, true);
+  Pump(g, 5);
+  for (int step = 1; step <= 100; ++step) {
+    int rx, ry;
+    user.RootOf(g->XWindow(), 2 * knob.MW(), 2 * knob.MH() - step, &rx, &ry);
+    user.MoveTo(rx, ry);
+    if (step % 10 == 0) Pump(g, 1);
+  }
+  Pump(g, 5);
+  user.Button(1, false);
+  Pump(g, 60);
+  EXPECT_NEAR(plug->GetParam(kAmount)->Value(), 0.2 + 50 / 300.0, 1e-9);
+  EXPECT_EQ(DifferingPixels(2 * kCorvaneWidth, 700), 0);
 }
 
 TEST_F(EditorWindow, OpenAndCloseRepeatedly) {

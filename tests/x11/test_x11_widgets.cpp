@@ -11,6 +11,7 @@
 // Xlib's macros come after every header that might use their names.
 #include "gui/x11/X11Windowing.h"
 #include "tests/x11/XvfbServer.h"
+#include <X11/Xatom.h>
 
 using gui_test::RecordingPlug;
 using x11_test::User;
@@ -166,6 +167,30 @@ TEST_F(Widgets, MessageBoxAnswersItsButtons) {
   });
   EXPECT_EQ(g->ShowMessageBox("Replace?", "Corvane", 4), 1);  // Yes
   confirmer.join();
+}
+
+// The scale a standalone editor takes from the X server: the desktop's
+// Xft.dpi when it has one (192 gives 2, 120 gives 1, whatever else the
+// resources hold), else the screen's density (the virtual screen's: 1).
+TEST(X11Scale, TheDesktopsResolutionChoosesTheEditorScale) {
+  REQUIRE_XVFB();
+  User user;
+  Display* d = user.display();
+  ASSERT_NE(d, nullptr);
+  auto setResources = [d](const std::string& text) {
+    if (text.empty())
+      XDeleteProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER);
+    else
+      XChangeProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(text.c_str()), static_cast<int>(text.size()));
+    XSync(d, False);
+  };
+  setResources("Xft.antialias:\t1\nXft.dpi:\t192\n*background:\tgrey\n");
+  EXPECT_EQ(IGraphicsX11::PreferredScale(), 2);
+  setResources("Xft.dpi: 120\n");
+  EXPECT_EQ(IGraphicsX11::PreferredScale(), 1);
+  setResources("");
+  EXPECT_EQ(IGraphicsX11::PreferredScale(), 1);
 }
 
 }  // namespace

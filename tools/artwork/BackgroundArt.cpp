@@ -17,103 +17,111 @@ namespace {
 constexpr int kSectionLeft = 8;
 constexpr int kSectionWidth = kWindowWidth - 16;
 
-void DrawSection(LICE_IBitmap* bg, int top, int bottom) {
-  FillRoundRect(bg, kSectionLeft, top, kSectionWidth, bottom - top, 6, kSectionEdge);
-  FillRoundRect(bg, kSectionLeft + 1, top + 1, kSectionWidth - 2, bottom - top - 2, 5,
+void DrawSection(LICE_IBitmap* bg, int top, int bottom, Scale sc) {
+  const int x = sc.px(kSectionLeft), y = sc.px(top), w = sc.px(kSectionWidth), h = sc.px(bottom - top);
+  const int radius = sc.px(6);
+  FillRoundRect(bg, x, y, w, h, radius, kSectionEdge);
+  FillRoundRect(bg, x + kHairline, y + kHairline, w - 2 * kHairline, h - 2 * kHairline, radius - kHairline,
                 kSectionFill);
 }
 
 int KnobCentreX(Point knob) { return knob.x + kKnobSize / 2; }
 
-void DrawPanMarks(LICE_IBitmap* bg, Point knob, Font& small) {
+void DrawPanMarks(LICE_IBitmap* bg, Point knob, Font& small, Scale sc) {
   const int cx = KnobCentreX(knob);
   const int cy = knob.y + kKnobSize / 2;
-  small.DrawCentred(bg, "L", cx - 26, cy + 19, kLabelDim);
-  small.DrawCentred(bg, "R", cx + 26, cy + 19, kLabelDim);
-  LICE_FillRect(bg, cx - 1, knob.y - 1, 2, 3, kTick);  // centre detent above the ring
+  small.DrawCentred(bg, "L", sc.px(cx - 26), sc.px(cy + 19), kLabelDim);
+  small.DrawCentred(bg, "R", sc.px(cx + 26), sc.px(cy + 19), kLabelDim);
+  // Centre detent above the ring.
+  LICE_FillRect(bg, sc.px(cx - 1), sc.px(knob.y - 1), sc.px(2), sc.px(3), kTick);
 }
 
-void DrawMeterScale(LICE_IBitmap* bg, Font& small) {
+// Centre of the gap between the two meters, in image pixels.
+int MeterScaleCentre(Scale sc) {
+  return (sc.px(kTransientMeterX + kMeterGap + kMeterWidth) + sc.px(kResidualMeterX)) / 2;
+}
+
+void DrawMeterScale(LICE_IBitmap* bg, Font& small, Scale sc) {
   // Each label is the level at which its segment lights: 9 dB per segment
   // from -96 dB, so the top segment lights from -6 dB.
-  const int centre = (kTransientMeterX + kMeterGap + kMeterWidth + kResidualMeterX) / 2;
   for (int k = 1; k <= kMeterSegments; ++k) {
-    const RowSpan rows = SegmentRows(k);
-    const int y = kMeterTop + (rows.first + rows.end) / 2;
+    const RowSpan rows = SegmentRows(k, sc.factor);
+    const int y = sc.px(kMeterTop) + (rows.first + rows.end) / 2;
     char text[8];
     std::snprintf(text, sizeof text, "%d", -96 + 9 * k);
-    small.DrawCentred(bg, text, centre, y - small.LineHeight() / 2, kLabelDim);
+    small.DrawCentred(bg, text, MeterScaleCentre(sc), y - small.LineHeight() / 2, kLabelDim);
   }
 }
 
 }  // namespace
 
-std::unique_ptr<LICE_MemBitmap> MakeBackground() {
-  auto image = std::make_unique<LICE_MemBitmap>(kWindowWidth, kWindowHeight);
+std::unique_ptr<LICE_MemBitmap> MakeBackground(Scale sc) {
+  const int width = sc.px(kWindowWidth), height = sc.px(kWindowHeight);
+  auto image = std::make_unique<LICE_MemBitmap>(width, height);
   LICE_IBitmap* bg = image.get();
-  FillVerticalGradient(bg, 0, 0, kWindowWidth, kWindowHeight, kPanelTop, kPanelBottom);
+  FillVerticalGradient(bg, 0, 0, width, height, kPanelTop, kPanelBottom);
 
-  Font title("DejaVu Sans", 16, 700);
-  Font label("DejaVu Sans", 10, 700);
-  Font small("DejaVu Sans", 9, 700);
-  Font knobLabel("DejaVu Sans Condensed", 9, 700);  // "RESIDUAL PAN" must clear the mode buttons
-  Font scale("DejaVu Sans", 8, 400);
-  Font brand("DejaVu Sans", 11, 400);
+  Font title("DejaVu Sans", sc.px(16), 700);
+  Font label("DejaVu Sans", sc.px(10), 700);
+  Font small("DejaVu Sans", sc.px(9), 700);
+  Font knobLabel("DejaVu Sans Condensed", sc.px(9), 700);  // "RESIDUAL PAN" must clear the mode buttons
+  Font scale("DejaVu Sans", sc.px(8), 400);
+  Font brand("DejaVu Sans", sc.px(11), 400);
 
-  // Header and footer bands.
-  LICE_FillRect(bg, 0, 0, kWindowWidth, 31, kHeaderBand);
-  LICE_FillRect(bg, 0, 31, kWindowWidth, 1, kAccent, 0.55f);
-  title.DrawSpaced(bg, "CORVANE", kWindowWidth / 2, 6, 4, kLabel);
-  LICE_FillRect(bg, 0, 551, kWindowWidth, kWindowHeight - 551, kHeaderBand);
-  LICE_FillRect(bg, 0, 551, kWindowWidth, 1, kSectionEdge);
-  brand.DrawSpaced(bg, "Velmora", kWindowWidth / 2, 556, 1, kLabelDim);
+  // Header and footer bands, each edged with a hairline.
+  LICE_FillRect(bg, 0, 0, width, sc.px(31), kHeaderBand);
+  LICE_FillRect(bg, 0, sc.px(31), width, kHairline, kAccent, 0.55f);
+  title.DrawSpaced(bg, "CORVANE", width / 2, sc.px(6), sc.px(4), kLabel);
+  LICE_FillRect(bg, 0, sc.px(551), width, height - sc.px(551), kHeaderBand);
+  LICE_FillRect(bg, 0, sc.px(551), width, kHairline, kSectionEdge);
+  brand.DrawSpaced(bg, "Velmora", width / 2, sc.px(556), sc.px(1), kLabelDim);
 
   // Sections: global knobs, the two parts' gains and levels, pan/mode/solo.
-  DrawSection(bg, 35, 122);
-  DrawSection(bg, 125, 401);
-  DrawSection(bg, 404, 548);
+  DrawSection(bg, 35, 122, sc);
+  DrawSection(bg, 125, 401, sc);
+  DrawSection(bg, 404, 548, sc);
 
   // Knob labels under the knobs.
-  knobLabel.DrawCentred(bg, "AMOUNT", KnobCentreX(kAmountKnob), kAmountKnob.y + kKnobSize + 4, kLabel);
-  knobLabel.DrawCentred(bg, "SENSITIVITY", KnobCentreX(kSensitivityKnob),
-                    kSensitivityKnob.y + kKnobSize + 4, kLabel);
-  knobLabel.DrawCentred(bg, "TRANSIENT PAN", KnobCentreX(kPan1Knob), kPan1Knob.y + kKnobSize + 4,
-                    kLabel);
-  knobLabel.DrawCentred(bg, "RESIDUAL PAN", KnobCentreX(kPan2Knob), kPan2Knob.y + kKnobSize + 4,
-                    kLabel);
-  DrawPanMarks(bg, kPan1Knob, small);
-  DrawPanMarks(bg, kPan2Knob, small);
+  auto knobCaption = [&](const char* text, Point knob) {
+    knobLabel.DrawCentred(bg, text, sc.px(KnobCentreX(knob)), sc.px(knob.y + kKnobSize + 4), kLabel);
+  };
+  knobCaption("AMOUNT", kAmountKnob);
+  knobCaption("SENSITIVITY", kSensitivityKnob);
+  knobCaption("TRANSIENT PAN", kPan1Knob);
+  knobCaption("RESIDUAL PAN", kPan2Knob);
+  DrawPanMarks(bg, kPan1Knob, small, sc);
+  DrawPanMarks(bg, kPan2Knob, small, sc);
 
   // Faders with their scales; figures on the outer side of each.
-  label.DrawCentred(bg, "TRANSIENT", HandleCentreX(kTransientFader), 133, kLabel);
-  label.DrawCentred(bg, "RESIDUAL", HandleCentreX(kResidualFader), 133, kLabel);
-  DrawFaderScale(bg, kTransientFader, true, small);
-  DrawFaderScale(bg, kResidualFader, false, small);
+  label.DrawCentred(bg, "TRANSIENT", sc.px(HandleCentreX(kTransientFader)), sc.px(133), kLabel);
+  label.DrawCentred(bg, "RESIDUAL", sc.px(HandleCentreX(kResidualFader)), sc.px(133), kLabel);
+  DrawFaderScale(bg, kTransientFader, true, small, sc);
+  DrawFaderScale(bg, kResidualFader, false, small, sc);
 
   // Meters: housings, channel letters, a shared segment scale between them.
+  const int columnCentre = sc.px(kMeterWidth) / 2;
   for (int x : {kTransientMeterX, kResidualMeterX}) {
-    DrawMeterHousing(bg, x);
-    small.DrawCentred(bg, "L", x + kMeterWidth / 2, 154, kLabelDim);
-    small.DrawCentred(bg, "R", x + kMeterGap + kMeterWidth / 2, 154, kLabelDim);
+    DrawMeterHousing(bg, x, sc);
+    small.DrawCentred(bg, "L", sc.px(x) + columnCentre, sc.px(154), kLabelDim);
+    small.DrawCentred(bg, "R", sc.px(x + kMeterGap) + columnCentre, sc.px(154), kLabelDim);
   }
-  DrawMeterScale(bg, scale);
-  const int meterScaleCentre = (kTransientMeterX + kMeterGap + kMeterWidth + kResidualMeterX) / 2;
-  small.DrawCentred(bg, "dB", meterScaleCentre, 154, kLabelDim);
+  DrawMeterScale(bg, scale, sc);
+  small.DrawCentred(bg, "dB", MeterScaleCentre(sc), sc.px(154), kLabelDim);
 
   // Mode and solo buttons, off.
-  const int modeCentre = kModeButtons[0].x + kModeWidth / 2;
-  small.DrawCentred(bg, "WAVELET", modeCentre, 409, kLabelDim);
+  const int modeCentre = sc.px(kModeButtons[0].x) + sc.px(kModeWidth) / 2;
+  small.DrawCentred(bg, "WAVELET", modeCentre, sc.px(409), kLabelDim);
   for (int i = 0; i < 3; ++i)
-    DrawButtonFace(bg, kModeButtons[i].x, kModeButtons[i].y, ButtonKind::kMode, ButtonState::kOff,
-                   kModeNames[i]);
-  DrawButtonFace(bg, kTransientSolo.x, kTransientSolo.y, ButtonKind::kSolo, ButtonState::kOff,
-                 "SOLO");
-  DrawButtonFace(bg, kResidualSolo.x, kResidualSolo.y, ButtonKind::kSolo, ButtonState::kOff,
-                 "SOLO");
-  small.DrawCentred(bg, "TRANSIENT", kTransientSolo.x + kSoloWidth / 2,
-                    kTransientSolo.y + kSoloHeight + 3, kLabelDim);
-  small.DrawCentred(bg, "RESIDUAL", kResidualSolo.x + kSoloWidth / 2,
-                    kResidualSolo.y + kSoloHeight + 3, kLabelDim);
+    DrawButtonFace(bg, sc.px(kModeButtons[i].x), sc.px(kModeButtons[i].y), ButtonKind::kMode,
+                   ButtonState::kOff, kModeNames[i], sc);
+  for (Point solo : {kTransientSolo, kResidualSolo})
+    DrawButtonFace(bg, sc.px(solo.x), sc.px(solo.y), ButtonKind::kSolo, ButtonState::kOff, "SOLO", sc);
+  auto soloCaption = [&](const char* text, Point solo) {
+    small.DrawCentred(bg, text, sc.px(solo.x) + sc.px(kSoloWidth) / 2, sc.px(solo.y + kSoloHeight + 3),
+                      kLabelDim);
+  };
+  soloCaption("TRANSIENT", kTransientSolo);
+  soloCaption("RESIDUAL", kResidualSolo);
   return image;
 }
 

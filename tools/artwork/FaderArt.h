@@ -6,11 +6,12 @@
 
 namespace artwork {
 
-// Editor row of the scale mark for a reference distance: the row where the
-// handle's indicator sits when the fader shows that value.
+// Editor row (in units) of the scale mark for a reference distance: the row
+// where the handle's indicator sits when the fader shows that value.
 int MarkY(const FaderGeometry& fader, int referenceDistance);
-// Groove, ticks on both sides of the handle's path and the dB figures.
+// Groove, ticks on both sides of the handle's path and the dB figures, with
+// a font already sized for the scale.
 void DrawFaderScale(LICE_IBitmap* bg, const FaderGeometry& fader, bool figuresOnLeft,
-                    Font& figures);
+                    Font& figures, Scale sc);
 
 }  // namespace artwork

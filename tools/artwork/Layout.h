@@ -76,25 +76,29 @@ constexpr int kResidualMeterX = 211;
 struct RowSpan {
   int first, end;  // image rows [first, end)
 };
-// Rows lit by segment k (1 = bottom .. 10 = top). The meter shows the image
-// from row trunc((10 - n) * 22.5) down for n lit segments, so each segment
-// starts two rows below that cut and a bar never shows a sliced segment. The
-// top (peak) segment is shorter: it sits exactly under the clip lamp, which
-// can only be drawn from the overlay's top row down.
-inline RowSpan SegmentRows(int k) {
+// Image rows lit by segment k (1 = bottom .. 10 = top) in an image drawn at
+// `scale` pixels per unit. The meter shows the image from unit row
+// trunc((10 - n) * 22.5) down for n lit segments, so each segment starts two
+// pixels below that cut and a bar never shows a sliced segment. The top
+// (peak) segment is shorter: it sits exactly under the clip lamp, which can
+// only be drawn from the overlay's top row down.
+inline RowSpan SegmentRows(int k, int scale = 1) {
   const float perSegment = static_cast<float>(kMeterHeight) / kMeterSegments;
   const int cut = static_cast<int>((kMeterSegments - k) * perSegment);
   const int next = static_cast<int>((kMeterSegments - k + 1) * perSegment);
-  if (k == kMeterSegments) return {kOverlayOffset, next};
-  return {cut + 2, next};
+  if (k == kMeterSegments) return {kOverlayOffset * scale, next * scale};
+  return {cut * scale + 2, next * scale};
 }
 // Clip lamp rows in the overlay image: the peak segment's rows.
-inline RowSpan ClipLampRows() {
-  const RowSpan peak = SegmentRows(kMeterSegments);
-  return {peak.first - kOverlayOffset, peak.end - kOverlayOffset};
+inline RowSpan ClipLampRows(int scale = 1) {
+  const RowSpan peak = SegmentRows(kMeterSegments, scale);
+  return {peak.first - kOverlayOffset * scale, peak.end - kOverlayOffset * scale};
 }
 // Solo marker rows in the overlay image: a short bar under the meter.
 constexpr RowSpan kSoloMarkerRows{219, 224};
+inline RowSpan SoloMarkerRows(int scale = 1) {
+  return {kSoloMarkerRows.first * scale, kSoloMarkerRows.end * scale};
+}
 
 // Buttons: the background carries the off look at the same place.
 constexpr int kSoloWidth = 44;

@@ -5,6 +5,17 @@
 
 namespace artwork {
 
+// How many image pixels one editor unit covers (1 or 2). Shapes, text and
+// the features controls line up with (ticks, the fader's indicator, meter
+// segments) scale with it; hairlines (edges, highlights, ridges) stay one
+// pixel wide, so a 2x image has finer lines, not fatter ones.
+struct Scale {
+  int factor = 1;
+  int px(int units) const { return units * factor; }
+  float px(float units) const { return units * factor; }
+};
+constexpr int kHairline = 1;
+
 // Fills (x, y, w, h) row by row from colour top to colour bottom.
 void FillVerticalGradient(LICE_IBitmap* bmp, int x, int y, int w, int h, LICE_pixel top,
                           LICE_pixel bottom, float alpha = 1.0f);

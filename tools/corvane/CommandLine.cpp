@@ -42,6 +42,16 @@ std::vector<option> WithSettingOptions(const std::vector<option>& own) {
   return all;
 }
 
+bool ParseScale(const std::string& text, int* scale, std::string* error) {
+  double v = 0;
+  if (!ParseNumber(text, &v) || (v != 1.0 && v != 2.0)) {
+    *error = "--scale: \"" + text + "\" is not a scale (use 1 or 2)";
+    return false;
+  }
+  *scale = static_cast<int>(v);
+  return true;
+}
+
 bool IsSettingOption(int code) { return code >= kOptPreset && code < kOptFirstCommandOption; }
 
 bool ResolveSettings(const std::vector<RawSetting>& raw, const AUHost& unit, Settings* settings, std::string* error) {

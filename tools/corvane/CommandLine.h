@@ -18,6 +18,11 @@ enum SettingOption {
   kOptFirstCommandOption  // commands number their own long-only options from here
 };
 
+// --scale, taken by the commands that draw the editor (snapshot, gui).
+constexpr int kOptScale = kOptFirstCommandOption;
+// The editor's scale: "1" or "2" (back-buffer pixels per editor unit).
+bool ParseScale(const std::string& text, int* scale, std::string* error);
+
 struct RawSetting {
   int option;
   std::string value;

@@ -34,12 +34,19 @@ bool OpenCorvane(AUHost* unit, int nChannels, double sampleRate, int maxFrames, 
 
 IGraphics* EditorOf(const AUHost& unit) { return EditorOfPlug(PlugOfUnit(unit.Unit())); }
 
-bool WriteEditorSnapshot(const AUHost& unit, const std::string& pngPath, std::string* error) {
+bool WriteEditorSnapshot(const AUHost& unit, const std::string& pngPath, int scale, std::string* error) {
   IGraphics* editor = EditorOf(unit);
   if (!editor) {
     *error = "the plug-in has no editor";
     return false;
   }
+  if (!editor->SetScale(scale)) {
+    *error = "the editor cannot be drawn at scale " + std::to_string(scale);
+    return false;
+  }
+  // This thread is the editor's user-interface thread here: the values the
+  // settings and the run posted reach the controls before they draw.
+  editor->ApplyPlugUpdates();
   if (!editor->GetDrawBitmap()) editor->PrepDraw();
   IRECT all(0, 0, editor->Width(), editor->Height());
   editor->Draw(&all);

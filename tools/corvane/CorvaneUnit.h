@@ -18,5 +18,6 @@ bool OpenCorvane(AUHost* unit, int nChannels, double sampleRate, int maxFrames, 
 // storage, as a view factory finds it); null when it has none.
 IGraphics* EditorOf(const AUHost& unit);
 
-// Draws the whole editor and writes it as a PNG (through a temporary file).
-bool WriteEditorSnapshot(const AUHost& unit, const std::string& pngPath, std::string* error);
+// Draws the whole editor at the scale (1 or 2) and writes it as a PNG
+// (through a temporary file).
+bool WriteEditorSnapshot(const AUHost& unit, const std::string& pngPath, int scale, std::string* error);

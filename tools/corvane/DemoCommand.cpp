@@ -91,7 +91,7 @@ int RunDemoCommand(int argc, char** argv) {
       return kExitFailure;
     }
     const std::string png = folder + "/editor.png";
-    if (!SnapshotAfterPlaying(job.settings, input, png, &error)) {
+    if (!SnapshotAfterPlaying(job.settings, input, png, 1, &error)) {
       if (const int status = InterruptedStatus()) return status;
       PrintError(error);
       return kExitFailure;

@@ -18,7 +18,7 @@
 namespace {
 
 const char kHelp[] =
-    "Usage: corvane gui [--input FILE] [--connect] [--name NAME] [SETTINGS]\n"
+    "Usage: corvane gui [--input FILE] [--connect] [--name NAME] [--scale 1|2] [SETTINGS]\n"
     "Opens the editor and runs the plug-in live as a JACK client with two\n"
     "inputs (in_l, in_r) and two outputs (out_l, out_r); its latency is\n"
     "reported to JACK. With --input, FILE plays in a loop in place of the\n"
@@ -30,6 +30,10 @@ const char kHelp[] =
     "  -i, --input FILE   play a file in a loop through the plug-in\n"
     "  -c, --connect      connect to the system's capture and playback ports\n"
     "  -n, --name NAME    the JACK client name (default: corvane)\n"
+    "      --scale 1|2    the editor at 365 x 574 (1) or drawn at twice the size\n"
+    "                     for high-density screens (2); by default 2 when the\n"
+    "                     X server reports about 168 dpi or more (Xft.dpi, else\n"
+    "                     the screen's size), else 1\n"
     "  -q, --quiet        print nothing but errors\n"
     "  -h, --help         this text\n\n";
 
@@ -40,6 +44,7 @@ const char kNoServerHint[] =
 struct GuiOptions {
   std::string input, clientName = "corvane";
   bool connect = false, quiet = false;
+  int scale = 0;  // 0: chosen from the X server's resolution
   std::vector<RawSetting> settings;
 };
 
@@ -60,6 +65,7 @@ int ParseGuiOptions(int argc, char** argv, GuiOptions* options, bool* done) {
   const std::vector<option> longOptions = WithSettingOptions({{"input", required_argument, nullptr, 'i'},
                                                                {"connect", no_argument, nullptr, 'c'},
                                                                {"name", required_argument, nullptr, 'n'},
+                                                               {"scale", required_argument, nullptr, kOptScale},
                                                                {"quiet", no_argument, nullptr, 'q'},
                                                                {"help", no_argument, nullptr, 'h'}});
   opterr = 0;
@@ -70,6 +76,14 @@ int ParseGuiOptions(int argc, char** argv, GuiOptions* options, bool* done) {
       case 'i': options->input = optarg; break;
       case 'c': options->connect = true; break;
       case 'n': options->clientName = optarg; break;
+      case kOptScale: {
+        std::string error;
+        if (!ParseScale(optarg, &options->scale, &error)) {
+          *done = true;
+          return UsageError("gui", error);
+        }
+        break;
+      }
       case 'q': options->quiet = true; break;
       case 'h':
         std::fputs(kHelp, stdout);
@@ -181,6 +195,7 @@ int RunGuiCommand(int argc, char** argv) {
     PrintError("the plug-in has no editor");
     return kExitFailure;
   }
+  editor->SetScale(options.scale ? options.scale : IGraphicsX11::PreferredScale());
   if (!editor->OpenEditor(0, "Corvane")) {
     PrintError("cannot open the editor window: no X display could be reached (is DISPLAY set?)");
     return kExitFailure;

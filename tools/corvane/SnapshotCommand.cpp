@@ -13,17 +13,19 @@
 namespace {
 
 const char kHelp[] =
-    "Usage: corvane snapshot OUT.png [--input FILE] [SETTINGS]\n"
+    "Usage: corvane snapshot OUT.png [--input FILE] [--scale 1|2] [SETTINGS]\n"
     "Draws the editor into a PNG image, after the settings and, with --input,\n"
     "after processing the file (the meters show its last moments).\n"
     "  -i, --input FILE   a file to play through the plug-in first\n"
+    "      --scale 1|2    1: 365 x 574 pixels (the default), 2: 730 x 1148, drawn\n"
+    "                     for high-density screens\n"
     "  -q, --quiet        no summary\n"
     "  -h, --help         this text\n\n";
 
 }  // namespace
 
 bool SnapshotAfterPlaying(const Settings& settings, const std::string& input, const std::string& png,
-                          std::string* error) {
+                          int scale, std::string* error) {
   AudioReader reader;
   int channels = 2, rate = 44100;
   if (!input.empty()) {
@@ -62,16 +64,18 @@ bool SnapshotAfterPlaying(const Settings& settings, const std::string& input, co
       return false;
     }
   }
-  return WriteEditorSnapshot(unit, png, error);
+  return WriteEditorSnapshot(unit, png, scale, error);
 }
 
 int RunSnapshotCommand(int argc, char** argv) {
   const std::vector<option> longOptions = WithSettingOptions({{"input", required_argument, nullptr, 'i'},
+                                                               {"scale", required_argument, nullptr, kOptScale},
                                                                {"quiet", no_argument, nullptr, 'q'},
                                                                {"help", no_argument, nullptr, 'h'}});
   std::vector<RawSetting> raw;
-  std::string input;
+  std::string input, error;
   bool quiet = false;
+  int scale = 1;
   opterr = 0;
   optind = 1;
   int c;
@@ -79,6 +83,9 @@ int RunSnapshotCommand(int argc, char** argv) {
     switch (c) {
       case 'i': input = optarg; break;
       case 'q': quiet = true; break;
+      case kOptScale:
+        if (!ParseScale(optarg, &scale, &error)) return UsageError("snapshot", error);
+        break;
       case 'h': std::fputs(kHelp, stdout); std::fputs(kSettingsHelp, stdout); return kExitOk;
       case ':':
       case '?': return OptionError("snapshot", c, argv);
@@ -89,8 +96,7 @@ int RunSnapshotCommand(int argc, char** argv) {
   const std::string png = argv[optind];
   Settings settings;
   if (const int status = ResolveSettingsOnProbe("snapshot", raw, &settings)) return status;
-  std::string error;
-  if (!SnapshotAfterPlaying(settings, input, png, &error)) {
+  if (!SnapshotAfterPlaying(settings, input, png, scale, &error)) {
     if (const int status = InterruptedStatus()) return status;
     PrintError(error);
     return kExitFailure;
