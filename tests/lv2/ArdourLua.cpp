@@ -38,17 +38,17 @@ ArdourRun ArdourSession::Run(const std::vector<std::string>& calls) {
   std::istringstream lines(run.process.output);
   for (std::string line; std::getline(lines, line);) {
     std::istringstream words(line);
-    std::string tag, what, track;
-    words >> tag >> what >> track;
+    std::string tag, what, key;  // key: a track, or a render's name
+    words >> tag >> what >> key;
     if (tag != "corvane-test:") continue;
     if (what == "latency") {
-      words >> run.latency[track].first >> run.latency[track].second;
+      words >> run.latency[key].first >> run.latency[key].second;
     } else if (what == "source" || what == "render") {
       size_t channel = 0;
       std::string path;
       words >> channel;
       std::getline(words >> std::ws, path);
-      auto& files = (what == "source" ? run.sources : run.renders)[track];
+      auto& files = (what == "source" ? run.sources : run.renders)[key];
       if (files.size() <= channel) files.resize(channel + 1);
       files[channel] = path;
     }

@@ -24,8 +24,9 @@ std::string LuaCall(const std::string& name, const Args&... args) {
   return call + ")";
 }
 
-// What one program reported: files by track (one per channel) and
-// latencies by track (the plug-in's and the whole track's, in samples).
+// What one program reported: the files (one per channel) of the tracks'
+// regions by track and of the renders by name, and the latencies by track
+// (the plug-in's and the whole track's, in samples).
 struct ArdourRun {
   test_support::ChildResult process;
   std::map<std::string, std::vector<std::string>> sources, renders;

@@ -115,8 +115,9 @@ std::vector<std::string> ChooseWavelet(const std::string& track, const PortIndic
   return calls;
 }
 
-std::string Render(const std::string& track, const std::string& tag) {
-  return LuaCall("render", track, kLength, tag);
+// Renders the track into a region called `name`.
+std::string Render(const std::string& track, const std::string& name) {
+  return LuaCall("render", track, kLength, name);
 }
 
 std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts) {
@@ -125,9 +126,9 @@ std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> 
   return all;
 }
 
-// A track's render, one channel per file; empty when none was reported.
-Audio ReadRender(const ArdourRun& run, const std::string& track) {
-  const auto files = run.renders.find(track);
+// A render, one channel per file; empty when none was reported.
+Audio ReadRender(const ArdourRun& run, const std::string& name) {
+  const auto files = run.renders.find(name);
   if (files == run.renders.end()) return {};
   Audio audio;
   for (const std::string& f : files->second) {
@@ -227,8 +228,8 @@ TEST_F(CorvaneInArdour, HOST_LOADS_BUNDLE(RendersWhatTheCommandLineToolWritesBef
       {{ardour->Open()}, AddCorvane("stereo", kCorvaneLV2Uri, stereoPorts, kRebalanced),
        ChooseWavelet("stereo", stereoPorts, wavelet), AddCorvane("mono", kCorvaneLV2MonoUri, monoPorts, kRebalanced),
        ChooseWavelet("mono", monoPorts, wavelet),
-       {LuaCall("report_latency", "stereo"), LuaCall("report_latency", "mono"), Render("stereo", "first"),
-        Render("mono", "first"), LuaCall("save"), LuaCall("close")}}));
+       {LuaCall("report_latency", "stereo"), LuaCall("report_latency", "mono"), Render("stereo", "stereo-first"),
+        Render("mono", "mono-first"), LuaCall("save"), LuaCall("close")}}));
   ASSERT_EQ(first.process.exitCode, 0) << first.process.output;
   for (const char* track : {"stereo", "mono"}) {
     ASSERT_EQ(first.latency.count(track), 1u) << first.process.output;
@@ -239,15 +240,15 @@ TEST_F(CorvaneInArdour, HOST_LOADS_BUNDLE(RendersWhatTheCommandLineToolWritesBef
   const Audio monoExpected = CommandLineOutput(monoInput, kRebalanced, wavelet, "mono");
   // The settings change the sound: the renders are not compared with copies of the input.
   ASSERT_FALSE(SameSamples(stereoExpected, stereoInput));
-  const Audio stereoFirst = ReadRender(first, "stereo"), monoFirst = ReadRender(first, "mono");
+  const Audio stereoFirst = ReadRender(first, "stereo-first"), monoFirst = ReadRender(first, "mono-first");
   EXPECT_TRUE(SameSamples(stereoFirst, stereoExpected)) << "stereo track";
   EXPECT_TRUE(SameSamples(monoFirst, monoExpected)) << "mono track";
 
   const ArdourRun reopened =
-      ardour->Run({ardour->Open(), Render("stereo", "reopened"), Render("mono", "reopened"), LuaCall("close")});
+      ardour->Run({ardour->Open(), Render("stereo", "stereo-reopened"), Render("mono", "mono-reopened"), LuaCall("close")});
   ASSERT_EQ(reopened.process.exitCode, 0) << reopened.process.output;
-  EXPECT_TRUE(SameSamples(ReadRender(reopened, "stereo"), stereoFirst)) << "stereo track reopened";
-  EXPECT_TRUE(SameSamples(ReadRender(reopened, "mono"), monoFirst)) << "mono track reopened";
+  EXPECT_TRUE(SameSamples(ReadRender(reopened, "stereo-reopened"), stereoFirst)) << "stereo track reopened";
+  EXPECT_TRUE(SameSamples(ReadRender(reopened, "mono-reopened"), monoFirst)) << "mono track reopened";
 }
 
 // The expected behaviour: with biorthogonal 6.8 chosen and then Haar, the
@@ -257,14 +258,17 @@ TEST_F(CorvaneInArdour, HOST_LOADS_BUNDLE(RendersWhatTheCommandLineToolWritesBef
 TEST_F(CorvaneInArdour, HOST_LOADS_BUNDLE(DISABLED_TheWaveletChosenLastComesBackWhenReopened)) {
   const ArdourRun switched = ardour->Run(Concat(
       {{ardour->Open()}, AddCorvane("stereo", kCorvaneLV2Uri, stereoPorts, kRebalanced),
-       ChooseWavelet("stereo", stereoPorts, Wavelet::kBior68), ChooseWavelet("stereo", stereoPorts, Wavelet::kHaar),
-       {Render("stereo", "switched"), LuaCall("save"), LuaCall("close")}}));
+       ChooseWavelet("stereo", stereoPorts, Wavelet::kBior68), {Render("stereo", "bior68")},
+       ChooseWavelet("stereo", stereoPorts, Wavelet::kHaar),
+       {Render("stereo", "haar"), LuaCall("save"), LuaCall("close")}}));
   ASSERT_EQ(switched.process.exitCode, 0) << switched.process.output;
+  const Audio bior68 = CommandLineOutput(stereoInput, kRebalanced, Wavelet::kBior68, "bior68");
   const Audio haar = CommandLineOutput(stereoInput, kRebalanced, Wavelet::kHaar, "haar");
-  ASSERT_FALSE(SameSamples(CommandLineOutput(stereoInput, kRebalanced, Wavelet::kBior68, "bior68"), haar));
-  EXPECT_TRUE(SameSamples(ReadRender(switched, "stereo"), haar)) << "Haar before saving";
+  ASSERT_FALSE(SameSamples(bior68, haar));
+  EXPECT_TRUE(SameSamples(ReadRender(switched, "bior68"), bior68)) << "biorthogonal 6.8 chosen";
+  EXPECT_TRUE(SameSamples(ReadRender(switched, "haar"), haar)) << "then Haar, before saving";
 
   const ArdourRun reopened = ardour->Run({ardour->Open(), Render("stereo", "reopened"), LuaCall("close")});
   ASSERT_EQ(reopened.process.exitCode, 0) << reopened.process.output;
-  EXPECT_TRUE(SameSamples(ReadRender(reopened, "stereo"), haar)) << "Haar after reopening";
+  EXPECT_TRUE(SameSamples(ReadRender(reopened, "reopened"), haar)) << "Haar after reopening";
 }

@@ -109,15 +109,18 @@ function cv.report_latency(track_name)
   report("latency", track_name, first_plugin(track_name):signal_latency(), track(track_name):signal_latency())
 end
 
--- The track's first `length` samples through its plug-ins (up to the panner)
--- into a new region ("render TRACK CHANNEL PATH" per channel). Ardour
+-- The track's first `length` samples through its plug-ins (up to the
+-- panner) into a new region called `name` ("render NAME CHANNEL PATH" per
+-- channel; Ardour adds a number to a file name already taken). Ardour
 -- compensates the plug-ins' latency: the render is aligned with the region.
-function cv.render(track_name, length, tag)
+-- A length that is a multiple of 2048 leaves Corvane's frames in step for a
+-- later render in the same process.
+function cv.render(track_name, length, name)
   local t = track(track_name)
-  local region = t:bounce_range(0, length, ARDOUR.InterThreadInfo(), t:main_outs(), false, track_name .. "-" .. tag)
+  local region = t:bounce_range(0, length, ARDOUR.InterThreadInfo(), t:main_outs(), false, name)
   assert(not region:isnil(), "cannot bounce " .. track_name)
   for c = 0, region:to_audioregion():n_channels() - 1 do
-    report("render", track_name, c, region:source(c):to_filesource():path())
+    report("render", name, c, region:source(c):to_filesource():path())
   end
 end
 
