@@ -3,7 +3,6 @@
 // what the corvane command writes for the same settings (its raw output, as
 // a host receives it). Tests whose program is missing are skipped.
 #include <gtest/gtest.h>
-#include <sndfile.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +14,7 @@
 #include "engine/plugin/CorvaneLV2.h"
 #include "tests/lv2/HostLoadsBundle.h"
 #include "tests/lv2/LV2TestHost.h"
+#include "tests/lv2/WavFiles.h"
 #include "tests/support/ChildProcess.h"
 
 using namespace lv2_test;
@@ -27,33 +27,6 @@ const std::string kBundle = CORVANE_LV2_BUNDLE_DIR;
 #define REQUIRE_PROGRAM(var, name)                                  \
   const std::string var = FindProgram(name);                        \
   if (var.empty()) GTEST_SKIP() << name " is not installed"
-
-bool WriteWav(const std::string& path, const std::vector<std::vector<float>>& ch) {
-  SF_INFO info = {};
-  info.samplerate = 44100;
-  info.channels = static_cast<int>(ch.size());
-  info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-  SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-  if (!f) return false;
-  std::vector<float> frames(ch[0].size() * ch.size());
-  for (size_t i = 0; i < ch[0].size(); ++i)
-    for (size_t c = 0; c < ch.size(); ++c) frames[i * ch.size() + c] = ch[c][i];
-  sf_writef_float(f, frames.data(), static_cast<sf_count_t>(ch[0].size()));
-  return sf_close(f) == 0;
-}
-
-std::vector<std::vector<float>> ReadWav(const std::string& path) {
-  SF_INFO info = {};
-  SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
-  if (!f) return {};
-  std::vector<float> frames(static_cast<size_t>(info.frames * info.channels));
-  sf_readf_float(f, frames.data(), info.frames);
-  sf_close(f);
-  std::vector<std::vector<float>> ch(info.channels, std::vector<float>(info.frames));
-  for (sf_count_t i = 0; i < info.frames; ++i)
-    for (int c = 0; c < info.channels; ++c) ch[c][i] = frames[i * info.channels + c];
-  return ch;
-}
 
 }  // namespace
 
