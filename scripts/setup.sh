@@ -12,7 +12,7 @@ PACKAGES=(
   libsndfile1-dev libxml2-dev
   libx11-dev libxext-dev libxtst-dev xvfb
   libjack-jackd2-dev jackd2
-  lv2-dev lilv-utils liblilv-dev libsuil-dev sordi jalv calf-plugins
+  lv2-dev lilv-utils liblilv-dev libsuil-dev sordi jalv calf-plugins ardour
 )
 
 missing=()

@@ -255,7 +255,7 @@ TEST_F(CorvaneInArdour, HOST_LOADS_BUNDLE(RendersWhatTheCommandLineToolWritesBef
 // session saved and reopened plays Haar, as it did before saving. Disabled
 // while it fails: with the three "Mode" toggles, "Mode 3" stays on in the
 // saved session and the restore plays biorthogonal 6.8.
-TEST_F(CorvaneInArdour, HOST_LOADS_BUNDLE(DISABLED_TheWaveletChosenLastComesBackWhenReopened)) {
+TEST_F(CorvaneInArdour, HOST_LOADS_BUNDLE(TheWaveletChosenLastComesBackWhenReopened)) {
   const ArdourRun switched = ardour->Run(Concat(
       {{ardour->Open()}, AddCorvane("stereo", kCorvaneLV2Uri, stereoPorts, kRebalanced),
        ChooseWavelet("stereo", stereoPorts, Wavelet::kBior68), {Render("stereo", "bior68")},
