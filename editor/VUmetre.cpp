@@ -16,6 +16,52 @@ VUmetre::VUmetre(IPlugBase* plug, IRECT rect, IBitmap* normal, IBitmap* dimmed,
 void VUmetre::feed(int ch, double x) {
   const double a = std::fabs(x);
   mMagnitude[ch] = a;
+  raise(ch, a);
+}
+
+namespace {
+
+// The largest magnitude of a run, two vector lanes at a time (the maximum is
+// exact in any order). A NaN never wins a comparison, so it counts as 0,
+// which gives the same level as the NaN itself: the -96 dB floor.
+double LargestMagnitude(const double* x, int n) {
+  typedef double V2 __attribute__((vector_size(16)));
+  V2 m0 = {0.0, 0.0}, m1 = {0.0, 0.0};
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    V2 a0, a1;
+    __builtin_memcpy(&a0, x + i, sizeof a0);
+    __builtin_memcpy(&a1, x + i + 2, sizeof a1);
+    a0 = a0 < 0.0 ? -a0 : a0;
+    a1 = a1 < 0.0 ? -a1 : a1;
+    m0 = a0 > m0 ? a0 : m0;
+    m1 = a1 > m1 ? a1 : m1;
+  }
+  m0 = m1 > m0 ? m1 : m0;
+  double m = m0[0] > m0[1] ? m0[0] : m0[1];
+  for (; i < n; ++i) {
+    const double a = std::fabs(x[i]);
+    m = a > m ? a : m;
+  }
+  return m;
+}
+
+}  // namespace
+
+MeterRun::MeterRun(const double* left, const double* right, int count)
+    : samples{left, right}, n(count > 0 ? count : 0) {
+  for (int ch = 0; ch < 2; ++ch) peak[ch] = LargestMagnitude(samples[ch], n);
+}
+
+void VUmetre::SetVolumeRun(const MeterRun& run) {
+  if (run.n <= 0) return;
+  for (int ch = 0; ch < 2; ++ch) {
+    mMagnitude[ch] = std::fabs(run.samples[ch][run.n - 1]);
+    raise(ch, run.peak[ch]);
+  }
+}
+
+void VUmetre::raise(int ch, double a) {
   if (a < mRaiseThreshold[ch]) return;  // cannot raise the held level
   float level = static_cast<float>(20.0 * std::log10(a));
   if (!(level > -96.0f)) level = -96.0f;  // also catches log10(0) = -inf
@@ -91,12 +137,39 @@ void VUmetreOver::feed(int ch, double x) {
     mClipped[ch].store(true, std::memory_order_relaxed);
     mHoldCounter[ch] = 0;
   }
-  if (mClipped[ch].load(std::memory_order_relaxed)) {
-    if (++mHoldCounter[ch] > 1.1 * mSampleRate) {
-      mClipped[ch].store(false, std::memory_order_relaxed);
-      mHoldCounter[ch] = 0;
-    }
+  countHeld(ch, 1);
+}
+
+// `samples` samples while the indication may be lit: each counts one, and
+// the count passing 1.1 s puts the indication out (and stops the count).
+void VUmetreOver::countHeld(int ch, int samples) {
+  if (!mClipped[ch].load(std::memory_order_relaxed)) return;
+  const int count = mHoldCounter[ch] + samples;
+  if (count > 1.1 * mSampleRate) {
+    // Some sample of these passed the limit first (the count had not).
+    mClipped[ch].store(false, std::memory_order_relaxed);
+    mHoldCounter[ch] = 0;
+  } else {
+    mHoldCounter[ch] = count;
   }
+}
+
+// The samples up to the run's last one above full scale leave the
+// indication lit with a count of 0 whatever came before; the rest count.
+void VUmetreOver::feedRun(int ch, const double* x, int n, double peak) {
+  mValue2[ch] = x[n - 1];
+  int lastClip = peak > 1.0 ? n - 1 : -1;
+  while (lastClip >= 0 && !(std::fabs(x[lastClip]) > 1.0)) --lastClip;
+  if (lastClip >= 0) {
+    mClipped[ch].store(true, std::memory_order_relaxed);
+    mHoldCounter[ch] = 0;
+  }
+  countHeld(ch, lastClip >= 0 ? n - lastClip : n);
+}
+
+void VUmetreOver::SetVolumeRun(const MeterRun& run) {
+  if (run.n <= 0) return;
+  for (int ch = 0; ch < 2; ++ch) feedRun(ch, run.samples[ch], run.n, run.peak[ch]);
 }
 
 void VUmetreOver::SetSoloShown(bool on) {

@@ -28,6 +28,15 @@ private:
   std::atomic<bool> mMeterDirty{true};
 };
 
+// One part's samples of a run (left and right), with each channel's largest
+// magnitude, found once for the meter and its overlay (audio thread).
+struct MeterRun {
+  MeterRun(const double* left, const double* right, int count);
+  const double* samples[2];
+  double peak[2];  // largest |x|; a NaN counts as 0
+  int n;
+};
+
 class VUmetre : public MeterControl {
 public:
   VUmetre(IPlugBase* plug, IRECT rect, IBitmap* normal, IBitmap* dimmed, IBitmap* highlighted);
@@ -35,6 +44,11 @@ public:
 
   // Audio thread, every sample: the part's left and right output values.
   void SetVolumes(double left, double right);
+  // Audio thread: n samples at once, with the result of n SetVolumes calls.
+  // The held level only rises between two lowerings, and the level is a
+  // rising function of the magnitude, so the run's largest magnitude alone
+  // can raise it: one logarithm per run.
+  void SetVolumeRun(const MeterRun& run);
   // Audio thread, block end: lowers both held levels (no lower limit).
   void LowerHeldLevels(double dB);
 
@@ -49,6 +63,7 @@ public:
 
 private:
   void feed(int ch, double x);
+  void raise(int ch, double magnitude);
   void storeSegments(int ch, float held);
   void updateThreshold(int ch);
 
@@ -72,6 +87,9 @@ public:
 
   // Audio thread, every sample.
   void SetVolumes(double left, double right);
+  // Audio thread: n samples at once, with the result of n SetVolumes calls
+  // (only the run's last sample above full scale and its length matter).
+  void SetVolumeRun(const MeterRun& run);
   // Audio thread: the indicator stays lit 1.1 s after the last sample above full scale.
   void SetSampleRate(double sampleRate) { mSampleRate = sampleRate; }
 
@@ -82,6 +100,8 @@ public:
 
 private:
   void feed(int ch, double x);
+  void feedRun(int ch, const double* x, int n, double peak);
+  void countHeld(int ch, int samples);
 
   int mChannelGap = 12;
   IBitmap mClip, mSolo;

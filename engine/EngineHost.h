@@ -19,6 +19,17 @@ public:
   virtual void FeedMeters(double transientL, double transientR, double residualL,
                           double residualR) = 0;
 
+  // The same for n consecutive samples at once (n <= kMeterRun), in order:
+  // the engine hands its samples over in such runs, every one of a block
+  // before the block's LowerMeters. A meter whose result depends only on
+  // the run's largest magnitude and its last sample can take it whole; by
+  // default each sample goes to FeedMeters.
+  static constexpr int kMeterRun = 64;
+  virtual void FeedMeterRun(const double* transientL, const double* transientR, const double* residualL,
+                            const double* residualR, int n) {
+    for (int i = 0; i < n; ++i) FeedMeters(transientL[i], transientR[i], residualL[i], residualR[i]);
+  }
+
   // Block end: lower the held levels of both peak meters by `dB`, then mark
   // the transient overlay, residual overlay, transient meter and residual
   // meter dirty, in that order. Also called for empty blocks (with 0 dB).

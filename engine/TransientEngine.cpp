@@ -61,7 +61,14 @@ void TransientEngine::ProcessBlock(double** inputs, double** outputs, int nFrame
       processSample(inL[n], inR[n], &outL[n], &outR[n]);
     }
   }
+  flushMeterRun();
   mHost->LowerMeters((nFrames > 0 ? nFrames : 0) * mMeterFallPerSample);
+}
+
+void TransientEngine::flushMeterRun() {
+  if (mMeterRunLength == 0) return;
+  mHost->FeedMeterRun(mMeterRun[0], mMeterRun[1], mMeterRun[2], mMeterRun[3], mMeterRunLength);
+  mMeterRunLength = 0;
 }
 
 void TransientEngine::processSample(double inL, double inR, double* outL, double* outR) {
@@ -113,8 +120,12 @@ void TransientEngine::processSample(double inL, double inR, double* outL, double
     *outR = transientR + residualR;
   }
 
-  // 6. Meters see both parts whatever the solo state.
-  mHost->FeedMeters(transientL, transientR, residualL, residualR);
+  // 6. Meters see both parts whatever the solo state (in runs of samples).
+  mMeterRun[0][mMeterRunLength] = transientL;
+  mMeterRun[1][mMeterRunLength] = transientR;
+  mMeterRun[2][mMeterRunLength] = residualL;
+  mMeterRun[3][mMeterRunLength] = residualR;
+  if (++mMeterRunLength == EngineHost::kMeterRun) flushMeterRun();
 
   // 7. Input storage.
   input(0, 0, mCollecting[0])[p0] = inL;

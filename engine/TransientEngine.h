@@ -99,6 +99,7 @@ private:
 
   void processSample(double inL, double inR, double* outL, double* outR);
   void startFrames(int slot);
+  void flushMeterRun();
 
   EngineHost* mHost;
 
@@ -123,6 +124,9 @@ private:
   double mMeterFallPerSample = 0.0;
   int mPosition[kSlots] = {0, -kFrameLength / 2};
   int mCollecting[kSlots] = {0, 0};  // which input buffer of each slot collects
+  // The parts of the samples not yet handed to the meters.
+  double mMeterRun[4][EngineHost::kMeterRun] = {};
+  int mMeterRunLength = 0;
   Benondelettes mWavelets;
   FrameJob mJob{mWavelets};
   std::vector<double> mInputs;   // [channel][slot][buffer][position]: the last N inputs

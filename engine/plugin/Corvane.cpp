@@ -245,6 +245,14 @@ void Corvane::FeedMeters(double tl, double tr, double rl, double rr) {
   mOver2->SetVolumes(rl, rr);
 }
 
+void Corvane::FeedMeterRun(const double* tl, const double* tr, const double* rl, const double* rr, int n) {
+  const MeterRun transient(tl, tr, n), residual(rl, rr, n);
+  mVU1->SetVolumeRun(transient);
+  mOver1->SetVolumeRun(transient);
+  mVU2->SetVolumeRun(residual);
+  mOver2->SetVolumeRun(residual);
+}
+
 void Corvane::LowerMeters(double dB) {
   mVU1->LowerHeldLevels(dB);
   mVU2->LowerHeldLevels(dB);

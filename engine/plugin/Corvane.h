@@ -82,6 +82,8 @@ public:
 private:
   // Meters, called by the engine on the audio thread.
   void FeedMeters(double transientL, double transientR, double residualL, double residualR) override;
+  void FeedMeterRun(const double* transientL, const double* transientR, const double* residualL,
+                    const double* residualR, int n) override;
   void LowerMeters(double dB) override;
   void SetMeterSampleRate(double sampleRate) override;
 

@@ -191,4 +191,45 @@ TEST(VUmetreOver, ClipIndicatorHoldsForOnePointOneSeconds) {
   EXPECT_FALSE(o.IsClipped(1));
 }
 
+// Meters fed in runs (as the engine feeds them) against meters fed sample by
+// sample, after every run: negative peaks, NaNs, clips anywhere in a run and
+// holds running out inside one (a low sample rate). Catches a run maximum
+// without the magnitude, a NaN spoiling it, the first clip of a run taken
+// for the last, and a hold count one sample off.
+TEST(VUmetre, RunsGiveWhatSamplesGive) {
+  RecordingPlug plug;
+  IBitmap vu(nullptr, 11, 200), clip(nullptr, 11, 10);
+  VUmetre bySample(&plug, IRECT(0, 0, 10, 100), &vu, &vu, &vu), byRun(&plug, IRECT(0, 0, 10, 100), &vu, &vu, &vu);
+  VUmetreOver overBySample(&plug, IRECT(0, 0, 10, 100), &clip, &clip), overByRun(&plug, IRECT(0, 0, 10, 100), &clip, &clip);
+  overBySample.SetSampleRate(40.0);  // the indication holds 44 samples
+  overByRun.SetSampleRate(40.0);
+  uint32_t seed = 7;
+  auto next = [&] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+  double left[64], right[64];
+  for (int run = 0; run < 20000; ++run) {
+    const int n = 1 + static_cast<int>(next() % 64);
+    const double loudness = (run / 50) % 3 == 0 ? 0.002 : 1.3;
+    for (int i = 0; i < n; ++i) {
+      left[i] = (next() / 16777216.0 - 0.5) * 2.0 * loudness;
+      right[i] = next() % 97 == 0 ? std::nan("") : -(next() / 16777216.0) * loudness;
+      bySample.SetVolumes(left[i], right[i]);
+      overBySample.SetVolumes(left[i], right[i]);
+    }
+    const MeterRun whole(left, right, n);
+    byRun.SetVolumeRun(whole);
+    overByRun.SetVolumeRun(whole);
+    if (next() % 4 == 0) {
+      bySample.LowerHeldLevels(1.7);
+      byRun.LowerHeldLevels(1.7);
+    }
+    for (int ch = 0; ch < 2; ++ch) {
+      ASSERT_EQ(byRun.HeldLevel(ch), bySample.HeldLevel(ch)) << run << " " << ch;
+      ASSERT_EQ(byRun.Segments(ch), bySample.Segments(ch)) << run << " " << ch;
+      const double a = byRun.Magnitude(ch), b = bySample.Magnitude(ch);
+      ASSERT_TRUE(a == b || (std::isnan(a) && std::isnan(b))) << run << " " << ch;
+      ASSERT_EQ(overByRun.IsClipped(ch), overBySample.IsClipped(ch)) << run << " " << ch;
+    }
+  }
+}
+
 }  // namespace
