@@ -37,6 +37,20 @@ int ItemsFor(long budget, long units, int grain, int left) {
   return items < left ? static_cast<int>(items) : left;
 }
 
+// Edits coefficients [from, to) against the running reference r (the
+// previous coefficient as it now stands) and returns the last one. Without a
+// branch: whether a coefficient is attenuated follows the signal, and
+// mispredicted branches would make the walk's cost do so too.
+double WalkBand(double* x, int from, int to, double r, double threshold) {
+  for (int i = from; i < to; ++i) {
+    const double v = x[i];
+    const double attenuated = v * FrameJob::kAttenuation;
+    r = std::fabs(v - r) > threshold ? attenuated : v;
+    x[i] = r;
+  }
+  return r;
+}
+
 }  // namespace
 
 int FrameJob::stageL() const { return mFilters ? mFilters->L : 0; }
@@ -114,6 +128,23 @@ void FrameJob::Advance() {
     return;
   }
   mCredit += mTotalSteps;
+  while (mCredit >= kDeadline && mRunning) {
+    mCredit -= kDeadline;
+    if (!step(true)) mRunning = false;
+  }
+}
+
+void FrameJob::Advance(int samples) {
+  if (!mRunning || samples <= 0) return;
+  if (mAdvances + samples >= kDeadline) {
+    mAdvances += samples;
+    Finish();
+    return;
+  }
+  // Each call adds mTotalSteps to the credit and takes a step per whole
+  // kDeadline of it, whatever the calls are grouped into.
+  mAdvances += samples;
+  mCredit += static_cast<long>(samples) * mTotalSteps;
   while (mCredit >= kDeadline && mRunning) {
     mCredit -= kDeadline;
     if (!step(true)) mRunning = false;
@@ -204,18 +235,7 @@ long FrameJob::phaseWork(bool doWork) {
         if (doWork) mReference = mOutputs[mChannel][b - 1];
       }
       const int to = mCursor + ItemsFor(mBudget, kBandUnits, 1, b - mCursor);
-      if (doWork) {
-        double r = mReference;
-        // Without a branch: whether a coefficient is attenuated follows the
-        // signal, and mispredicted branches would make the walk's cost so too.
-        for (int i = mCursor; i < to; ++i) {
-          const double v = x[i];
-          const double attenuated = v * kAttenuation;
-          r = std::fabs(v - r) > mThreshold ? attenuated : v;
-          x[i] = r;
-        }
-        mReference = r;
-      }
+      if (doWork) mReference = WalkBand(x, mCursor, to, mReference, mThreshold);
       const long spent = kCallUnits + (to - mCursor) * kBandUnits;
       mCursor = to;
       if (mCursor == b) ++mStage;

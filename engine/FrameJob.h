@@ -43,6 +43,8 @@ public:
   // Once per sample after the start: this sample's share of the steps. The
   // job is complete after kDeadline calls.
   void Advance();
+  // The shares of `samples` samples: the steps that many Advance() calls do.
+  void Advance(int samples);
   // Does every remaining step now.
   void Finish();
   bool Running() const { return mRunning; }

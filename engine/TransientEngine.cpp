@@ -1,5 +1,6 @@
 #include "engine/TransientEngine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -51,14 +52,25 @@ void TransientEngine::ProcessBlock(double** inputs, double** outputs, int nFrame
     mMeterFallPerSample = 24.0 / (0.08 * sampleRate);
     mHost->SetMeterSampleRate(sampleRate);
   }
-  if (nFrames > 0) {
-    const double* inL = inputs[0];
-    const double* inR = inputs[1];
-    double* outL = outputs[0];
-    double* outR = outputs[1];
-    for (int n = 0; n < nFrames; ++n) {
-      // Inputs are read first so that an output may alias its input.
-      processSample(inL[n], inR[n], &outL[n], &outR[n]);
+  // Runs of samples in which no slot wraps or starts and the meters' run
+  // does not fill: their positions move straight on, and the frame job's
+  // share of a run's samples can be done before them (the job's work is
+  // read only after it ends, N/4 samples after its wrap).
+  for (int done = 0; done < nFrames;) {
+    int k = nFrames - done;
+    k = std::min(k, EngineHost::kMeterRun - mMeterRunLength);
+    k = std::min(k, kFrameLength - mPosition[0]);
+    k = std::min(k, mPosition[1] < 0 ? -mPosition[1] : kFrameLength - mPosition[1]);
+    mJob.Advance(k);
+    processRun(inputs[0] + done, inputs[1] + done, outputs[0] + done, outputs[1] + done, k);
+    done += k;
+    if (mMeterRunLength == EngineHost::kMeterRun) flushMeterRun();
+    // A wrapping slot's frames (channel 0, then 1) go to a new job.
+    for (int s = 0; s < kSlots; ++s) {
+      if (mPosition[s] >= kFrameLength) {
+        mPosition[s] = 0;
+        startFrames(s);
+      }
     }
   }
   flushMeterRun();
@@ -71,81 +83,98 @@ void TransientEngine::flushMeterRun() {
   mMeterRunLength = 0;
 }
 
-void TransientEngine::processSample(double inL, double inR, double* outL, double* outR) {
+// k samples, all at positions that move straight on (see ProcessBlock).
+void TransientEngine::processRun(const double* inL, const double* inR, double* outL, double* outR, int k) {
   constexpr auto relaxed = std::memory_order_relaxed;
-
-  // 1. Smoothing of the three targets.
-  const double sT = mSmoothers[0]->movav(mTransientTarget.load(relaxed));
-  const double sR = mSmoothers[1]->movav(mResidualTarget.load(relaxed));
-  const double sA = mSmoothers[2]->movav(mAmountTarget.load(relaxed));
-  mSmoothed[0].store(sT, relaxed);
-  mSmoothed[1].store(sR, relaxed);
-  mSmoothed[2].store(sA, relaxed);
-
-  // 2. Gain updates on exact change of a smoothed value.
-  if (sT != mPrevSmoothedTransient) mHost->UpdateFader1();
-  if (sR != mPrevSmoothedResidual) mHost->UpdateFader2();
-  mPrevSmoothedTransient = sT;
-  mPrevSmoothedResidual = sR;
-
-  // 3. Wet signal: the processed frames at the current positions.
+  MovAverage& transientSmoother = *mSmoothers[0];
+  MovAverage& residualSmoother = *mSmoothers[1];
+  MovAverage& amountSmoother = *mSmoothers[2];
   const int p0 = mPosition[0];
   const int p1 = mPosition[1];
-  double wetL = output(0, 0)[p0];
-  double wetR = output(1, 0)[p0];
-  if (p1 >= 0) {
-    wetL += output(0, 1)[p1];
-    wetR += output(1, 1)[p1];
-  }
+  const bool slot1Plays = p1 >= 0;
+  const double* wet0L = output(0, 0) + p0;
+  const double* wet0R = output(1, 0) + p0;
+  const double* wet1L = slot1Plays ? output(0, 1) + p1 : nullptr;
+  const double* wet1R = slot1Plays ? output(1, 1) + p1 : nullptr;
+  double* dryL = dryLine(0) + p0;
+  double* dryR = dryLine(1) + p0;
+  double* store0L = input(0, 0, mCollecting[0]) + p0;
+  double* store0R = input(1, 0, mCollecting[0]) + p0;
+  double* store1L = slot1Plays ? input(0, 1, mCollecting[1]) + p1 : nullptr;
+  double* store1R = slot1Plays ? input(1, 1, mCollecting[1]) + p1 : nullptr;
+  double* meterTL = mMeterRun[0] + mMeterRunLength;
+  double* meterTR = mMeterRun[1] + mMeterRunLength;
+  double* meterRL = mMeterRun[2] + mMeterRunLength;
+  double* meterRR = mMeterRun[3] + mMeterRunLength;
 
-  // 4. Parts.
-  double* dryL = dryLine(0);
-  double* dryR = dryLine(1);
-  const double gT = mTransientGain.load(relaxed);
-  const double gR = mResidualGain.load(relaxed);
-  const double transientL = (dryL[p0] - wetL) * gT * mPan[0].load(relaxed);
-  const double transientR = (dryR[p0] - wetR) * gT * mPan[1].load(relaxed);
-  const double residualL = gR * mPan[2].load(relaxed) * wetL;
-  const double residualR = gR * mPan[3].load(relaxed) * wetR;
+  for (int i = 0; i < k; ++i) {
+    // Inputs are read first so that an output may alias its input.
+    const double xL = inL[i];
+    const double xR = inR[i];
 
-  // 5. Output with solo; transient solo wins when both are on.
-  if (mTransientSolo.load(relaxed) > 0.5f) {
-    *outL = transientL;
-    *outR = transientR;
-  } else if (mResidualSolo.load(relaxed) > 0.5f) {
-    *outL = residualL;
-    *outR = residualR;
-  } else {
-    *outL = transientL + residualL;
-    *outR = transientR + residualR;
-  }
+    // 1. Smoothing of the three targets.
+    const double sT = transientSmoother.movav(mTransientTarget.load(relaxed));
+    const double sR = residualSmoother.movav(mResidualTarget.load(relaxed));
+    const double sA = amountSmoother.movav(mAmountTarget.load(relaxed));
+    mSmoothed[0].store(sT, relaxed);
+    mSmoothed[1].store(sR, relaxed);
+    mSmoothed[2].store(sA, relaxed);
 
-  // 6. Meters see both parts whatever the solo state (in runs of samples).
-  mMeterRun[0][mMeterRunLength] = transientL;
-  mMeterRun[1][mMeterRunLength] = transientR;
-  mMeterRun[2][mMeterRunLength] = residualL;
-  mMeterRun[3][mMeterRunLength] = residualR;
-  if (++mMeterRunLength == EngineHost::kMeterRun) flushMeterRun();
+    // 2. Gain updates on exact change of a smoothed value.
+    if (sT != mPrevSmoothedTransient) mHost->UpdateFader1();
+    if (sR != mPrevSmoothedResidual) mHost->UpdateFader2();
+    mPrevSmoothedTransient = sT;
+    mPrevSmoothedResidual = sR;
 
-  // 7. Input storage.
-  input(0, 0, mCollecting[0])[p0] = inL;
-  dryL[p0] = inL;
-  input(1, 0, mCollecting[0])[p0] = inR;
-  dryR[p0] = inR;
-  if (p1 >= 0) {
-    input(0, 1, mCollecting[1])[p1] = inL;
-    input(1, 1, mCollecting[1])[p1] = inR;
-  }
+    // 3. Wet signal: the processed frames at the current positions.
+    double wetL = wet0L[i];
+    double wetR = wet0R[i];
+    if (slot1Plays) {
+      wetL += wet1L[i];
+      wetR += wet1R[i];
+    }
 
-  // 8. The running frame job's share of this sample, then the slot advance:
-  // a wrapping slot's frames (channel 0, then 1) go to a new job.
-  mJob.Advance();
-  for (int s = 0; s < kSlots; ++s) {
-    if (++mPosition[s] >= kFrameLength) {
-      mPosition[s] = 0;
-      startFrames(s);
+    // 4. Parts.
+    const double gT = mTransientGain.load(relaxed);
+    const double gR = mResidualGain.load(relaxed);
+    const double transientL = (dryL[i] - wetL) * gT * mPan[0].load(relaxed);
+    const double transientR = (dryR[i] - wetR) * gT * mPan[1].load(relaxed);
+    const double residualL = gR * mPan[2].load(relaxed) * wetL;
+    const double residualR = gR * mPan[3].load(relaxed) * wetR;
+
+    // 5. Output with solo; transient solo wins when both are on.
+    if (mTransientSolo.load(relaxed) > 0.5f) {
+      outL[i] = transientL;
+      outR[i] = transientR;
+    } else if (mResidualSolo.load(relaxed) > 0.5f) {
+      outL[i] = residualL;
+      outR[i] = residualR;
+    } else {
+      outL[i] = transientL + residualL;
+      outR[i] = transientR + residualR;
+    }
+
+    // 6. Meters see both parts whatever the solo state (in runs of samples).
+    meterTL[i] = transientL;
+    meterTR[i] = transientR;
+    meterRL[i] = residualL;
+    meterRR[i] = residualR;
+
+    // 7. Input storage.
+    store0L[i] = xL;
+    dryL[i] = xL;
+    store0R[i] = xR;
+    dryR[i] = xR;
+    if (slot1Plays) {
+      store1L[i] = xL;
+      store1R[i] = xR;
     }
   }
+
+  // 8. Slot advance (the wraps are the caller's).
+  mMeterRunLength += k;
+  mPosition[0] += k;
+  mPosition[1] += k;
 }
 
 // The frames take the mode, the band threshold and the coefficient

@@ -97,7 +97,7 @@ private:
   double* output(int ch, int slot) { return &mOutputs[(ch * kSlots + slot) * kFrameLength]; }
   double* dryLine(int ch) { return &mDry[ch * kFrameLength]; }
 
-  void processSample(double inL, double inR, double* outL, double* outR);
+  void processRun(const double* inL, const double* inR, double* outL, double* outR, int k);
   void startFrames(int slot);
   void flushMeterRun();
 

@@ -141,6 +141,21 @@ void Forward(const double* ev, const double* od, const double* h, const double* 
   typedef typename Vec<W>::Type V;
   const int L = kL ? kL : len;
   int i = from;
+  // Wide vectors: four in flight, as the adder's latency asks.
+  constexpr int kWide = W >= 4 ? 4 : 0;
+  for (; kWide && i + kWide * W <= to; i += kWide * W) {
+    V a[kWide ? kWide : 1] = {}, d[kWide ? kWide : 1] = {};
+    for (int k = 0; k < L; ++k) {
+      const double* src = ((k & 1) ? od : ev) + i + (k >> 1);
+      for (int v = 0; v < kWide; ++v) {
+        const V x = Load<W>(src + v * W);
+        a[v] = a[v] + x * h[k];
+        d[v] = d[v] + x * g[k];
+      }
+    }
+    for (int v = 0; v < kWide; v += 2) StoreA2<W>(a[v], a[v + 1], aEven, aOdd, i + v * W);
+    for (int v = 0; v < kWide; ++v) Store<W>(dOut + i + v * W, d[v]);
+  }
   for (; W > 1 && i + 2 * W <= to; i += 2 * W) {
     V a0 = {}, d0 = {}, a1 = {}, d1 = {};
     for (int k = 0; k < L; ++k) {
@@ -176,6 +191,20 @@ void Inverse(const double* aext, const double* dext, const double* h, const doub
   typedef typename Vec<W>::Type V;
   const int L = kL ? kL : len;
   int p = from;
+  constexpr int kWide = W >= 4 ? 4 : 0;
+  for (; kWide && p + kWide * W <= to; p += kWide * W) {
+    V e[kWide ? kWide : 1] = {}, o[kWide ? kWide : 1] = {};
+    for (int j = 0; j < L / 2; ++j) {
+      const double he = h[L - 2 - 2 * j], ho = h[L - 1 - 2 * j];
+      const double ge = g[L - 2 - 2 * j], go = g[L - 1 - 2 * j];
+      for (int v = 0; v < kWide; ++v) {
+        const V av = Load<W>(aext + p + v * W + j), dv = Load<W>(dext + p + v * W + j);
+        e[v] = e[v] + (av * he + dv * ge);
+        o[v] = o[v] + (av * ho + dv * go);
+      }
+    }
+    for (int v = 0; v < kWide; ++v) StoreInterleaved<W>(out + 2 * (p + v * W), e[v], o[v]);
+  }
   for (; W > 1 && p + 2 * W <= to; p += 2 * W) {
     V e0 = {}, o0 = {}, e1 = {}, o1 = {};
     for (int j = 0; j < L / 2; ++j) {

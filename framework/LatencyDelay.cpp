@@ -29,13 +29,20 @@ void LatencyDelay::Push(double** inputs, int nChannels, int nFrames) {
     mBlockFrames = 0;
     return;
   }
+  // The block goes in as at most two straight pieces: up to the ring's end,
+  // then from its start.
+  const int first = nFrames < capacity - mWritePos ? nFrames : capacity - mWritePos;
+  const size_t firstBytes = sizeof(double) * static_cast<size_t>(first);
+  const size_t restBytes = sizeof(double) * static_cast<size_t>(nFrames - first);
   for (int ch = 0; ch < mRings.GetSize(); ++ch) {
     double* ring = mRings.Get(ch)->Get();
     const double* in = inputs && ch < nChannels ? inputs[ch] : nullptr;
-    int pos = mWritePos;
-    for (int t = 0; t < nFrames; ++t) {
-      ring[pos] = in ? in[t] : 0.0;
-      if (++pos == capacity) pos = 0;
+    if (in) {
+      std::memcpy(ring + mWritePos, in, firstBytes);
+      std::memcpy(ring, in + first, restBytes);
+    } else {
+      std::memset(ring + mWritePos, 0, firstBytes);
+      std::memset(ring, 0, restBytes);
     }
   }
   mBlockStart = mWritePos;
