@@ -123,6 +123,33 @@ BENCHMARK(BM_WorstBlock64)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
 
+// The machine's own floor: a block of constant work (a fixed chain of
+// arithmetic about as long as one engine block), measured the same way.
+// Its worst block against its mean is what interrupts and the hypervisor
+// add to any audio work here; the engine's worst_over_mean is to be read
+// against it, its peak_over_mean against 1.
+void BM_WorstBlock64Control(benchmark::State& state) {
+  BlockCostPlan plan;
+  plan.instances = static_cast<int>(state.range(0));
+  plan.blockFrames = kBlock;
+  plan.blocksPerPeriod = kN / 2 / kBlock;
+  plan.sampleRate = kRealTimeRate;
+  double x = 1.0;
+  MeasureBlockCosts(state, plan, [&](int, long) {
+    for (int i = 0; i < 400; ++i) x = x * 0.999999 + 1e-7;
+    benchmark::DoNotOptimize(x);
+  });
+}
+BENCHMARK(BM_WorstBlock64Control)
+    ->ArgNames({"instances"})
+    ->Arg(1)
+    ->Arg(16)
+    ->Iterations(20000)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();
