@@ -18,6 +18,8 @@
 // processor has (WaveletKernels.h); every kernel gives the same results.
 #include <vector>
 
+#include "engine/AlignedAllocator.h"
+
 struct WaveletKernels;
 
 class Benondelettes {
@@ -141,9 +143,9 @@ private:
   // their wrap) in one pair of buffers, the next stage's in the other.
   // Inverse: the approximation and detail coefficients extended by their wrap.
   std::vector<double> mTemp;       // unused: the stages write their outputs in place
-  std::vector<double> mApprox;     // forward pair 0, even
-  std::vector<double> mDetail;     // forward pair 0, odd
-  std::vector<double> mIdxApprox;  // forward pair 1, even; inverse approximation
-  std::vector<double> mIdxDetail;  // forward pair 1, odd; inverse detail
+  AlignedDoubles mApprox;   // forward pair 0, even
+  AlignedDoubles mDetail;     // forward pair 0, odd
+  AlignedDoubles mIdxApprox;  // forward pair 1, even; inverse approximation
+  AlignedDoubles mIdxDetail;  // forward pair 1, odd; inverse detail
   int mForwardPair = 0;            // the forward pair holding the current stage's input
 };

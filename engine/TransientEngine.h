@@ -129,7 +129,7 @@ private:
   int mMeterRunLength = 0;
   Benondelettes mWavelets;
   FrameJob mJob{mWavelets};
-  std::vector<double> mInputs;   // [channel][slot][buffer][position]: the last N inputs
-  std::vector<double> mOutputs;  // [channel][slot][position]: the processed frame being played
-  std::vector<double> mDry;      // [channel][position], indexed by slot 0's position
+  AlignedDoubles mInputs;   // [channel][slot][buffer][position]: the last N inputs
+  AlignedDoubles mOutputs;  // [channel][slot][position]: the processed frame being played
+  AlignedDoubles mDry;      // [channel][position], indexed by slot 0's position
 };
