@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/common/Alternating.h"
+#include "bench/common/Noise.h"
 #include "bench/common/ThreadCpuClock.h"
 #include "bench/engine/MultiplyAddPeak.h"
 #include "engine/Benondelettes.h"
@@ -18,14 +19,6 @@ namespace {
 
 constexpr int kN = 4096;
 constexpr int kLog2N = 12;
-
-std::vector<double> Noise(size_t n, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<double> d(-1.0, 1.0);
-  std::vector<double> v(n);
-  for (auto& x : v) x = d(rng);
-  return v;
-}
 
 struct PairMember {
   void (*pair)(Benondelettes& w, double* data);  // forward then inverse, every level

@@ -11,20 +11,13 @@
 
 #include "bench/common/BlockCosts.h"
 #include "bench/common/DrumLoop.h"
+#include "bench/common/Noise.h"
 #include "engine/TransientEngine.h"
 
 namespace {
 
 constexpr int kN = TransientEngine::kFrameLength;
 constexpr double kRealTimeRate = 44100.0;
-
-std::vector<double> Noise(size_t n, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<double> d(-1.0, 1.0);
-  std::vector<double> v(n);
-  for (auto& x : v) x = d(rng);
-  return v;
-}
 
 // A signal with transients so the band editing does real work.
 struct Signal {
