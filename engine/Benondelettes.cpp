@@ -32,7 +32,7 @@ using wavelet_stages::Taps;
 }  // namespace
 
 Benondelettes::Benondelettes(int size, const WaveletKernels* kernels)
-    : mKernels(kernels ? kernels : wavelet_kernels::Best()), mTemp(size, 0.0), mApprox(size, 0.0),
+    : mKernels(kernels ? kernels : wavelet_kernels::Best()), mCapacity(size), mApprox(size, 0.0),
       mDetail(size, 0.0), mIdxApprox(size, 0.0), mIdxDetail(size, 0.0) {}
 
 const char* Benondelettes::KernelName() const { return mKernels->name; }
@@ -97,7 +97,7 @@ void Benondelettes::inverseStage(double* x, int n, const double* h, const double
 // ---- Members ----
 
 int Benondelettes::transformee(double* x, int log2n, const double* h, const double* g, int L, int M) {
-  const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
+  const int N = wavelet_stages::StageLength(log2n, mCapacity);
   if (N < M || M < 1) return 1;
   PrepareForward(x, N, L, 0, ForwardInputLength(N, L));
   for (int n = N; n >= M; n /= 2) {
@@ -109,14 +109,14 @@ int Benondelettes::transformee(double* x, int log2n, const double* h, const doub
 }
 
 int Benondelettes::inverse(double* x, int log2n, const double* h, const double* g, int L, int M) {
-  const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
+  const int N = wavelet_stages::StageLength(log2n, mCapacity);
   if (N < M || M < 1) return 1;
   for (int n = M; n <= N; n *= 2) inverseStage(x, n, h, g, L);
   return 1;
 }
 
 int Benondelettes::haar(double* x, int log2n) {
-  const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
+  const int N = wavelet_stages::StageLength(log2n, mCapacity);
   if (N < 2) return 1;
   PrepareForward(x, N, 0, 0, ForwardInputLength(N, 0));
   for (int n = N; n >= 2; n /= 2) {
@@ -127,7 +127,7 @@ int Benondelettes::haar(double* x, int log2n) {
 }
 
 int Benondelettes::haar_inv(double* x, int log2n) {
-  const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
+  const int N = wavelet_stages::StageLength(log2n, mCapacity);
   if (N < 2) return 1;
   for (int n = 2; n <= N; n *= 2) {
     PrepareInverse(x, n, 0, 0, InverseInputLength(n, 0));
@@ -137,7 +137,7 @@ int Benondelettes::haar_inv(double* x, int log2n) {
 }
 
 int Benondelettes::haarn(double* x, int log2n) {
-  const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
+  const int N = wavelet_stages::StageLength(log2n, mCapacity);
   if (N < 2) return 1;
   PrepareForward(x, N, 0, 0, ForwardInputLength(N, 0));
   for (int n = N; n >= 2; n /= 2) {
@@ -150,7 +150,7 @@ int Benondelettes::haarn(double* x, int log2n) {
 }
 
 int Benondelettes::haarn_inv(double* x, int log2n) {
-  const int N = wavelet_stages::StageLength(log2n, static_cast<int>(mTemp.size()));
+  const int N = wavelet_stages::StageLength(log2n, mCapacity);
   if (N < 2) return 1;
   for (int n = 2; n <= N; n *= 2) {
     PrepareInverse(x, n, 0, 0, InverseInputLength(n, 0));

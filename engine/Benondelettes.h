@@ -142,10 +142,11 @@ private:
   // Forward: a stage's input split into even and odd samples (continued by
   // their wrap) in one pair of buffers, the next stage's in the other.
   // Inverse: the approximation and detail coefficients extended by their wrap.
-  std::vector<double> mTemp;       // unused: the stages write their outputs in place
-  AlignedDoubles mApprox;   // forward pair 0, even
+  // The stages write their outputs in place: no buffer for a stage's output.
+  int mCapacity;              // the longest transform, in values
+  AlignedDoubles mApprox;     // forward pair 0, even
   AlignedDoubles mDetail;     // forward pair 0, odd
   AlignedDoubles mIdxApprox;  // forward pair 1, even; inverse approximation
   AlignedDoubles mIdxDetail;  // forward pair 1, odd; inverse detail
-  int mForwardPair = 0;            // the forward pair holding the current stage's input
+  int mForwardPair = 0;       // the forward pair holding the current stage's input
 };

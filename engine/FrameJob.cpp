@@ -122,29 +122,15 @@ void FrameJob::beginChannel() {
   mCursor = 0;
 }
 
-void FrameJob::Advance() {
-  if (!mRunning) return;
-  if (++mAdvances >= kDeadline) {
-    Finish();
-    return;
-  }
-  mCredit += mTotalSteps;
-  while (mCredit >= kDeadline && mRunning) {
-    mCredit -= kDeadline;
-    if (!step(true)) mRunning = false;
-  }
-}
-
 void FrameJob::Advance(int samples) {
   if (!mRunning || samples <= 0) return;
-  if (mAdvances + samples >= kDeadline) {
-    mAdvances += samples;
+  mAdvances += samples;
+  if (mAdvances >= kDeadline) {
     Finish();
     return;
   }
-  // Each call adds mTotalSteps to the credit and takes a step per whole
-  // kDeadline of it, whatever the calls are grouped into.
-  mAdvances += samples;
+  // Each sample adds mTotalSteps to the credit, and a step is taken per
+  // whole kDeadline of it.
   mCredit += static_cast<long>(samples) * mTotalSteps;
   while (mCredit >= kDeadline && mRunning) {
     mCredit -= kDeadline;

@@ -40,14 +40,12 @@ public:
   // 3 biorthogonal 6.8 (nothing else); bandThreshold T; threshold
   // t = 1 - 0.99 sensitivity.
   void Start(double* const frames[2], double* const outputs[2], int mode, int bandThreshold, double threshold);
-  // Once per sample after the start: this sample's share of the steps. The
-  // job is complete after kDeadline calls.
-  void Advance();
-  // The shares of `samples` samples: the steps that many Advance() calls do.
+  // The shares of the next `samples` samples after the start: a fixed share
+  // per sample, however the samples are grouped into calls. The job is
+  // complete after kDeadline samples.
   void Advance(int samples);
   // Does every remaining step now.
   void Finish();
-  bool Running() const { return mRunning; }
 
 private:
   enum class Phase { kForwardInput, kForwardOutputs, kBands, kInverseInput, kInverseOutputs };

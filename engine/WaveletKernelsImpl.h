@@ -132,44 +132,39 @@ inline void ForwardOne(const double* ev, const double* od, const double* h, cons
   dOut[i] = d;
 }
 
-// kL > 0: the tap count at compile time, so the tap loop unrolls. Two
-// vectors of outputs go together: each sum is a chain of dependent adds,
-// and two chains in flight keep the adder busy.
-template <int W, int kL>
-void Forward(const double* ev, const double* od, const double* h, const double* g, int len, double* dOut,
-             double* aEven, double* aOdd, int from, int to) {
+// Forward outputs kV vectors at a time from i while they fit below `to`;
+// returns where they stop. kL > 0: the tap count at compile time, so the tap
+// loop unrolls. Each sum is a chain of dependent adds; several vectors in
+// flight keep the adder busy.
+template <int W, int kL, int kV>
+int ForwardVectors(const double* ev, const double* od, const double* h, const double* g, int len, double* dOut,
+                   double* aEven, double* aOdd, int i, int to) {
   typedef typename Vec<W>::Type V;
   const int L = kL ? kL : len;
-  int i = from;
-  // Wide vectors: four in flight, as the adder's latency asks.
-  constexpr int kWide = W >= 4 ? 4 : 0;
-  for (; kWide && i + kWide * W <= to; i += kWide * W) {
-    V a[kWide ? kWide : 1] = {}, d[kWide ? kWide : 1] = {};
+  for (; i + kV * W <= to; i += kV * W) {
+    V a[kV] = {}, d[kV] = {};
     for (int k = 0; k < L; ++k) {
       const double* src = ((k & 1) ? od : ev) + i + (k >> 1);
-      for (int v = 0; v < kWide; ++v) {
+      for (int v = 0; v < kV; ++v) {
         const V x = Load<W>(src + v * W);
         a[v] = a[v] + x * h[k];
         d[v] = d[v] + x * g[k];
       }
     }
-    for (int v = 0; v < kWide; v += 2) StoreA2<W>(a[v], a[v + 1], aEven, aOdd, i + v * W);
-    for (int v = 0; v < kWide; ++v) Store<W>(dOut + i + v * W, d[v]);
+    for (int v = 0; v < kV; v += 2) StoreA2<W>(a[v], a[v + 1], aEven, aOdd, i + v * W);
+    for (int v = 0; v < kV; ++v) Store<W>(dOut + i + v * W, d[v]);
   }
-  for (; W > 1 && i + 2 * W <= to; i += 2 * W) {
-    V a0 = {}, d0 = {}, a1 = {}, d1 = {};
-    for (int k = 0; k < L; ++k) {
-      const double* src = ((k & 1) ? od : ev) + i + (k >> 1);
-      const V x0 = Load<W>(src), x1 = Load<W>(src + W);
-      a0 = a0 + x0 * h[k];
-      d0 = d0 + x0 * g[k];
-      a1 = a1 + x1 * h[k];
-      d1 = d1 + x1 * g[k];
-    }
-    StoreA2<W>(a0, a1, aEven, aOdd, i);
-    Store<W>(dOut + i, d0);
-    Store<W>(dOut + i + W, d1);
-  }
+  return i;
+}
+
+// Four wide vectors in flight, then two, then one output at a time.
+template <int W, int kL>
+void Forward(const double* ev, const double* od, const double* h, const double* g, int len, double* dOut,
+             double* aEven, double* aOdd, int from, int to) {
+  const int L = kL ? kL : len;
+  int i = from;
+  if constexpr (W >= 4) i = ForwardVectors<W, kL, 4>(ev, od, h, g, L, dOut, aEven, aOdd, i, to);
+  if constexpr (W > 1) i = ForwardVectors<W, kL, 2>(ev, od, h, g, L, dOut, aEven, aOdd, i, to);
   for (; i < to; ++i) ForwardOne(ev, od, h, g, L, dOut, aEven, aOdd, i);
 }
 
@@ -185,49 +180,38 @@ inline void InverseOne(const double* aext, const double* dext, const double* h, 
   out[2 * p + 1] = y1;
 }
 
-template <int W, int kL>
-void Inverse(const double* aext, const double* dext, const double* h, const double* g, int len, double* out,
-             int from, int to) {
+// Inverse output pairs kV vectors at a time from p while they fit below
+// `to`; returns where they stop.
+template <int W, int kL, int kV>
+int InverseVectors(const double* aext, const double* dext, const double* h, const double* g, int len, double* out,
+                   int p, int to) {
   typedef typename Vec<W>::Type V;
   const int L = kL ? kL : len;
-  int p = from;
-  constexpr int kWide = W >= 4 ? 4 : 0;
-  for (; kWide && p + kWide * W <= to; p += kWide * W) {
-    V e[kWide ? kWide : 1] = {}, o[kWide ? kWide : 1] = {};
+  for (; p + kV * W <= to; p += kV * W) {
+    V e[kV] = {}, o[kV] = {};
     for (int j = 0; j < L / 2; ++j) {
       const double he = h[L - 2 - 2 * j], ho = h[L - 1 - 2 * j];
       const double ge = g[L - 2 - 2 * j], go = g[L - 1 - 2 * j];
-      for (int v = 0; v < kWide; ++v) {
+      for (int v = 0; v < kV; ++v) {
         const V av = Load<W>(aext + p + v * W + j), dv = Load<W>(dext + p + v * W + j);
         e[v] = e[v] + (av * he + dv * ge);
         o[v] = o[v] + (av * ho + dv * go);
       }
     }
-    for (int v = 0; v < kWide; ++v) StoreInterleaved<W>(out + 2 * (p + v * W), e[v], o[v]);
+    for (int v = 0; v < kV; ++v) StoreInterleaved<W>(out + 2 * (p + v * W), e[v], o[v]);
   }
-  for (; W > 1 && p + 2 * W <= to; p += 2 * W) {
-    V e0 = {}, o0 = {}, e1 = {}, o1 = {};
-    for (int j = 0; j < L / 2; ++j) {
-      const double he = h[L - 2 - 2 * j], ho = h[L - 1 - 2 * j];
-      const double ge = g[L - 2 - 2 * j], go = g[L - 1 - 2 * j];
-      const V a0 = Load<W>(aext + p + j), d0 = Load<W>(dext + p + j);
-      const V a1 = Load<W>(aext + p + W + j), d1 = Load<W>(dext + p + W + j);
-      e0 = e0 + (a0 * he + d0 * ge);
-      o0 = o0 + (a0 * ho + d0 * go);
-      e1 = e1 + (a1 * he + d1 * ge);
-      o1 = o1 + (a1 * ho + d1 * go);
-    }
-    StoreInterleaved<W>(out + 2 * p, e0, o0);
-    StoreInterleaved<W>(out + 2 * (p + W), e1, o1);
-  }
-  for (; W > 1 && p + W <= to; p += W) {
-    V y0 = {}, y1 = {};
-    for (int j = 0; j < L / 2; ++j) {
-      const V av = Load<W>(aext + p + j), dv = Load<W>(dext + p + j);
-      y0 = y0 + (av * h[L - 2 - 2 * j] + dv * g[L - 2 - 2 * j]);
-      y1 = y1 + (av * h[L - 1 - 2 * j] + dv * g[L - 1 - 2 * j]);
-    }
-    StoreInterleaved<W>(out + 2 * p, y0, y1);
+  return p;
+}
+
+template <int W, int kL>
+void Inverse(const double* aext, const double* dext, const double* h, const double* g, int len, double* out,
+             int from, int to) {
+  const int L = kL ? kL : len;
+  int p = from;
+  if constexpr (W >= 4) p = InverseVectors<W, kL, 4>(aext, dext, h, g, L, out, p, to);
+  if constexpr (W > 1) {
+    p = InverseVectors<W, kL, 2>(aext, dext, h, g, L, out, p, to);
+    p = InverseVectors<W, kL, 1>(aext, dext, h, g, L, out, p, to);
   }
   for (; p < to; ++p) InverseOne(aext, dext, h, g, L, out, p);
 }
