@@ -37,21 +37,6 @@ int ItemsFor(long budget, long units, int grain, int left) {
   return items < left ? static_cast<int>(items) : left;
 }
 
-// Edits coefficients [from, to) against the running reference r (the
-// previous coefficient as it now stands) and returns the last one. (A
-// branch-free select measured several times slower here: it puts the
-// comparison on the chain from one coefficient to the next, which branch
-// prediction takes off it.)
-double WalkBand(double* x, int from, int to, double r, double threshold) {
-  for (int i = from; i < to; ++i) {
-    const double v = x[i];
-    const double attenuated = v * FrameJob::kAttenuation;
-    r = std::fabs(v - r) > threshold ? attenuated : v;
-    x[i] = r;
-  }
-  return r;
-}
-
 }  // namespace
 
 int FrameJob::stageL() const { return mFilters ? mFilters->L : 0; }
@@ -222,7 +207,7 @@ long FrameJob::phaseWork(bool doWork) {
         if (doWork) mReference = mOutputs[mChannel][b - 1];
       }
       const int to = mCursor + ItemsFor(mBudget, kBandUnits, 1, b - mCursor);
-      if (doWork) mReference = WalkBand(x, mCursor, to, mReference, mThreshold);
+      if (doWork) mReference = mWalk->walk(x, mCursor, to, mReference, mThreshold);
       const long spent = kCallUnits + (to - mCursor) * kBandUnits;
       mCursor = to;
       if (mCursor == b) ++mStage;

@@ -19,6 +19,7 @@
 // is spread evenly and never depends on how the host cuts blocks.
 //
 // Audio thread only; no allocation.
+#include "engine/BandWalk.h"
 #include "engine/Benondelettes.h"
 
 class FrameJob {
@@ -26,7 +27,7 @@ public:
   static constexpr int kFrameLength = 4096;
   static constexpr int kLevels = 12;
   static constexpr int kDeadline = kFrameLength / 4;  // samples after the wrap
-  static constexpr double kAttenuation = 0.01;        // -40 dB
+  static constexpr double kAttenuation = band_walk::kAttenuation;
 
   explicit FrameJob(Benondelettes& wavelets);
   FrameJob(const FrameJob&) = delete;
@@ -62,6 +63,7 @@ private:
   int minStage() const;
 
   Benondelettes& mWavelets;
+  const BandWalk* mWalk = band_walk::Best();
   double* mFrames[2] = {nullptr, nullptr};
   double* mOutputs[2] = {nullptr, nullptr};
   int mBandThreshold = 0;

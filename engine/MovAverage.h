@@ -1,4 +1,6 @@
 #pragma once
+#include <cstring>
+
 // Running mean of the last L values pushed, with the ring embedded in the
 // object (no allocation after construction, constant time per push).
 //
@@ -16,7 +18,7 @@ public:
 
   MovAverage(long length, double initial)
       : mWrap(length), mPosition(0), mLength(length), mReciprocal(1.0 / length),
-        mSum(initial * length), mInitial(initial) {
+        mSum(initial * length), mInitial(initial), mLatest(initial), mRepeats(length) {
     for (long i = 0; i < mLength; ++i) mRing[i] = initial;
   }
 
@@ -26,12 +28,21 @@ public:
   double movav_s(double x) { return push(x); }
   // The current mean, without pushing.
   double getLastValue() const { return mSum * mReciprocal; }
+  // True when pushing x would change nothing that can ever be seen: the ring
+  // holds L copies of x (so where the next one is written does not matter)
+  // and the sum is a fixed point of adding x and taking x away. Then any
+  // number of pushes of x may be skipped, the mean staying getLastValue().
+  bool IsSettledAt(double x) const {
+    return mRepeats >= mLength && SameBits(x, mLatest) && SameBits((mSum + x) - x, mSum);
+  }
 
   // Refills the ring with v (or with the initial value).
   void resume(double v) {
     for (long i = 0; i < mLength; ++i) mRing[i] = v;
     mSum = mLength * v;
     mPosition = 0;
+    mLatest = v;
+    mRepeats = mLength;
   }
   void resume() { resume(mInitial); }
 
@@ -41,8 +52,16 @@ private:
     mSum = (mSum + x) - mRing[mPosition];
     mRing[mPosition] = x;
     if (++mPosition == mWrap) mPosition = 0;
+    if (!SameBits(x, mLatest)) {
+      mLatest = x;
+      mRepeats = 0;
+    }
+    if (mRepeats < mLength) ++mRepeats;
     return mSum;
   }
+
+  // Equal to the bit (0.0 and -0.0 differ in the sum's sign of zero).
+  static bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
   long mWrap;          // index at which the position returns to 0 (= L)
   long mPosition;      // oldest value, where the next one is written
@@ -51,4 +70,6 @@ private:
   double mRing[kCapacity];
   double mSum;         // running sum of the L values in the ring
   double mInitial;     // value given at construction, used by resume()
+  double mLatest;      // the last value pushed
+  long mRepeats;       // how many of the last pushes were mLatest, at most L
 };

@@ -83,29 +83,57 @@ void TransientEngine::flushMeterRun() {
   mMeterRunLength = 0;
 }
 
+TransientEngine::RunBuffers TransientEngine::runBuffers() {
+  const int p0 = mPosition[0];
+  const int p1 = mPosition[1];
+  const bool slot1Plays = p1 >= 0;
+  RunBuffers b;
+  for (int ch = 0; ch < 2; ++ch) {
+    b.wet[0][ch] = output(ch, 0) + p0;
+    b.wet[1][ch] = slot1Plays ? output(ch, 1) + p1 : nullptr;
+    b.dry[ch] = dryLine(ch) + p0;
+    b.store[0][ch] = input(ch, 0, mCollecting[0]) + p0;
+    b.store[1][ch] = slot1Plays ? input(ch, 1, mCollecting[1]) + p1 : nullptr;
+  }
+  for (int m = 0; m < 4; ++m) b.meter[m] = mMeterRun[m] + mMeterRunLength;
+  return b;
+}
+
 // k samples, all at positions that move straight on (see ProcessBlock).
 void TransientEngine::processRun(const double* inL, const double* inR, double* outL, double* outR, int k) {
+  const RunBuffers buffers = runBuffers();
+  if (smoothersSettled())
+    processSettledRun(buffers, inL, inR, outL, outR, k);
+  else
+    processMovingRun(buffers, inL, inR, outL, outR, k);
+  // Slot advance (the wraps are the caller's).
+  mMeterRunLength += k;
+  mPosition[0] += k;
+  mPosition[1] += k;
+}
+
+// True when the three smoothers would give their current means for every
+// sample of the run, with no gain update due: none of their targets moves.
+// (A target moved by another thread during the run is taken at the next.)
+bool TransientEngine::smoothersSettled() const {
+  constexpr auto relaxed = std::memory_order_relaxed;
+  if (!mSmoothers[0]->IsSettledAt(mTransientTarget.load(relaxed))) return false;
+  if (!mSmoothers[1]->IsSettledAt(mResidualTarget.load(relaxed))) return false;
+  if (!mSmoothers[2]->IsSettledAt(mAmountTarget.load(relaxed))) return false;
+  // The last pushes left these equal; kept as a guard for anything that
+  // would move a smoother without them.
+  return mSmoothers[0]->getLastValue() == mPrevSmoothedTransient &&
+         mSmoothers[1]->getLastValue() == mPrevSmoothedResidual;
+}
+
+// The pipeline one sample at a time while a smoothed value may move.
+void TransientEngine::processMovingRun(const RunBuffers& b, const double* inL, const double* inR, double* outL,
+                                       double* outR, int k) {
   constexpr auto relaxed = std::memory_order_relaxed;
   MovAverage& transientSmoother = *mSmoothers[0];
   MovAverage& residualSmoother = *mSmoothers[1];
   MovAverage& amountSmoother = *mSmoothers[2];
-  const int p0 = mPosition[0];
-  const int p1 = mPosition[1];
-  const bool slot1Plays = p1 >= 0;
-  const double* wet0L = output(0, 0) + p0;
-  const double* wet0R = output(1, 0) + p0;
-  const double* wet1L = slot1Plays ? output(0, 1) + p1 : nullptr;
-  const double* wet1R = slot1Plays ? output(1, 1) + p1 : nullptr;
-  double* dryL = dryLine(0) + p0;
-  double* dryR = dryLine(1) + p0;
-  double* store0L = input(0, 0, mCollecting[0]) + p0;
-  double* store0R = input(1, 0, mCollecting[0]) + p0;
-  double* store1L = slot1Plays ? input(0, 1, mCollecting[1]) + p1 : nullptr;
-  double* store1R = slot1Plays ? input(1, 1, mCollecting[1]) + p1 : nullptr;
-  double* meterTL = mMeterRun[0] + mMeterRunLength;
-  double* meterTR = mMeterRun[1] + mMeterRunLength;
-  double* meterRL = mMeterRun[2] + mMeterRunLength;
-  double* meterRR = mMeterRun[3] + mMeterRunLength;
+  const bool slot1Plays = b.wet[1][0] != nullptr;
 
   for (int i = 0; i < k; ++i) {
     // Inputs are read first so that an output may alias its input.
@@ -127,18 +155,18 @@ void TransientEngine::processRun(const double* inL, const double* inR, double* o
     mPrevSmoothedResidual = sR;
 
     // 3. Wet signal: the processed frames at the current positions.
-    double wetL = wet0L[i];
-    double wetR = wet0R[i];
+    double wetL = b.wet[0][0][i];
+    double wetR = b.wet[0][1][i];
     if (slot1Plays) {
-      wetL += wet1L[i];
-      wetR += wet1R[i];
+      wetL += b.wet[1][0][i];
+      wetR += b.wet[1][1][i];
     }
 
     // 4. Parts.
     const double gT = mTransientGain.load(relaxed);
     const double gR = mResidualGain.load(relaxed);
-    const double transientL = (dryL[i] - wetL) * gT * mPan[0].load(relaxed);
-    const double transientR = (dryR[i] - wetR) * gT * mPan[1].load(relaxed);
+    const double transientL = (b.dry[0][i] - wetL) * gT * mPan[0].load(relaxed);
+    const double transientR = (b.dry[1][i] - wetR) * gT * mPan[1].load(relaxed);
     const double residualL = gR * mPan[2].load(relaxed) * wetL;
     const double residualR = gR * mPan[3].load(relaxed) * wetR;
 
@@ -155,26 +183,117 @@ void TransientEngine::processRun(const double* inL, const double* inR, double* o
     }
 
     // 6. Meters see both parts whatever the solo state (in runs of samples).
+    b.meter[0][i] = transientL;
+    b.meter[1][i] = transientR;
+    b.meter[2][i] = residualL;
+    b.meter[3][i] = residualR;
+
+    // 7. Input storage.
+    b.store[0][0][i] = xL;
+    b.dry[0][i] = xL;
+    b.store[0][1][i] = xR;
+    b.dry[1][i] = xR;
+    if (slot1Plays) {
+      b.store[1][0][i] = xL;
+      b.store[1][1][i] = xR;
+    }
+  }
+}
+
+namespace {
+
+// The settled run's samples, the same arithmetic as the moving run's with
+// the gains, pans and solo of the run's start. Slot1Plays and the solo are
+// template arguments so that each loop is straight and vectorizes. Each
+// sample touches only its own index everywhere, so an output may be its
+// input (ivdep: no sample depends on another's).
+enum class Solo { kNone, kTransient, kResidual };
+
+// transient = (dry - wet) * gT * pan; residual = (gR * pan) * wet.
+struct SettledGains {
+  double transientGain;
+  double transientPan[2];
+  double residualGainPan[2];
+};
+
+template <bool kSlot1Plays, Solo kSolo>
+void SettledSamples(const double* const wet[2][2], double* const dry[2], double* const store[2][2],
+                    double* const meter[4], const SettledGains& g, const double* inL,
+                    const double* inR, double* outL, double* outR, int k) {
+  const double *wet0L = wet[0][0], *wet0R = wet[0][1], *wet1L = wet[1][0], *wet1R = wet[1][1];
+  double *dryL = dry[0], *dryR = dry[1];
+  double *store0L = store[0][0], *store0R = store[0][1], *store1L = store[1][0], *store1R = store[1][1];
+  double *meterTL = meter[0], *meterTR = meter[1], *meterRL = meter[2], *meterRR = meter[3];
+#pragma GCC ivdep
+  for (int i = 0; i < k; ++i) {
+    const double xL = inL[i];
+    const double xR = inR[i];
+    double wetL = wet0L[i];
+    double wetR = wet0R[i];
+    if constexpr (kSlot1Plays) {
+      wetL += wet1L[i];
+      wetR += wet1R[i];
+    }
+    const double transientL = (dryL[i] - wetL) * g.transientGain * g.transientPan[0];
+    const double transientR = (dryR[i] - wetR) * g.transientGain * g.transientPan[1];
+    const double residualL = g.residualGainPan[0] * wetL;
+    const double residualR = g.residualGainPan[1] * wetR;
+    if constexpr (kSolo == Solo::kTransient) {
+      outL[i] = transientL;
+      outR[i] = transientR;
+    } else if constexpr (kSolo == Solo::kResidual) {
+      outL[i] = residualL;
+      outR[i] = residualR;
+    } else {
+      outL[i] = transientL + residualL;
+      outR[i] = transientR + residualR;
+    }
     meterTL[i] = transientL;
     meterTR[i] = transientR;
     meterRL[i] = residualL;
     meterRR[i] = residualR;
-
-    // 7. Input storage.
     store0L[i] = xL;
     dryL[i] = xL;
     store0R[i] = xR;
     dryR[i] = xR;
-    if (slot1Plays) {
+    if constexpr (kSlot1Plays) {
       store1L[i] = xL;
       store1R[i] = xR;
     }
   }
+}
 
-  // 8. Slot advance (the wraps are the caller's).
-  mMeterRunLength += k;
-  mPosition[0] += k;
-  mPosition[1] += k;
+}  // namespace
+
+// The smoothers are settled: every smoothed value stays as it is, no gain
+// update is due, and the gains, pans and solo are read once for the run.
+void TransientEngine::processSettledRun(const RunBuffers& b, const double* inL, const double* inR, double* outL,
+                                        double* outR, int k) {
+  constexpr auto relaxed = std::memory_order_relaxed;
+  for (int s = 0; s < 3; ++s) mSmoothed[s].store(mSmoothers[s]->getLastValue(), relaxed);
+  const double gR = mResidualGain.load(relaxed);
+  SettledGains g;
+  g.transientGain = mTransientGain.load(relaxed);
+  g.transientPan[0] = mPan[0].load(relaxed);
+  g.transientPan[1] = mPan[1].load(relaxed);
+  g.residualGainPan[0] = gR * mPan[2].load(relaxed);
+  g.residualGainPan[1] = gR * mPan[3].load(relaxed);
+  const Solo solo = mTransientSolo.load(relaxed) > 0.5f  ? Solo::kTransient
+                    : mResidualSolo.load(relaxed) > 0.5f ? Solo::kResidual
+                                                         : Solo::kNone;
+  const bool slot1Plays = b.wet[1][0] != nullptr;
+  auto run = [&](auto samples) { samples(b.wet, b.dry, b.store, b.meter, g, inL, inR, outL, outR, k); };
+  switch (solo) {
+    case Solo::kNone:
+      slot1Plays ? run(SettledSamples<true, Solo::kNone>) : run(SettledSamples<false, Solo::kNone>);
+      break;
+    case Solo::kTransient:
+      slot1Plays ? run(SettledSamples<true, Solo::kTransient>) : run(SettledSamples<false, Solo::kTransient>);
+      break;
+    case Solo::kResidual:
+      slot1Plays ? run(SettledSamples<true, Solo::kResidual>) : run(SettledSamples<false, Solo::kResidual>);
+      break;
+  }
 }
 
 // The frames take the mode, the band threshold and the coefficient

@@ -39,7 +39,7 @@ public:
   static constexpr int kChannels = 2;
   static constexpr int kSlots = 2;
   static constexpr long kSmootherLength = 220;
-  static constexpr double kAttenuation = 0.01;  // -40 dB
+  static constexpr double kAttenuation = FrameJob::kAttenuation;  // -40 dB
 
   enum Mode { kModeHaar = 1, kModeDaub4 = 2, kModeBior68 = 3 };
 
@@ -97,7 +97,22 @@ private:
   double* output(int ch, int slot) { return &mOutputs[(ch * kSlots + slot) * kFrameLength]; }
   double* dryLine(int ch) { return &mDry[ch * kFrameLength]; }
 
+  // Where a run's samples go and come from: the processed frames being
+  // played (slot 1's null before it first plays), the dry line, the input
+  // buffers collecting, the meters' run.
+  struct RunBuffers {
+    const double* wet[2][2];  // [slot][channel]
+    double* dry[2];
+    double* store[2][2];      // [slot][channel]
+    double* meter[4];         // transient L/R, residual L/R
+  };
+  RunBuffers runBuffers();
   void processRun(const double* inL, const double* inR, double* outL, double* outR, int k);
+  bool smoothersSettled() const;
+  void processMovingRun(const RunBuffers& b, const double* inL, const double* inR, double* outL, double* outR,
+                        int k);
+  void processSettledRun(const RunBuffers& b, const double* inL, const double* inR, double* outL, double* outR,
+                         int k);
   void startFrames(int slot);
   void flushMeterRun();
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 TEST(MovAverage, StepBecomesARampOverTheLength) {
@@ -37,4 +38,31 @@ TEST(MovAverage, SumAndMeanVariantsAgree) {
     const double sum = a->movav_s(x);
     EXPECT_EQ(b->movav(x), sum * (1.0 / 7));
   }
+}
+
+// A smoother that skips every push IsSettledAt allows against one that
+// pushes them all, bit for bit, over held steps between values whose sums
+// round (a third to 1.1 leaves a sum that is not yet a fixed point when the
+// ring is full), signed zeros and a value reached back after a different
+// one. Catches a settled test that ignores the sum's rounding or counts
+// repeats wrongly.
+TEST(MovAverage, SkippingSettledPushesChangesNoMean) {
+  auto every = std::make_unique<MovAverage>(7, 0.0);
+  auto skipping = std::make_unique<MovAverage>(7, 0.0);
+  const double held[] = {1.0 / 3, 1.1, 0.1, -0.0, 0.0, 0.7, 0.1, 1e-300, -2.0 / 3, 0.1};
+  int skipped = 0;
+  for (double x : held) {
+    for (int hold : {3, 7, 8, 30}) {
+      for (int k = 0; k < hold; ++k) {
+        const double expected = every->movav(x);
+        double got = skipping->getLastValue();
+        if (skipping->IsSettledAt(x))
+          ++skipped;
+        else
+          got = skipping->movav(x);
+        ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << "x=" << x << " hold=" << hold << " k=" << k;
+      }
+    }
+  }
+  EXPECT_GT(skipped, 100);  // the comparison is of skipped pushes, not only of pushed ones
 }
