@@ -61,17 +61,26 @@ void VUmetre::SetVolumeRun(const MeterRun& run) {
   }
 }
 
+// The threshold is worked out only when a magnitude failed to raise the
+// level: then the next ones (a decay) are likely to fail too, and the
+// comparison spares their logarithms. After a rise or a lowering it is
+// unknown (negative) until then, so a steady signal, which raises the level
+// at every run, costs one logarithm per run and no power.
 void VUmetre::raise(int ch, double a) {
   if (a < mRaiseThreshold[ch]) return;  // cannot raise the held level
   float level = static_cast<float>(20.0 * std::log10(a));
   if (!(level > -96.0f)) level = -96.0f;  // also catches log10(0) = -inf
   if (level > 0.0f) level = 0.0f;
-  float held = mHeld[ch].load(std::memory_order_relaxed);
+  const float before = mHeld[ch].load(std::memory_order_relaxed);
+  float held = before;
   if (level > held) held = level;
   if (held > 0.0f) held = 0.0f;
   mHeld[ch].store(held, std::memory_order_relaxed);
   storeSegments(ch, held);
-  updateThreshold(ch);
+  if (held == before)
+    updateThreshold(ch);
+  else
+    mRaiseThreshold[ch] = -1.0;
 }
 
 // Segments = trunc((held + 96) / 9): each lit segment spans 9 dB from -96 dB.
@@ -111,7 +120,7 @@ void VUmetre::LowerHeldLevels(double dB) {
     const float lowered = static_cast<float>(mHeld[ch].load(std::memory_order_relaxed) - dB);
     mHeld[ch].store(lowered, std::memory_order_relaxed);
     storeSegments(ch, lowered);
-    updateThreshold(ch);
+    mRaiseThreshold[ch] = -1.0;  // unknown until a magnitude fails to raise it
   }
 }
 

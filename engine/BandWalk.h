@@ -15,7 +15,7 @@
 // Every comparison and product is the one the plain walk makes.
 
 struct BandWalk {
-  const char* name;  // "plain", "sse2", "avx2", "avx512"
+  const char* name;  // "plain", "avx2", "avx512"
   double (*walk)(double* x, int from, int to, double reference, double threshold);
 };
 
@@ -26,7 +26,6 @@ constexpr double kAttenuation = 0.01;  // -40 dB
 // The walk of one instruction set, or null when this build or this
 // processor has none.
 const BandWalk* Plain();
-const BandWalk* Sse2();
 const BandWalk* Avx2();
 const BandWalk* Avx512();
 

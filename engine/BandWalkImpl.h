@@ -1,6 +1,6 @@
 // The vector band walk of BandWalk.h, written once over a few primitives of
-// the instruction set the including file is compiled for (AVX-512, AVX2 or
-// SSE2, from the compiler's own macros); each file defines
+// the instruction set the including file is compiled for (AVX-512 or AVX2,
+// from the compiler's own macros); each file defines
 // CORVANE_BANDWALK_NS so that no two instruction sets share a symbol.
 //
 // Why bits: with a[i] = (|x[i] - x[i-1]| > t) and b[i] = (|x[i] - 0.01
@@ -52,18 +52,7 @@ inline void StoreScaled(double* p, V v, V factor, unsigned bits) {
   _mm256_storeu_pd(p, _mm256_blendv_pd(v, _mm256_mul_pd(v, factor), _mm256_castsi256_pd(chosen)));
 }
 #else
-constexpr int kW = 2;
-typedef __m128d V;
-inline V Broadcast(double v) { return _mm_set1_pd(v); }
-inline V Load(const double* p) { return _mm_loadu_pd(p); }
-inline V Sub(V a, V b) { return _mm_sub_pd(a, b); }
-inline V Mul(V a, V b) { return _mm_mul_pd(a, b); }
-inline V Abs(V v) { return _mm_andnot_pd(_mm_set1_pd(-0.0), v); }
-inline unsigned Greater(V a, V b) { return static_cast<unsigned>(_mm_movemask_pd(_mm_cmpgt_pd(a, b))); }
-inline void StoreScaled(double* p, V v, V factor, unsigned bits) {
-  const __m128d chosen = _mm_castsi128_pd(_mm_set_epi64x(bits & 2 ? -1 : 0, bits & 1 ? -1 : 0));
-  _mm_storeu_pd(p, _mm_or_pd(_mm_and_pd(chosen, _mm_mul_pd(v, factor)), _mm_andnot_pd(chosen, v)));
-}
+#error "BandWalkImpl.h is for AVX2 or AVX-512 builds"
 #endif
 
 constexpr int kWord = 64;       // coefficients per word of bits

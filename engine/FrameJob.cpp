@@ -2,6 +2,10 @@
 
 #include <cmath>
 
+struct FrameJob::Costs {
+  long forwardLayout, inverseLayout, pair, band;
+};
+
 namespace {
 
 constexpr int kN = FrameJob::kFrameLength;
@@ -10,13 +14,16 @@ constexpr int kN = FrameJob::kFrameLength;
 // kDeadline / kSteps = 8 samples: a 64-frame block does 8 of them.
 constexpr int kSteps = 128;
 
-// Work units, tenths of a processor cycle as measured with AVX-512 kernels:
-// per input entry laid out, per output pair (by the filter's taps), per
-// coefficient walked (a serial chain), per call.
-constexpr long kLayoutUnits = 6;
-constexpr long kBandUnits = 36;
+// Work units per input entry laid out (forward and inverse), per output
+// pair and per coefficient walked, for each mode, and per call: set from
+// each phase's measured cost with the AVX-512 kernels so that every step of
+// a job costs about the same (a unit is about a tenth of a cycle).
+constexpr FrameJob::Costs kCosts[3] = {
+    {10, 7, 8, 29},   // Haar
+    {12, 9, 22, 33},  // Daubechies-4
+    {6, 5, 47, 15},   // biorthogonal 6.8
+};
 constexpr long kCallUnits = 300;
-long PairUnits(int taps) { return taps <= 2 ? 8 : taps <= 4 ? 22 : 3L * taps - 7; }
 
 // Output pairs go in multiples of 16 (a forward stage writes its
 // approximations split, two vectors of outputs at a time) except at a
@@ -75,6 +82,7 @@ int FrameJob::skippedBands(int bandThreshold) {
 void FrameJob::configure(int mode, int bandThreshold) {
   mBandThreshold = bandThreshold;
   mFilters = mode == 2 ? &Benondelettes::Daub4Filters() : mode == 3 ? &Benondelettes::Bio68Filters() : nullptr;
+  mCosts = &kCosts[mode - 1];
 }
 
 void FrameJob::Start(double* const frames[2], double* const outputs[2], int mode, int bandThreshold,
@@ -150,9 +158,9 @@ long FrameJob::phaseWork(bool doWork) {
   switch (mPhase) {
     case Phase::kForwardInput: {
       const int length = Benondelettes::ForwardInputLength(kN, L);
-      const int to = mCursor + ItemsFor(mBudget, kLayoutUnits, 1, length - mCursor);
+      const int to = mCursor + ItemsFor(mBudget, mCosts->forwardLayout, 1, length - mCursor);
       if (doWork) mWavelets.PrepareForward(x, kN, L, mCursor, to);
-      const long spent = kCallUnits + (to - mCursor) * kLayoutUnits;
+      const long spent = kCallUnits + (to - mCursor) * mCosts->forwardLayout;
       mCursor = to;
       if (mCursor == length) {
         mPhase = Phase::kForwardOutputs;
@@ -162,7 +170,7 @@ long FrameJob::phaseWork(bool doWork) {
     }
     case Phase::kForwardOutputs: {
       const int pairs = mStage / 2;
-      const int to = mCursor + ItemsFor(mBudget, PairUnits(L), kPairGrain, pairs - mCursor);
+      const int to = mCursor + ItemsFor(mBudget, mCosts->pair, kPairGrain, pairs - mCursor);
       const bool last = mStage / 2 < minStage();
       if (doWork) {
         if (f)
@@ -170,7 +178,7 @@ long FrameJob::phaseWork(bool doWork) {
         else
           mWavelets.HaarForwardOutputs(x, mStage, last, mCursor, to);
       }
-      const long spent = kCallUnits + (to - mCursor) * PairUnits(L);
+      const long spent = kCallUnits + (to - mCursor) * mCosts->pair;
       mCursor = to;
       if (mCursor == pairs) {
         mCursor = 0;
@@ -206,9 +214,9 @@ long FrameJob::phaseWork(bool doWork) {
         mCursor = a;
         if (doWork) mReference = mOutputs[mChannel][b - 1];
       }
-      const int to = mCursor + ItemsFor(mBudget, kBandUnits, 1, b - mCursor);
+      const int to = mCursor + ItemsFor(mBudget, mCosts->band, 1, b - mCursor);
       if (doWork) mReference = mWalk->walk(x, mCursor, to, mReference, mThreshold);
-      const long spent = kCallUnits + (to - mCursor) * kBandUnits;
+      const long spent = kCallUnits + (to - mCursor) * mCosts->band;
       mCursor = to;
       if (mCursor == b) ++mStage;
       return spent;
@@ -216,9 +224,9 @@ long FrameJob::phaseWork(bool doWork) {
     case Phase::kInverseInput: {
       const bool last = mStage == kN;
       const int length = last ? kMiddleEndPair + (L > 0 ? L : 2) / 2 - 1 : Benondelettes::InverseInputLength(mStage, L);
-      const int to = mCursor + ItemsFor(mBudget, kLayoutUnits, 1, length - mCursor);
+      const int to = mCursor + ItemsFor(mBudget, mCosts->inverseLayout, 1, length - mCursor);
       if (doWork) mWavelets.PrepareInverse(x, mStage, L, mCursor, to);
-      const long spent = kCallUnits + (to - mCursor) * kLayoutUnits;
+      const long spent = kCallUnits + (to - mCursor) * mCosts->inverseLayout;
       mCursor = to;
       if (mCursor == length) {
         mPhase = Phase::kInverseOutputs;
@@ -229,7 +237,7 @@ long FrameJob::phaseWork(bool doWork) {
     case Phase::kInverseOutputs: {
       const bool last = mStage == kN;
       const int end = last ? kMiddleEndPair : mStage / 2;
-      const int to = mCursor + ItemsFor(mBudget, PairUnits(L), kPairGrain, end - mCursor);
+      const int to = mCursor + ItemsFor(mBudget, mCosts->pair, kPairGrain, end - mCursor);
       // The last stage writes the frame's middle half into the output buffer.
       double* out = last ? mOutputs[mChannel] : x;
       if (doWork) {
@@ -238,7 +246,7 @@ long FrameJob::phaseWork(bool doWork) {
         else
           mWavelets.HaarInverseOutputs(out, mStage, mCursor, to);
       }
-      const long spent = kCallUnits + (to - mCursor) * PairUnits(L);
+      const long spent = kCallUnits + (to - mCursor) * mCosts->pair;
       mCursor = to;
       if (mCursor == end) {
         if (last) {

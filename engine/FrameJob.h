@@ -48,6 +48,8 @@ public:
   // Does every remaining step now.
   void Finish();
 
+  struct Costs;
+
 private:
   enum class Phase { kForwardInput, kForwardOutputs, kBands, kInverseInput, kInverseOutputs };
 
@@ -69,6 +71,7 @@ private:
   int mBandThreshold = 0;
   double mThreshold = 1.0;
   const Benondelettes::Filters* mFilters = nullptr;  // null for Haar
+  const Costs* mCosts = nullptr;  // the mode's work units
 
   // Where the job stands.
   bool mRunning = false;

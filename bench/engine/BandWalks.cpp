@@ -32,7 +32,6 @@ void BM_BandWalk(benchmark::State& state, const BandWalk* (*path)()) {
   state.SetItemsProcessed(state.iterations() * (kN - 1));
 }
 BENCHMARK_CAPTURE(BM_BandWalk, plain, band_walk::Plain);
-BENCHMARK_CAPTURE(BM_BandWalk, sse2, band_walk::Sse2);
 BENCHMARK_CAPTURE(BM_BandWalk, avx2, band_walk::Avx2);
 BENCHMARK_CAPTURE(BM_BandWalk, avx512, band_walk::Avx512);
 

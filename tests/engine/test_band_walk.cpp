@@ -20,7 +20,6 @@ namespace {
 
 const BandWalk* WalkNamed(const std::string& name) {
   if (name == "plain") return band_walk::Plain();
-  if (name == "sse2") return band_walk::Sse2();
   if (name == "avx2") return band_walk::Avx2();
   return band_walk::Avx512();
 }
@@ -59,7 +58,7 @@ TEST_P(BandWalkPaths, EveryLengthAndStartMatchesThePlainWalkBitForBit) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(InstructionSets, BandWalkPaths, ::testing::Values("sse2", "avx2", "avx512"),
+INSTANTIATE_TEST_SUITE_P(InstructionSets, BandWalkPaths, ::testing::Values("avx2", "avx512"),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 }  // namespace

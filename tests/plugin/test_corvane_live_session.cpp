@@ -12,6 +12,7 @@
 #include <CoreServices/ComponentRegistry.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <thread>
 #include <vector>
@@ -100,7 +101,10 @@ TEST(CorvaneLiveSession, RenderHostAndEditorThreadsAtOnce) {
   int draws = 0;
   std::thread editorThread([&] {
     IGraphics* editor = plug->Editor();
-    while (!hostDone.load()) {
+    // Until the host is done and at least one redraw has happened (a busy
+    // machine may give this thread no turn before the host's calls end).
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!hostDone.load() || (draws == 0 && std::chrono::steady_clock::now() < giveUp)) {
       editor->ApplyPlugUpdates();
       IRECT dirty;
       if (editor->IsDirty(&dirty)) {
