@@ -17,11 +17,13 @@ constexpr int kSteps = 128;
 // Work units per input entry laid out (forward and inverse), per output
 // pair and per coefficient walked, for each mode, and per call: set from
 // each phase's measured cost with the AVX-512 kernels so that every step of
-// a job costs about the same (a unit is about a tenth of a cycle).
+// a job costs about the same (a unit is about a tenth of a cycle). The
+// forward layout is charged for a frame that is no longer in the cache, as
+// when many instances run: it reads the frame collected over 4096 samples.
 constexpr FrameJob::Costs kCosts[3] = {
-    {10, 7, 8, 29},   // Haar
-    {12, 9, 22, 33},  // Daubechies-4
-    {6, 5, 47, 15},   // biorthogonal 6.8
+    {20, 7, 8, 29},   // Haar
+    {22, 9, 22, 33},  // Daubechies-4
+    {16, 5, 47, 15},  // biorthogonal 6.8
 };
 constexpr long kCallUnits = 300;
 
@@ -49,7 +51,7 @@ int ItemsFor(long budget, long units, int grain, int left) {
 int FrameJob::stageL() const { return mFilters ? mFilters->L : 0; }
 int FrameJob::minStage() const { return mFilters ? mFilters->M : 2; }
 
-FrameJob::FrameJob(Benondelettes& wavelets) : mWavelets(wavelets) {
+FrameJob::FrameJob() {
   // The pace of every job there can be, walked once without work here so
   // that a wrap costs nothing more than the job's first share.
   for (int mode = 1; mode <= 3; ++mode) {
@@ -87,7 +89,7 @@ void FrameJob::configure(int mode, int bandThreshold) {
 
 void FrameJob::Start(double* const frames[2], double* const outputs[2], int mode, int bandThreshold,
                      double threshold) {
-  if (mRunning) Finish();  // never the case: slots complete 2048 samples apart
+  if (mRunning) Finish();  // never the case: slots wrap N/2 = kCompleteAfter samples apart
   for (int ch = 0; ch < 2; ++ch) {
     mFrames[ch] = frames[ch];
     mOutputs[ch] = outputs[ch];
@@ -102,6 +104,7 @@ void FrameJob::Start(double* const frames[2], double* const outputs[2], int mode
   mRunning = true;
   mCredit = 0;
   mAdvances = 0;
+  mMiddleWritten = kMiddleFirstPair;
 }
 
 void FrameJob::rewind() {
@@ -119,21 +122,43 @@ void FrameJob::Advance(int samples) {
   if (!mRunning || samples <= 0) return;
   mAdvances += samples;
   if (mAdvances >= kDeadline) {
-    Finish();
+    while (step(true)) {
+    }
+    writeMiddle(mAdvances);
     return;
   }
   // Each sample adds mTotalSteps to the credit, and a step is taken per
   // whole kDeadline of it.
   mCredit += static_cast<long>(samples) * mTotalSteps;
-  while (mCredit >= kDeadline && mRunning) {
-    mCredit -= kDeadline;
-    if (!step(true)) mRunning = false;
-  }
+  while (mCredit >= kDeadline && step(true)) mCredit -= kDeadline;
 }
 
 void FrameJob::Finish() {
-  while (mRunning)
-    if (!step(true)) mRunning = false;
+  if (!mRunning) return;
+  while (step(true)) {
+  }
+  writeMiddle(kCompleteAfter);
+}
+
+// The last inverse stage of both channels, after the rest: by `advances`
+// samples after the wrap, output pairs up to N/8 + (advances - N/4) (in
+// multiples of 16), one pair per channel per sample. The samples read by
+// then are at positions below `advances`, whose pairs are below advances / 2
+// and so already written.
+void FrameJob::writeMiddle(int advances) {
+  int to = kMiddleFirstPair + (advances - kDeadline + kPairGrain - 1) / kPairGrain * kPairGrain;
+  if (to > kMiddleEndPair) to = kMiddleEndPair;
+  if (to > mMiddleWritten) {
+    const Benondelettes::Filters* f = mFilters;
+    for (int ch = 0; ch < 2; ++ch) {
+      if (f)
+        mWavelets[ch].InverseOutputs(mOutputs[ch], kN, f->hInv, f->gInv, f->L, mMiddleWritten, to);
+      else
+        mWavelets[ch].HaarInverseOutputs(mOutputs[ch], kN, mMiddleWritten, to);
+    }
+    mMiddleWritten = to;
+  }
+  if (mMiddleWritten == kMiddleEndPair) mRunning = false;
 }
 
 // One step: a step's worth of units (plus what the last one overspent).
@@ -159,7 +184,7 @@ long FrameJob::phaseWork(bool doWork) {
     case Phase::kForwardInput: {
       const int length = Benondelettes::ForwardInputLength(kN, L);
       const int to = mCursor + ItemsFor(mBudget, mCosts->forwardLayout, 1, length - mCursor);
-      if (doWork) mWavelets.PrepareForward(x, kN, L, mCursor, to);
+      if (doWork) mWavelets[mChannel].PrepareForward(x, kN, L, mCursor, to);
       const long spent = kCallUnits + (to - mCursor) * mCosts->forwardLayout;
       mCursor = to;
       if (mCursor == length) {
@@ -174,9 +199,9 @@ long FrameJob::phaseWork(bool doWork) {
       const bool last = mStage / 2 < minStage();
       if (doWork) {
         if (f)
-          mWavelets.ForwardOutputs(x, mStage, f->h, f->g, L, last, mCursor, to);
+          mWavelets[mChannel].ForwardOutputs(x, mStage, f->h, f->g, L, last, mCursor, to);
         else
-          mWavelets.HaarForwardOutputs(x, mStage, last, mCursor, to);
+          mWavelets[mChannel].HaarForwardOutputs(x, mStage, last, mCursor, to);
       }
       const long spent = kCallUnits + (to - mCursor) * mCosts->pair;
       mCursor = to;
@@ -186,7 +211,7 @@ long FrameJob::phaseWork(bool doWork) {
           mPhase = Phase::kBands;
           mStage = 0;  // the band being walked
         } else {
-          if (doWork) mWavelets.FinishForwardStage(mStage, L);
+          if (doWork) mWavelets[mChannel].FinishForwardStage(mStage, L);
           mStage /= 2;
         }
       }
@@ -225,7 +250,7 @@ long FrameJob::phaseWork(bool doWork) {
       const bool last = mStage == kN;
       const int length = last ? kMiddleEndPair + (L > 0 ? L : 2) / 2 - 1 : Benondelettes::InverseInputLength(mStage, L);
       const int to = mCursor + ItemsFor(mBudget, mCosts->inverseLayout, 1, length - mCursor);
-      if (doWork) mWavelets.PrepareInverse(x, mStage, L, mCursor, to);
+      if (doWork) mWavelets[mChannel].PrepareInverse(x, mStage, L, mCursor, to);
       const long spent = kCallUnits + (to - mCursor) * mCosts->inverseLayout;
       mCursor = to;
       if (mCursor == length) {
@@ -235,28 +260,25 @@ long FrameJob::phaseWork(bool doWork) {
       return spent;
     }
     case Phase::kInverseOutputs: {
-      const bool last = mStage == kN;
-      const int end = last ? kMiddleEndPair : mStage / 2;
+      if (mStage == kN) {  // the last stage's outputs are writeMiddle's
+        ++mChannel;
+        if (mChannel <= 1) beginChannel();
+        return 1;
+      }
+      const int end = mStage / 2;
       const int to = mCursor + ItemsFor(mBudget, mCosts->pair, kPairGrain, end - mCursor);
-      // The last stage writes the frame's middle half into the output buffer.
-      double* out = last ? mOutputs[mChannel] : x;
       if (doWork) {
         if (f)
-          mWavelets.InverseOutputs(out, mStage, f->hInv, f->gInv, L, mCursor, to);
+          mWavelets[mChannel].InverseOutputs(x, mStage, f->hInv, f->gInv, L, mCursor, to);
         else
-          mWavelets.HaarInverseOutputs(out, mStage, mCursor, to);
+          mWavelets[mChannel].HaarInverseOutputs(x, mStage, mCursor, to);
       }
       const long spent = kCallUnits + (to - mCursor) * mCosts->pair;
       mCursor = to;
       if (mCursor == end) {
-        if (last) {
-          ++mChannel;
-          if (mChannel <= 1) beginChannel();
-        } else {
-          mStage *= 2;
-          mPhase = Phase::kInverseInput;
-          mCursor = mStage == kN ? kMiddleFirstPair : 0;
-        }
+        mStage *= 2;
+        mPhase = Phase::kInverseInput;
+        mCursor = mStage == kN ? kMiddleFirstPair : 0;
       }
       return spent;
     }

@@ -5,18 +5,24 @@
 //
 // Why it can wait: a processed frame is read out from position 0 on, one
 // position per sample, and its first quarter is the window's zeros; its
-// first value that is not zero is read N/4 = 1024 samples after the wrap.
-// So the work (per channel: the forward transform, the band walk, the
-// inverse transform, whose last stage writes the middle half straight into
-// the slot's output buffer) may take those 1024 samples. The job takes the
-// mode, the band threshold and the coefficient threshold as they stood at
-// the wrap, and every number it computes is the one the one-call transforms
-// compute, so the output is the same bit for bit, whatever the blocks.
+// first value that is not zero is read N/4 = 1024 samples after the wrap,
+// and its value at position p, p samples after it. So the work (per
+// channel: the forward transform, the band walk, the inverse transform,
+// whose last stage writes the middle half straight into the slot's output
+// buffer) is done in two parts: everything but the last stage's outputs in
+// the first 1024 samples, then those outputs, one pair per channel per
+// sample, in the next 1024, always ahead of the positions read. The other
+// slot wraps 2048 samples after this one, when the job is over. The job
+// takes the mode, the band threshold and the coefficient threshold as they
+// stood at the wrap, and every number it computes is the one the one-call
+// transforms compute, so the output is the same bit for bit, whatever the
+// blocks.
 //
-// Pace: the job is cut into steps of equal work (a step may cross from one
-// stage or phase into the next), counted when it starts, and a fixed share
-// of them is done per sample (Bresenham over the 1024 samples), so the work
-// is spread evenly and never depends on how the host cuts blocks.
+// Pace: the first part is cut into steps of equal work (a step may cross
+// from one stage or phase into the next), counted when it starts, and a
+// fixed share of them is done per sample (Bresenham over the 1024 samples);
+// the second part's share is fixed per sample too. So the work is spread
+// evenly and never depends on how the host cuts blocks.
 //
 // Audio thread only; no allocation.
 #include "engine/BandWalk.h"
@@ -26,10 +32,11 @@ class FrameJob {
 public:
   static constexpr int kFrameLength = 4096;
   static constexpr int kLevels = 12;
-  static constexpr int kDeadline = kFrameLength / 4;  // samples after the wrap
+  static constexpr int kDeadline = kFrameLength / 4;       // first part, samples after the wrap
+  static constexpr int kCompleteAfter = kFrameLength / 2;  // the whole job
   static constexpr double kAttenuation = band_walk::kAttenuation;
 
-  explicit FrameJob(Benondelettes& wavelets);
+  FrameJob();
   FrameJob(const FrameJob&) = delete;
   FrameJob& operator=(const FrameJob&) = delete;
 
@@ -43,7 +50,7 @@ public:
   void Start(double* const frames[2], double* const outputs[2], int mode, int bandThreshold, double threshold);
   // The shares of the next `samples` samples after the start: a fixed share
   // per sample, however the samples are grouped into calls. The job is
-  // complete after kDeadline samples.
+  // complete after kCompleteAfter samples.
   void Advance(int samples);
   // Does every remaining step now.
   void Finish();
@@ -53,10 +60,12 @@ public:
 private:
   enum class Phase { kForwardInput, kForwardOutputs, kBands, kInverseInput, kInverseOutputs };
 
-  // One step; false once the job is over. With doWork false it only counts.
+  // One step of the first part; false once it is over. With doWork false it
+  // only counts.
   bool step(bool doWork);
   void advancePhases(bool doWork);
   long phaseWork(bool doWork);
+  void writeMiddle(int advances);
   void rewind();
   void configure(int mode, int bandThreshold);
   static int skippedBands(int bandThreshold);
@@ -64,7 +73,9 @@ private:
   int stageL() const;  // taps of the current wavelet (0: Haar)
   int minStage() const;
 
-  Benondelettes& mWavelets;
+  // One per channel: a channel's last stage input stays laid out while the
+  // other channel's work goes on.
+  Benondelettes mWavelets[2] = {Benondelettes(kFrameLength), Benondelettes(kFrameLength)};
   const BandWalk* mWalk = band_walk::Best();
   double* mFrames[2] = {nullptr, nullptr};
   double* mOutputs[2] = {nullptr, nullptr};
@@ -80,6 +91,7 @@ private:
   int mStage = 0;    // the current stage's length
   int mCursor = 0;   // next entry, output pair or coefficient of the phase
   double mReference = 0.0;  // the band walk's running reference
+  int mMiddleWritten = 0;   // the last stage's output pairs written, both channels
 
   // Pace, from the plan of the job's mode and number of bands not edited.
   struct Plan {

@@ -24,7 +24,6 @@ constexpr int kN = TransientEngine::kFrameLength;
 
 TransientEngine::TransientEngine(EngineHost* host)
     : mHost(host ? host : &gNullHost),
-      mWavelets(kFrameLength),
       mInputs(kChannels * kSlots * 2 * kFrameLength, 0.0),
       mOutputs(kChannels * kSlots * kFrameLength, 0.0),
       mDry(kChannels * kFrameLength, 0.0) {

@@ -12,9 +12,10 @@
 // delay line both delay by N: transient = delayed dry - residual.
 //
 // The frame work is not done inside the sample where the slot wraps: the
-// played frame starts with a quarter frame of zeros, so a FrameJob spreads
-// the work evenly over the N/4 samples that follow, with the results the
-// one-call work gives. Each slot collects its input in one of two buffers
+// played frame starts with a quarter frame of zeros and each later value is
+// read only at its own position, so a FrameJob spreads the work evenly over
+// the N/2 samples that follow (until the other slot wraps), with the results
+// the one-call work gives. Each slot collects its input in one of two buffers
 // while the job transforms the other, and plays from a third, into whose
 // middle half the job writes the new frame.
 //
@@ -142,8 +143,7 @@ private:
   // The parts of the samples not yet handed to the meters.
   double mMeterRun[4][EngineHost::kMeterRun] = {};
   int mMeterRunLength = 0;
-  Benondelettes mWavelets;
-  FrameJob mJob{mWavelets};
+  FrameJob mJob;
   AlignedDoubles mInputs;   // [channel][slot][buffer][position]: the last N inputs
   AlignedDoubles mOutputs;  // [channel][slot][position]: the processed frame being played
   AlignedDoubles mDry;      // [channel][position], indexed by slot 0's position
