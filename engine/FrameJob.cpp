@@ -50,8 +50,14 @@ int ItemsFor(long budget, long units, int grain, int left) {
 
 int FrameJob::stageL() const { return mFilters ? mFilters->L : 0; }
 int FrameJob::minStage() const { return mFilters ? mFilters->M : 2; }
+int FrameJob::firstPair() const { return mNeed->pairFrom[__builtin_ctz(static_cast<unsigned>(mStage))]; }
+int FrameJob::endPair() const { return mNeed->pairTo[__builtin_ctz(static_cast<unsigned>(mStage))]; }
 
 FrameJob::FrameJob() {
+  for (int mode = 1; mode <= 3; ++mode) {
+    configure(mode, 0);
+    findNeededRanges(mNeeded[mode - 1]);
+  }
   // The pace of every job there can be, walked once without work here so
   // that a wrap costs nothing more than the job's first share.
   for (int mode = 1; mode <= 3; ++mode) {
@@ -85,6 +91,41 @@ void FrameJob::configure(int mode, int bandThreshold) {
   mBandThreshold = bandThreshold;
   mFilters = mode == 2 ? &Benondelettes::Daub4Filters() : mode == 3 ? &Benondelettes::Bio68Filters() : nullptr;
   mCosts = &kCosts[mode - 1];
+  mNeed = &mNeeded[mode - 1];
+}
+
+// Only the middle half of the frame is kept, so the inverse transform needs
+// only the output pairs [N/8, 3N/8) of its last stage, and each stage only
+// what the next one reads: pair p of a stage of length n reads extended
+// entries [p, p + P) (P = L/2), entry t >= P - 1 being a[t - P + 1] and
+// d[t - P + 1]; an entry below P - 1 reads the end of a and d, and then the
+// whole of both is needed. Of a band, the walk need only reach the last
+// detail read (it runs from the band's start). The coarse stages end up
+// whole; the rest is work skipped, whose values nothing reads.
+void FrameJob::findNeededRanges(NeededRanges& need) const {
+  const int P = (stageL() > 0 ? stageL() : 2) / 2;
+  for (int level = 0; level <= kLevels; ++level) {
+    need.pairFrom[level] = 0;
+    need.pairTo[level] = (1 << level) / 2;
+    need.walkEnd[level] = level == 0 ? 1 : 2 << level;
+  }
+  int from = kMiddleFirstPair, to = kMiddleEndPair;
+  for (int level = kLevels; (1 << level) >= minStage(); --level) {
+    need.pairFrom[level] = from;
+    need.pairTo[level] = to;
+    const int half = (1 << level) / 2;
+    const bool wraps = from < P - 1;
+    // Band `level - 1` holds this stage's details d[0, half) at [half, 2 half).
+    if (!wraps && half >= 2) need.walkEnd[level - 1] = half + to;
+    // The previous stage's outputs a[from - P + 1, to): its pairs.
+    if (wraps) {
+      from = 0;
+      to = half / 2;
+    } else {
+      from = (from - P + 1) / 2;
+      to = (to + 1) / 2;
+    }
+  }
 }
 
 void FrameJob::Start(double* const frames[2], double* const outputs[2], int mode, int bandThreshold,
@@ -226,7 +267,7 @@ long FrameJob::phaseWork(bool doWork) {
       if (mStage == kLevels) {
         mPhase = Phase::kInverseInput;
         mStage = minStage();
-        mCursor = mStage == kN ? kMiddleFirstPair : 0;
+        mCursor = firstPair();
         return kCallUnits;
       }
       const int a = mStage == 0 ? 0 : 1 << mStage;
@@ -239,23 +280,24 @@ long FrameJob::phaseWork(bool doWork) {
         mCursor = a;
         if (doWork) mReference = mOutputs[mChannel][b - 1];
       }
-      const int to = mCursor + ItemsFor(mBudget, mCosts->band, 1, b - mCursor);
+      const int end = mNeed->walkEnd[mStage];
+      const int to = mCursor + ItemsFor(mBudget, mCosts->band, 1, end - mCursor);
       if (doWork) mReference = mWalk->walk(x, mCursor, to, mReference, mThreshold);
       const long spent = kCallUnits + (to - mCursor) * mCosts->band;
       mCursor = to;
-      if (mCursor == b) ++mStage;
+      if (mCursor == end) ++mStage;
       return spent;
     }
     case Phase::kInverseInput: {
-      const bool last = mStage == kN;
-      const int length = last ? kMiddleEndPair + (L > 0 ? L : 2) / 2 - 1 : Benondelettes::InverseInputLength(mStage, L);
+      // The entries the needed pairs read.
+      const int length = endPair() + (L > 0 ? L : 2) / 2 - 1;
       const int to = mCursor + ItemsFor(mBudget, mCosts->inverseLayout, 1, length - mCursor);
       if (doWork) mWavelets[mChannel].PrepareInverse(x, mStage, L, mCursor, to);
       const long spent = kCallUnits + (to - mCursor) * mCosts->inverseLayout;
       mCursor = to;
       if (mCursor == length) {
         mPhase = Phase::kInverseOutputs;
-        mCursor = last ? kMiddleFirstPair : 0;
+        mCursor = firstPair();
       }
       return spent;
     }
@@ -265,7 +307,7 @@ long FrameJob::phaseWork(bool doWork) {
         if (mChannel <= 1) beginChannel();
         return 1;
       }
-      const int end = mStage / 2;
+      const int end = endPair();
       const int to = mCursor + ItemsFor(mBudget, mCosts->pair, kPairGrain, end - mCursor);
       if (doWork) {
         if (f)
@@ -278,7 +320,7 @@ long FrameJob::phaseWork(bool doWork) {
       if (mCursor == end) {
         mStage *= 2;
         mPhase = Phase::kInverseInput;
-        mCursor = mStage == kN ? kMiddleFirstPair : 0;
+        mCursor = firstPair();
       }
       return spent;
     }

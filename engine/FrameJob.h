@@ -72,6 +72,14 @@ private:
   void beginChannel();
   int stageL() const;  // taps of the current wavelet (0: Haar)
   int minStage() const;
+  // The inverse stage's needed output pairs, [firstPair, endPair) (mStage is the stage's length).
+  int firstPair() const;
+  int endPair() const;
+  struct NeededRanges {
+    int pairFrom[kLevels + 1], pairTo[kLevels + 1];  // by log2 of the inverse stage's length
+    int walkEnd[kLevels + 1];                        // by band: where its walk may stop
+  };
+  void findNeededRanges(NeededRanges& need) const;
 
   // One per channel: a channel's last stage input stays laid out while the
   // other channel's work goes on.
@@ -83,6 +91,8 @@ private:
   double mThreshold = 1.0;
   const Benondelettes::Filters* mFilters = nullptr;  // null for Haar
   const Costs* mCosts = nullptr;  // the mode's work units
+  NeededRanges mNeeded[3];
+  const NeededRanges* mNeed = nullptr;  // the mode's
 
   // Where the job stands.
   bool mRunning = false;
