@@ -52,8 +52,8 @@ void Benondelettes::PrepareForward(const double* x, int n, int L, int from, int 
 }
 
 // Haar's inverse is a two-tap one: its coefficients need no extension.
-void Benondelettes::PrepareInverse(const double* x, int n, int L, int from, int to) {
-  wavelet_stages::Extend(x, n, L > 0 ? L : 2, mIdxApprox.data(), mIdxDetail.data(), from, to);
+void Benondelettes::PrepareInverse(const double* x, int n, int L, int from, int to, int buffers) {
+  wavelet_stages::Extend(x, n, L > 0 ? L : 2, inverseApprox(buffers), inverseDetail(buffers), from, to);
 }
 
 void Benondelettes::ForwardOutputs(double* x, int n, const double* h, const double* g, int L, bool last, int from,
@@ -81,12 +81,13 @@ void Benondelettes::FinishForwardStage(int n, int L) {
   }
 }
 
-void Benondelettes::InverseOutputs(double* out, int n, const double* h, const double* g, int L, int from, int to) {
-  mKernels->inverse(mIdxApprox.data(), mIdxDetail.data(), h, g, L, out, from, to);
+void Benondelettes::InverseOutputs(double* out, int n, const double* h, const double* g, int L, int from, int to,
+                                   int buffers) {
+  mKernels->inverse(inverseApprox(buffers), inverseDetail(buffers), h, g, L, out, from, to);
 }
 
-void Benondelettes::HaarInverseOutputs(double* out, int n, int from, int to) {
-  mKernels->haarInverse(mIdxApprox.data(), mIdxDetail.data(), out, from, to);
+void Benondelettes::HaarInverseOutputs(double* out, int n, int from, int to, int buffers) {
+  mKernels->haarInverse(inverseApprox(buffers), inverseDetail(buffers), out, from, to);
 }
 
 void Benondelettes::inverseStage(double* x, int n, const double* h, const double* g, int L) {

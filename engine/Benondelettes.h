@@ -111,11 +111,14 @@ public:
   void FinishForwardStage(int n, int L);
   // Inverse: each stage lays its input x out (entries of InverseInputLength),
   // then writes its output pairs (y[2p], y[2p+1]) to out[2p], out[2p+1]
-  // (x itself in place).
+  // (x itself in place). `buffers` 1 lays a stage out in the forward
+  // transform's first pair of buffers instead (free once it is over), so
+  // that a stage can be laid out while the one before is still writing.
   static int InverseInputLength(int n, int L);
-  void PrepareInverse(const double* x, int n, int L, int from, int to);
-  void InverseOutputs(double* out, int n, const double* h, const double* g, int L, int from, int to);
-  void HaarInverseOutputs(double* out, int n, int from, int to);
+  void PrepareInverse(const double* x, int n, int L, int from, int to, int buffers = 0);
+  void InverseOutputs(double* out, int n, const double* h, const double* g, int L, int from, int to,
+                      int buffers = 0);
+  void HaarInverseOutputs(double* out, int n, int from, int to, int buffers = 0);
 
   // The filter banks of the members the engine uses.
   struct Filters {
@@ -133,6 +136,8 @@ private:
   void inverseStage(double* x, int n, const double* h, const double* g, int L);
   double* forwardEven(int pair) { return pair ? mIdxApprox.data() : mApprox.data(); }
   double* forwardOdd(int pair) { return pair ? mIdxDetail.data() : mDetail.data(); }
+  double* inverseApprox(int buffers) { return buffers ? mApprox.data() : mIdxApprox.data(); }
+  double* inverseDetail(int buffers) { return buffers ? mDetail.data() : mIdxDetail.data(); }
 
   // Orthogonal members of 14 taps and more derive their highpass per call.
   int orthogonalForward(double* data, int log2n, const double* h, int L, int M);
@@ -144,8 +149,8 @@ private:
   // Inverse: the approximation and detail coefficients extended by their wrap.
   // The stages write their outputs in place: no buffer for a stage's output.
   int mCapacity;              // the longest transform, in values
-  AlignedDoubles mApprox;     // forward pair 0, even
-  AlignedDoubles mDetail;     // forward pair 0, odd
+  AlignedDoubles mApprox;     // forward pair 0, even; inverse approximation (buffers 1)
+  AlignedDoubles mDetail;     // forward pair 0, odd; inverse detail (buffers 1)
   AlignedDoubles mIdxApprox;  // forward pair 1, even; inverse approximation
   AlignedDoubles mIdxDetail;  // forward pair 1, odd; inverse detail
   int mForwardPair = 0;       // the forward pair holding the current stage's input

@@ -21,9 +21,9 @@ constexpr int kSteps = 128;
 // forward layout is charged for a frame that is no longer in the cache, as
 // when many instances run: it reads the frame collected over 4096 samples.
 constexpr FrameJob::Costs kCosts[3] = {
-    {20, 7, 8, 29},   // Haar
-    {22, 9, 22, 33},  // Daubechies-4
-    {16, 5, 47, 15},  // biorthogonal 6.8
+    {14, 9, 10, 29},   // Haar
+    {15, 11, 26, 33},  // Daubechies-4
+    {11, 5, 47, 15},   // biorthogonal 6.8
 };
 constexpr long kCallUnits = 300;
 
@@ -146,6 +146,8 @@ void FrameJob::Start(double* const frames[2], double* const outputs[2], int mode
   mCredit = 0;
   mAdvances = 0;
   mMiddleWritten = kMiddleFirstPair;
+  mLastLaidOut = kMiddleFirstPair;
+  mBeforeWritten = mNeed->pairFrom[kLevels - 1];
 }
 
 void FrameJob::rewind() {
@@ -181,22 +183,40 @@ void FrameJob::Finish() {
   writeMiddle(kCompleteAfter);
 }
 
-// The last inverse stage of both channels, after the rest: by `advances`
-// samples after the wrap, output pairs up to N/8 + (advances - N/4) (in
-// multiples of 16), one pair per channel per sample. The samples read by
-// then are at positions below `advances`, whose pairs are below advances / 2
-// and so already written.
+// The last two inverse stages of both channels, after the rest: by
+// `advances` samples after the wrap, the last stage's output pairs up to
+// N/8 + (advances - N/4) (in multiples of 16), one pair per channel per
+// sample, with what they read first: the last stage's extended entries
+// (laid out apart, in the second buffers, while the stage before still
+// writes) and the outputs of the stage before that those take. The samples
+// read by then are at positions below `advances`, whose pairs are below
+// advances / 2 and so already written.
 void FrameJob::writeMiddle(int advances) {
   int to = kMiddleFirstPair + (advances - kDeadline + kPairGrain - 1) / kPairGrain * kPairGrain;
   if (to > kMiddleEndPair) to = kMiddleEndPair;
   if (to > mMiddleWritten) {
     const Benondelettes::Filters* f = mFilters;
+    const int L = stageL();
+    const int entriesTo = to + (L > 0 ? L : 2) / 2 - 1;  // the entries the pairs read
+    int beforeTo = (to + 1) / 2;                          // the pairs writing the a those take
+    if (beforeTo > mNeed->pairTo[kLevels - 1]) beforeTo = mNeed->pairTo[kLevels - 1];
     for (int ch = 0; ch < 2; ++ch) {
+      Benondelettes& w = mWavelets[ch];
+      double* x = mFrames[ch];
+      if (beforeTo > mBeforeWritten) {
+        if (f)
+          w.InverseOutputs(x, kN / 2, f->hInv, f->gInv, L, mBeforeWritten, beforeTo);
+        else
+          w.HaarInverseOutputs(x, kN / 2, mBeforeWritten, beforeTo);
+      }
+      w.PrepareInverse(x, kN, L, mLastLaidOut, entriesTo, 1);
       if (f)
-        mWavelets[ch].InverseOutputs(mOutputs[ch], kN, f->hInv, f->gInv, f->L, mMiddleWritten, to);
+        w.InverseOutputs(mOutputs[ch], kN, f->hInv, f->gInv, L, mMiddleWritten, to, 1);
       else
-        mWavelets[ch].HaarInverseOutputs(mOutputs[ch], kN, mMiddleWritten, to);
+        w.HaarInverseOutputs(mOutputs[ch], kN, mMiddleWritten, to, 1);
     }
+    if (beforeTo > mBeforeWritten) mBeforeWritten = beforeTo;
+    mLastLaidOut = entriesTo;
     mMiddleWritten = to;
   }
   if (mMiddleWritten == kMiddleEndPair) mRunning = false;
@@ -302,7 +322,7 @@ long FrameJob::phaseWork(bool doWork) {
       return spent;
     }
     case Phase::kInverseOutputs: {
-      if (mStage == kN) {  // the last stage's outputs are writeMiddle's
+      if (mStage == kN / 2) {  // the last two stages' outputs are writeMiddle's
         ++mChannel;
         if (mChannel <= 1) beginChannel();
         return 1;

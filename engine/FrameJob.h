@@ -9,9 +9,10 @@
 // and its value at position p, p samples after it. So the work (per
 // channel: the forward transform, the band walk, the inverse transform,
 // whose last stage writes the middle half straight into the slot's output
-// buffer) is done in two parts: everything but the last stage's outputs in
-// the first 1024 samples, then those outputs, one pair per channel per
-// sample, in the next 1024, always ahead of the positions read. The other
+// buffer; of these, only what the middle half reads) is done in two parts:
+// everything but the last two inverse stages' outputs in the first 1024
+// samples, then those, one last-stage pair per channel per sample, in the
+// next 1024, always ahead of the positions read. The other
 // slot wraps 2048 samples after this one, when the job is over. The job
 // takes the mode, the band threshold and the coefficient threshold as they
 // stood at the wrap, and every number it computes is the one the one-call
@@ -81,8 +82,8 @@ private:
   };
   void findNeededRanges(NeededRanges& need) const;
 
-  // One per channel: a channel's last stage input stays laid out while the
-  // other channel's work goes on.
+  // One per channel: a channel's last stages stay laid out while the other
+  // channel's work goes on.
   Benondelettes mWavelets[2] = {Benondelettes(kFrameLength), Benondelettes(kFrameLength)};
   const BandWalk* mWalk = band_walk::Best();
   double* mFrames[2] = {nullptr, nullptr};
@@ -101,7 +102,11 @@ private:
   int mStage = 0;    // the current stage's length
   int mCursor = 0;   // next entry, output pair or coefficient of the phase
   double mReference = 0.0;  // the band walk's running reference
-  int mMiddleWritten = 0;   // the last stage's output pairs written, both channels
+  // What writeMiddle has done, both channels alike: output pairs of the
+  // last stage and of the one before, entries of the last stage laid out.
+  int mMiddleWritten = 0;
+  int mBeforeWritten = 0;
+  int mLastLaidOut = 0;
 
   // Pace, from the plan of the job's mode and number of bands not edited.
   struct Plan {
