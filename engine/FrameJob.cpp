@@ -271,6 +271,7 @@ long FrameJob::phaseWork(bool doWork) {
         if (last) {
           mPhase = Phase::kBands;
           mStage = 0;  // the band being walked
+          mBandStarted = false;
         } else {
           if (doWork) mWavelets[mChannel].FinishForwardStage(mStage, L);
           mStage /= 2;
@@ -296,7 +297,8 @@ long FrameJob::phaseWork(bool doWork) {
         ++mStage;
         return 1;
       }
-      if (mCursor < a) {
+      if (!mBandStarted) {  // every edited band, also right after another one
+        mBandStarted = true;
         mCursor = a;
         if (doWork) mReference = mOutputs[mChannel][b - 1];
       }
@@ -305,7 +307,10 @@ long FrameJob::phaseWork(bool doWork) {
       if (doWork) mReference = mWalk->walk(x, mCursor, to, mReference, mThreshold);
       const long spent = kCallUnits + (to - mCursor) * mCosts->band;
       mCursor = to;
-      if (mCursor == end) ++mStage;
+      if (mCursor == end) {
+        ++mStage;
+        mBandStarted = false;
+      }
       return spent;
     }
     case Phase::kInverseInput: {

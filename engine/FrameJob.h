@@ -102,6 +102,7 @@ private:
   int mStage = 0;    // the current stage's length
   int mCursor = 0;   // next entry, output pair or coefficient of the phase
   double mReference = 0.0;  // the band walk's running reference
+  bool mBandStarted = false;  // the band mStage has taken its first reference
   // What writeMiddle has done, both channels alike: output pairs of the
   // last stage and of the one before, entries of the last stage laid out.
   int mMiddleWritten = 0;
