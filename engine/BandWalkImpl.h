@@ -117,7 +117,10 @@ inline double Walk(double* x, int from, int to, double r, double threshold) {
   }
   bool firstSpan = i == from;
   double previousAsItCame = x[i - 1];
-  uint64_t before = 0;  // the state of x[i - 1] (the first span starts with a reset)
+  // The state of x[i - 1] against previousAsItCame: kept. (The first span
+  // starts with a reset; after x[0] walked alone, x[0] as it stands is the
+  // reference itself.)
+  uint64_t before = 0;
   while (i < to) {
     const int m = to - i < kSpan ? to - i : kSpan;
     uint64_t kept[kWords], attenuated[kWords];

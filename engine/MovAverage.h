@@ -1,6 +1,4 @@
 #pragma once
-#include <cstring>
-
 // Running mean of the last L values pushed, with the ring embedded in the
 // object (no allocation after construction, constant time per push).
 //
@@ -12,6 +10,8 @@
 //
 // Requires 1 <= L <= kCapacity (not checked: every caller uses 220).
 // Not thread-safe; used only by the audio thread.
+#include <cstring>
+
 class MovAverage {
 public:
   static constexpr long kCapacity = 10000;

@@ -53,8 +53,8 @@ void TransientEngine::ProcessBlock(double** inputs, double** outputs, int nFrame
   }
   // Runs of samples in which no slot wraps or starts and the meters' run
   // does not fill: their positions move straight on, and the frame job's
-  // share of a run's samples can be done before them (the job's work is
-  // read only after it ends, N/4 samples after its wrap).
+  // share of a run's samples is done before them (it must be: the job
+  // writes the positions the run reads just ahead of them).
   for (int done = 0; done < nFrames;) {
     int k = nFrames - done;
     k = std::min(k, EngineHost::kMeterRun - mMeterRunLength);
@@ -101,7 +101,8 @@ TransientEngine::RunBuffers TransientEngine::runBuffers() {
 // k samples, all at positions that move straight on (see ProcessBlock).
 void TransientEngine::processRun(const double* inL, const double* inR, double* outL, double* outR, int k) {
   const RunBuffers buffers = runBuffers();
-  if (smoothersSettled())
+  smoothAmount(k);
+  if (gainSmoothersSettled())
     processSettledRun(buffers, inL, inR, outL, outR, k);
   else
     processMovingRun(buffers, inL, inR, outL, outR, k);
@@ -111,14 +112,29 @@ void TransientEngine::processRun(const double* inL, const double* inR, double* o
   mPosition[1] += k;
 }
 
-// True when the three smoothers would give their current means for every
-// sample of the run, with no gain update due: none of their targets moves.
-// (A target moved by another thread during the run is taken at the next.)
-bool TransientEngine::smoothersSettled() const {
+// The smoothed amount is read only where a slot wraps, which ends a run,
+// and by the editor, so the run's samples are smoothed on their own chain
+// and only the last value is published.
+void TransientEngine::smoothAmount(int k) {
+  constexpr auto relaxed = std::memory_order_relaxed;
+  MovAverage& smoother = *mSmoothers[2];
+  if (smoother.IsSettledAt(mAmountTarget.load(relaxed))) {
+    mSmoothed[2].store(smoother.getLastValue(), relaxed);
+    return;
+  }
+  double smoothed = 0.0;
+  for (int i = 0; i < k; ++i) smoothed = smoother.movav(mAmountTarget.load(relaxed));
+  if (k > 0) mSmoothed[2].store(smoothed, relaxed);
+}
+
+// True when the transient and residual smoothers would give their current
+// means for every sample of the run, with no gain update due: neither
+// target moves. (A target moved by another thread during the run is taken
+// at the next.)
+bool TransientEngine::gainSmoothersSettled() const {
   constexpr auto relaxed = std::memory_order_relaxed;
   if (!mSmoothers[0]->IsSettledAt(mTransientTarget.load(relaxed))) return false;
   if (!mSmoothers[1]->IsSettledAt(mResidualTarget.load(relaxed))) return false;
-  if (!mSmoothers[2]->IsSettledAt(mAmountTarget.load(relaxed))) return false;
   // The last pushes left these equal; kept as a guard for anything that
   // would move a smoother without them.
   return mSmoothers[0]->getLastValue() == mPrevSmoothedTransient &&
@@ -131,7 +147,6 @@ void TransientEngine::processMovingRun(const RunBuffers& b, const double* inL, c
   constexpr auto relaxed = std::memory_order_relaxed;
   MovAverage& transientSmoother = *mSmoothers[0];
   MovAverage& residualSmoother = *mSmoothers[1];
-  MovAverage& amountSmoother = *mSmoothers[2];
   const bool slot1Plays = b.wet[1][0] != nullptr;
 
   for (int i = 0; i < k; ++i) {
@@ -139,13 +154,11 @@ void TransientEngine::processMovingRun(const RunBuffers& b, const double* inL, c
     const double xL = inL[i];
     const double xR = inR[i];
 
-    // 1. Smoothing of the three targets.
+    // 1. Smoothing of the gain targets (the amount's is smoothAmount's).
     const double sT = transientSmoother.movav(mTransientTarget.load(relaxed));
     const double sR = residualSmoother.movav(mResidualTarget.load(relaxed));
-    const double sA = amountSmoother.movav(mAmountTarget.load(relaxed));
     mSmoothed[0].store(sT, relaxed);
     mSmoothed[1].store(sR, relaxed);
-    mSmoothed[2].store(sA, relaxed);
 
     // 2. Gain updates on exact change of a smoothed value.
     if (sT != mPrevSmoothedTransient) mHost->UpdateFader1();
@@ -223,7 +236,11 @@ void SettledSamples(const double* const wet[2][2], double* const dry[2], double*
   double *dryL = dry[0], *dryR = dry[1];
   double *store0L = store[0][0], *store0R = store[0][1], *store1L = store[1][0], *store1R = store[1][1];
   double *meterTL = meter[0], *meterTR = meter[1], *meterRL = meter[2], *meterRR = meter[3];
+#if defined(__clang__)
+#pragma clang loop vectorize(assume_safety)
+#else
 #pragma GCC ivdep
+#endif
   for (int i = 0; i < k; ++i) {
     const double xL = inL[i];
     const double xR = inR[i];
@@ -264,12 +281,13 @@ void SettledSamples(const double* const wet[2][2], double* const dry[2], double*
 
 }  // namespace
 
-// The smoothers are settled: every smoothed value stays as it is, no gain
-// update is due, and the gains, pans and solo are read once for the run.
+// The gain smoothers are settled: their smoothed values stay as they are,
+// no gain update is due, and the gains, pans and solo are read once for the
+// run.
 void TransientEngine::processSettledRun(const RunBuffers& b, const double* inL, const double* inR, double* outL,
                                         double* outR, int k) {
   constexpr auto relaxed = std::memory_order_relaxed;
-  for (int s = 0; s < 3; ++s) mSmoothed[s].store(mSmoothers[s]->getLastValue(), relaxed);
+  for (int s = 0; s < 2; ++s) mSmoothed[s].store(mSmoothers[s]->getLastValue(), relaxed);
   const double gR = mResidualGain.load(relaxed);
   SettledGains g;
   g.transientGain = mTransientGain.load(relaxed);

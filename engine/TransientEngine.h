@@ -21,9 +21,12 @@
 //
 // Threads: ProcessBlock runs on the audio thread and takes no lock. The
 // setters are called by parameter handling on any thread while a block may
-// be running; every value they write is one atomic number the next sample
-// reads (relaxed order: no invariant spans two of them, except the two pan
-// factors of one control, which may be seen half-updated for one sample).
+// be running; every value they write is one atomic number that a later
+// sample reads: the next one, or the next run of samples (at most 64 on)
+// while the smoothed gains are settled, when gains, pans and solo are read
+// once per run (relaxed order: no invariant spans two of them, except the
+// two pan factors of one control, which may be seen half-updated for one
+// sample or run).
 #include <atomic>
 #include <memory>
 #include <vector>
@@ -109,7 +112,8 @@ private:
   };
   RunBuffers runBuffers();
   void processRun(const double* inL, const double* inR, double* outL, double* outR, int k);
-  bool smoothersSettled() const;
+  void smoothAmount(int k);
+  bool gainSmoothersSettled() const;
   void processMovingRun(const RunBuffers& b, const double* inL, const double* inR, double* outL, double* outR,
                         int k);
   void processSettledRun(const RunBuffers& b, const double* inL, const double* inR, double* outL, double* outR,

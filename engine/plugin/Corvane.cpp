@@ -123,8 +123,9 @@ void Corvane::OnParamChange(int paramIdx) {
 }
 
 // Every value written here is one atomic number of the engine (or a fader's
-// text) that the audio thread reads at its next sample; the editor follows
-// in OnEditorRefresh.
+// text) that the audio thread reads at its next sample or, while the gains
+// are settled, its next run of at most 64 samples; the editor follows in
+// OnEditorRefresh.
 void Corvane::OnParamChangeRealtime(int paramIdx) {
   IParam* param = GetParam(paramIdx);
   if (!param) return;

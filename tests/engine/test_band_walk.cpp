@@ -58,6 +58,29 @@ TEST_P(BandWalkPaths, EveryLengthAndStartMatchesThePlainWalkBitForBit) {
   }
 }
 
+// Walks longer than the spans whose comparisons are made before their
+// stores (1024 coefficients), across one and several span ends. Catches a
+// span that compares its first coefficient with its predecessor as walked
+// instead of as it came, or that forgets the state the span before left.
+TEST_P(BandWalkPaths, LongWalksAcrossSpansMatchThePlainWalkBitForBit) {
+  const BandWalk* walk = WalkNamed(GetParam());
+  if (!walk) GTEST_SKIP() << "this processor has no " << GetParam() << " path";
+  const double values[] = {0.0, 1.0, -1.0, 0.01, -0.01, 100.0, 0.5, 0.3, 1.0, 0.01};
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<int> pick(0, 9);
+  std::vector<double> x(4096);
+  for (double& v : x) v = values[pick(rng)];
+  const int ranges[][2] = {{1, 1025}, {0, 1026}, {5, 2049}, {1, 4096}, {3, 3100}};
+  for (const auto& range : ranges) {
+    std::vector<double> expected = x, got = x;
+    const double expectedR = band_walk::Plain()->walk(expected.data(), range[0], range[1], 0.0, 0.5);
+    const double gotR = walk->walk(got.data(), range[0], range[1], 0.0, 0.5);
+    ASSERT_TRUE(SameBits(gotR, expectedR)) << "[" << range[0] << ", " << range[1] << ")";
+    for (size_t i = 0; i < x.size(); ++i)
+      ASSERT_TRUE(SameBits(got[i], expected[i])) << "[" << range[0] << ", " << range[1] << ") at " << i;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(InstructionSets, BandWalkPaths, ::testing::Values("avx2", "avx512"),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 

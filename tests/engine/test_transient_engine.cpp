@@ -216,6 +216,56 @@ TEST(TransientEngine, GainUpdatesFollowTheSmoothedValues) {
   EXPECT_NEAR(e->SmoothedTransient(), 1.0, 1e-13);
 }
 
+// Both parts with gains and pans that are not powers of two, against their
+// formulas from the engine's own wet signal (a residual-solo twin) and the
+// delayed input: transient = (dry - wet) * gT * pan, residual = gR * pan *
+// wet, the output their sum, bit for bit, while the smoothed gains move
+// (their target steps at 2N) and while they are settled. Catches a path that
+// regroups a product, drops or swaps a factor.
+TEST(TransientEngine, PartsFollowTheirFormulasWithAnyGainsAndPans) {
+  const Stereo in = DrumLikeSignal(3 * N);
+  auto wetTwin = std::make_unique<TransientEngine>();
+  auto e = std::make_unique<TransientEngine>();
+  Configure(*wetTwin, 3, 0.7, 0.8);
+  Configure(*e, 3, 0.7, 0.8);
+  wetTwin->SetResidualSolo(1.0f);
+  e->SetTransientGain(0.7);
+  e->SetResidualGain(1.3);
+  e->SetTransientPan(0.3, 0.9);
+  e->SetResidualPan(0.6, 0.8);
+  const Stereo wet = RunBlocks(*wetTwin, in, {64});
+  const Stereo out = RunBlocks(*e, in, {64}, 44100.0, [&](size_t pos) {
+    if (pos == size_t(2 * N)) e->SetTransientTarget(0.9);
+  });
+  const double panT[2] = {0.3, 0.9}, panR[2] = {0.6, 0.8};
+  for (int ch = 0; ch < 2; ++ch) {
+    const std::vector<double>& x = ch ? in.right : in.left;
+    const std::vector<double>& w = ch ? wet.right : wet.left;
+    const std::vector<double>& y = ch ? out.right : out.left;
+    for (size_t i = N; i < in.size(); ++i)
+      ASSERT_EQ(y[i], (x[i - N] - w[i]) * 0.7 * panT[ch] + 1.3 * panR[ch] * w[i]) << "channel " << ch << " at " << i;
+  }
+}
+
+// After every block the smoothed amount (what a wrapping slot takes) is the
+// one of the block's last sample, while the amount moves and after it
+// settles, for blocks of several sizes. Catches smoothing of the amount
+// apart from the samples that publishes another sample's value, or skips
+// or repeats pushes.
+TEST(TransientEngine, SmoothedAmountIsTheLastSamplesAfterEveryBlock) {
+  auto e = std::make_unique<TransientEngine>();
+  MovAverage reference(TransientEngine::kSmootherLength, 0.0);
+  const int blocks[] = {1, 63, 64, 65, 200, 7, 512, 3, 300};
+  const double targets[] = {0.3, 0.3, 0.9, 0.1, 0.1, 0.6, 0.6, 0.6, 0.2};
+  for (int b = 0; b < 9; ++b) {
+    e->SetAmountTarget(targets[b]);
+    double expected = 0.0;
+    for (int i = 0; i < blocks[b]; ++i) expected = reference.movav(targets[b]);
+    RunBlocks(*e, Stereo(blocks[b]), {blocks[b]});
+    ASSERT_EQ(e->SmoothedAmount(), expected) << "block " << b;
+  }
+}
+
 // A mode change reaches only frames processed after it: the slot-0 frame
 // processed at the end of sample 8191 is the first to use the new wavelet and
 // is heard from sample 8192 + 1024 on.
