@@ -133,11 +133,11 @@ void Corvane::OnParamChangeRealtime(int paramIdx) {
   switch (paramIdx) {
     case kTransient:
       mGainParam[0].store(v, std::memory_order_relaxed);
-      UpdateFader1();
+      updateFader(0, false);
       break;
     case kResidual:
       mGainParam[1].store(v, std::memory_order_relaxed);
-      UpdateFader2();
+      updateFader(1, false);
       break;
     case kAmount: mEngine.SetAmountTarget(AmountFraction(v)); break;
     case kSensitivity: mEngine.SetSensitivity(v); break;
@@ -220,10 +220,15 @@ void Corvane::OnEditorRefresh() {
   for (int m = 1; m <= 3; ++m) mModeButtons[m - 1]->SetValueFromPlug(m == mode ? 1.0 : 0.0);
 }
 
-void Corvane::UpdateFader1() { updateFader(0); }
-void Corvane::UpdateFader2() { updateFader(1); }
+void Corvane::UpdateFader1() { updateFader(0, true); }
+void Corvane::UpdateFader2() { updateFader(1, true); }
 
-void Corvane::updateFader(int part) {
+// The text follows the parameter and the zone of the smoothed value, so
+// while a gain is smoothed it seldom changes: the engine's calls format it
+// only when its decibels differ from the ones they last formatted. (If a
+// parameter change's own text lands in between, the engine's next change of
+// decibels writes over it as before.)
+void Corvane::updateFader(int part, bool fromEngine) {
   Fader* fader = part == 0 ? mFader1 : mFader2;
   const double u = mGainParam[part].load(std::memory_order_relaxed);
   if (part == 0) mEngine.SetTransientTarget(u); else mEngine.SetResidualTarget(u);
@@ -232,7 +237,12 @@ void Corvane::updateFader(int part) {
   if (r.zoneFound) {
     if (part == 0) mEngine.SetTransientGain(r.gain); else mEngine.SetResidualGain(r.gain);
   }
-  fader->double2char(r.textDb);
+  if (!fromEngine) {
+    fader->double2char(r.textDb);
+  } else if (!(r.textDb == mEngineTextDb[part])) {
+    fader->double2char(r.textDb);
+    mEngineTextDb[part] = r.textDb;
+  }
 }
 
 void Corvane::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {

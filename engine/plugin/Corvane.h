@@ -7,6 +7,7 @@
 // editor's faders and meters from the engine. Parameters are addressed by
 // index 0..10 everywhere.
 #include <atomic>
+#include <limits>
 
 #include "engine/EngineHost.h"
 #include "engine/TransientEngine.h"
@@ -87,13 +88,18 @@ private:
   void LowerMeters(double dB) override;
   void SetMeterSampleRate(double sampleRate) override;
 
-  void updateFader(int part);
+  // fromEngine: the engine's call while the smoothed value moves (audio
+  // thread, every sample), which formats the text only when it changes.
+  void updateFader(int part, bool fromEngine);
   void soloChanged(int part, double value);
   void modeChanged(int mode, double value);
 
   TransientEngine mEngine;
   // Copies of the two gain parameters for the audio thread's fader updates.
   std::atomic<double> mGainParam[2] = {{0.0}, {0.0}};
+  // Audio thread only: the decibels of each fader's text as the engine's
+  // calls last formatted it (NaN: never).
+  double mEngineTextDb[2] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()};
 
   // Editor controls (owned by the graphics context).
   Fader* mFader1 = nullptr;
