@@ -1,9 +1,10 @@
 // The whole plug-in: construction (editor build and image decoding
 // included), a full editor redraw, a meters-only redraw, the engine's
 // real-time factor through the base's 32-bit processing with the real
-// meters connected, and what host parameter changes cost the audio thread
+// meters connected, what host parameter changes cost the audio thread
 // (stored, posted to the editor's mailbox and applied to the engine, as
-// LV2's run does) next to the block's processing.
+// LV2's run does) next to the block's processing, and blocks under gain
+// automation.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -134,6 +135,26 @@ BENCHMARK(BM_ProcessWithHostChanges)
     ->ArgNames({"block", "changes"})
     ->ArgsProduct({{64, 512}, {0, 4, 11}})
     ->MinTime(0.5);
+
+// Automation of both gain faders in the heaviest mode: a new value of each
+// before every block, so the smoothed gains move at every sample (the gain
+// law and the faders' text on the audio thread).
+void BM_ProcessWithGainAutomation(benchmark::State& state) {
+  const int block = static_cast<int>(state.range(0));
+  auto c = StereoCorvane(3, block);
+  std::vector<float> inL(block), inR(block), outL(block), outR(block);
+  for (int t = 0; t < block; ++t) inL[t] = inR[t] = 0.3f * std::sin(0.05f * t);
+  int n = 0;
+  for (auto _ : state) {
+    ++n;
+    ApplyHostChange(*c, kTransient, 0.5 + (n % 40) * 0.01);
+    ApplyHostChange(*c, kResidual, 0.9 - (n % 40) * 0.01);
+    ProcessFloatBlock(*c, inL.data(), inR.data(), outL.data(), outR.data(), block);
+  }
+  const double frames = static_cast<double>(state.iterations()) * block;
+  state.counters["x_realtime"] = benchmark::Counter(frames / kRate, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ProcessWithGainAutomation)->ArgName("block")->Arg(64)->Arg(512)->MinTime(0.5);
 
 }  // namespace
 
