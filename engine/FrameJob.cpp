@@ -50,6 +50,14 @@ int ItemsFor(long budget, long units, int grain, int left) {
 
 int FrameJob::stageL() const { return mFilters ? mFilters->L : 0; }
 int FrameJob::minStage() const { return mFilters ? mFilters->M : 2; }
+int FrameJob::halfTaps() const { return (stageL() > 0 ? stageL() : 2) / 2; }
+
+void FrameJob::inverseOutputs(int ch, double* out, int n, int from, int to, int buffers) {
+  if (mFilters)
+    mWavelets[ch].InverseOutputs(out, n, mFilters->hInv, mFilters->gInv, mFilters->L, from, to, buffers);
+  else
+    mWavelets[ch].HaarInverseOutputs(out, n, from, to, buffers);
+}
 int FrameJob::firstPair() const { return mNeed->pairFrom[__builtin_ctz(static_cast<unsigned>(mStage))]; }
 int FrameJob::endPair() const { return mNeed->pairTo[__builtin_ctz(static_cast<unsigned>(mStage))]; }
 
@@ -103,7 +111,7 @@ void FrameJob::configure(int mode, int bandThreshold) {
 // detail read (it runs from the band's start). The coarse stages end up
 // whole; the rest is work skipped, whose values nothing reads.
 void FrameJob::findNeededRanges(NeededRanges& need) const {
-  const int P = (stageL() > 0 ? stageL() : 2) / 2;
+  const int P = halfTaps();
   for (int level = 0; level <= kLevels; ++level) {
     need.pairFrom[level] = 0;
     need.pairTo[level] = (1 << level) / 2;
@@ -195,25 +203,13 @@ void FrameJob::writeMiddle(int advances) {
   int to = kMiddleFirstPair + (advances - kDeadline + kPairGrain - 1) / kPairGrain * kPairGrain;
   if (to > kMiddleEndPair) to = kMiddleEndPair;
   if (to > mMiddleWritten) {
-    const Benondelettes::Filters* f = mFilters;
-    const int L = stageL();
-    const int entriesTo = to + (L > 0 ? L : 2) / 2 - 1;  // the entries the pairs read
-    int beforeTo = (to + 1) / 2;                          // the pairs writing the a those take
+    const int entriesTo = to + halfTaps() - 1;  // the entries the pairs read
+    int beforeTo = (to + 1) / 2;                 // the pairs writing the a those take
     if (beforeTo > mNeed->pairTo[kLevels - 1]) beforeTo = mNeed->pairTo[kLevels - 1];
     for (int ch = 0; ch < 2; ++ch) {
-      Benondelettes& w = mWavelets[ch];
-      double* x = mFrames[ch];
-      if (beforeTo > mBeforeWritten) {
-        if (f)
-          w.InverseOutputs(x, kN / 2, f->hInv, f->gInv, L, mBeforeWritten, beforeTo);
-        else
-          w.HaarInverseOutputs(x, kN / 2, mBeforeWritten, beforeTo);
-      }
-      w.PrepareInverse(x, kN, L, mLastLaidOut, entriesTo, 1);
-      if (f)
-        w.InverseOutputs(mOutputs[ch], kN, f->hInv, f->gInv, L, mMiddleWritten, to, 1);
-      else
-        w.HaarInverseOutputs(mOutputs[ch], kN, mMiddleWritten, to, 1);
+      if (beforeTo > mBeforeWritten) inverseOutputs(ch, mFrames[ch], kN / 2, mBeforeWritten, beforeTo);
+      mWavelets[ch].PrepareInverse(mFrames[ch], kN, stageL(), mLastLaidOut, entriesTo, 1);
+      inverseOutputs(ch, mOutputs[ch], kN, mMiddleWritten, to, 1);
     }
     if (beforeTo > mBeforeWritten) mBeforeWritten = beforeTo;
     mLastLaidOut = entriesTo;
@@ -315,7 +311,7 @@ long FrameJob::phaseWork(bool doWork) {
     }
     case Phase::kInverseInput: {
       // The entries the needed pairs read.
-      const int length = endPair() + (L > 0 ? L : 2) / 2 - 1;
+      const int length = endPair() + halfTaps() - 1;
       const int to = mCursor + ItemsFor(mBudget, mCosts->inverseLayout, 1, length - mCursor);
       if (doWork) mWavelets[mChannel].PrepareInverse(x, mStage, L, mCursor, to);
       const long spent = kCallUnits + (to - mCursor) * mCosts->inverseLayout;
@@ -334,12 +330,7 @@ long FrameJob::phaseWork(bool doWork) {
       }
       const int end = endPair();
       const int to = mCursor + ItemsFor(mBudget, mCosts->pair, kPairGrain, end - mCursor);
-      if (doWork) {
-        if (f)
-          mWavelets[mChannel].InverseOutputs(x, mStage, f->hInv, f->gInv, L, mCursor, to);
-        else
-          mWavelets[mChannel].HaarInverseOutputs(x, mStage, mCursor, to);
-      }
+      if (doWork) inverseOutputs(mChannel, x, mStage, mCursor, to);
       const long spent = kCallUnits + (to - mCursor) * mCosts->pair;
       mCursor = to;
       if (mCursor == end) {

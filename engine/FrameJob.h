@@ -73,6 +73,9 @@ private:
   void beginChannel();
   int stageL() const;  // taps of the current wavelet (0: Haar)
   int minStage() const;
+  int halfTaps() const;  // P = L/2: pair p of an inverse stage reads entries [p, p + P)
+  // Inverse stage n's output pairs [from, to) of channel ch into out.
+  void inverseOutputs(int ch, double* out, int n, int from, int to, int buffers = 0);
   // The inverse stage's needed output pairs, [firstPair, endPair) (mStage is the stage's length).
   int firstPair() const;
   int endPair() const;

@@ -29,3 +29,22 @@ struct DrumLoop {
     }
   }
 };
+
+// Instances started together, as tracks of one session, in blocks of
+// kBlock frames: their slots wrap in the same block. Each track reads one
+// shared loop from its own offset (a whole number of blocks) so that they
+// do not all see the same samples.
+template <typename Sample>
+struct SessionDrums {
+  static constexpr int kBlock = 64;
+  static constexpr size_t kLoopFrames = size_t{1} << 18;  // about 6 s, a whole number of blocks
+
+  static const DrumLoop<Sample>& Loop(double sampleRate) {
+    static const DrumLoop<Sample> loop(kLoopFrames, sampleRate);
+    return loop;
+  }
+  // Where `track` reads block number `block`.
+  static size_t Position(int track, long block) {
+    return (static_cast<size_t>(track) * 157 * kBlock + static_cast<size_t>(block) * kBlock) % kLoopFrames;
+  }
+};

@@ -13,26 +13,19 @@
 
 namespace {
 
-constexpr int kBlock = 64;
+using Session = SessionDrums<float>;
+constexpr int kBlock = Session::kBlock;
 constexpr double kRate = 44100.0;
-constexpr size_t kLoopFrames = size_t{1} << 18;  // about 6 s, a whole number of blocks
-constexpr size_t kInstanceOffset = 157 * kBlock;
 
-const DrumLoop<float>& Drums() {
-  static const DrumLoop<float> loop(kLoopFrames, kRate);
-  return loop;
-}
-
-// One track: an instance started with the others, reading the drum loop
-// from its own offset so that the instances do not all see the same samples.
+// One track: an instance started with the others.
 struct PluginTrack {
   std::unique_ptr<Corvane> plug;
-  size_t offset;
+  int track;
   std::vector<float> outL = std::vector<float>(kBlock), outR = std::vector<float>(kBlock);
 
   void Process(long block) {
-    const DrumLoop<float>& drums = Drums();
-    const size_t pos = (offset + static_cast<size_t>(block) * kBlock) % kLoopFrames;
+    const DrumLoop<float>& drums = Session::Loop(kRate);
+    const size_t pos = Session::Position(track, block);
     ProcessFloatBlock(*plug, const_cast<float*>(&drums.left[pos]), const_cast<float*>(&drums.right[pos]),
                       outL.data(), outR.data(), kBlock);
     benchmark::DoNotOptimize(outL.data());
@@ -49,7 +42,7 @@ void BM_PluginWorstBlock64(benchmark::State& state) {
   plan.sampleRate = kRate;
   std::vector<PluginTrack> tracks;
   for (int k = 0; k < plan.instances; ++k)
-    tracks.push_back({StereoCorvane(mode, kBlock), static_cast<size_t>(k) * kInstanceOffset});
+    tracks.push_back({StereoCorvane(mode, kBlock), k});
   MeasureBlockCosts(state, plan, [&](int k, long block) { tracks[static_cast<size_t>(k)].Process(block); });
 }
 BENCHMARK(BM_PluginWorstBlock64)

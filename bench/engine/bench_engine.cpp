@@ -67,26 +67,17 @@ BENCHMARK(BM_Engine)
     ->ArgsProduct({{1, 2, 3}, {64, 512, 4096}})
     ->MinTime(0.5);
 
-// Instances started together, as tracks of one session: their slots wrap in
-// the same block. Each reads the drum loop from its own offset (a whole
-// number of blocks) so that they do not all see the same samples.
-constexpr int kBlock = 64;
-constexpr size_t kLoopFrames = size_t{1} << 18;  // about 6 s, a whole number of blocks
-constexpr size_t kInstanceOffset = 157 * kBlock;
-
-const DrumLoop<double>& Drums() {
-  static const DrumLoop<double> loop(kLoopFrames, kRealTimeRate);
-  return loop;
-}
+using Session = SessionDrums<double>;
+constexpr int kBlock = Session::kBlock;
 
 struct EngineTrack {
   std::unique_ptr<TransientEngine> engine;
-  size_t offset;
+  int track;
   std::vector<double> outL = std::vector<double>(kBlock), outR = std::vector<double>(kBlock);
 
   void Process(long block) {
-    const DrumLoop<double>& drums = Drums();
-    const size_t pos = (offset + static_cast<size_t>(block) * kBlock) % kLoopFrames;
+    const DrumLoop<double>& drums = Session::Loop(kRealTimeRate);
+    const size_t pos = Session::Position(track, block);
     double* ins[2] = {const_cast<double*>(&drums.left[pos]), const_cast<double*>(&drums.right[pos])};
     double* outs[2] = {outL.data(), outR.data()};
     engine->ProcessBlock(ins, outs, kBlock, kRealTimeRate);
@@ -104,7 +95,7 @@ void BM_WorstBlock64(benchmark::State& state) {
   plan.sampleRate = kRealTimeRate;
   std::vector<EngineTrack> tracks;
   for (int k = 0; k < plan.instances; ++k)
-    tracks.push_back({ConfiguredEngine(mode), static_cast<size_t>(k) * kInstanceOffset});
+    tracks.push_back({ConfiguredEngine(mode), k});
   MeasureBlockCosts(state, plan, [&](int k, long block) { tracks[static_cast<size_t>(k)].Process(block); });
 }
 BENCHMARK(BM_WorstBlock64)

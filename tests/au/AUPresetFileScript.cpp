@@ -68,17 +68,6 @@ std::string WrittenAndReadBackEqual(CFPropertyListRef plist) {
   return equal ? "" : "a property list written and read back is not the same";
 }
 
-// The values of the preset's "data" when it is exactly one state.
-bool WholeStateIn(CFPropertyListRef plist, int nParams, std::vector<double>* values) {
-  CFStringRef key = CFStringCreateWithCString(nullptr, "data", kCFStringEncodingUTF8);
-  CFTypeRef data = CFDictionaryGetValue(static_cast<CFDictionaryRef>(plist), key);
-  CFRelease(key);
-  if (!data || CFGetTypeID(data) != CFDataGetTypeID()) return false;
-  const size_t size = static_cast<size_t>(CFDataGetLength(static_cast<CFDataRef>(data)));
-  return size == 8u * nParams &&
-         ReadStateValues(CFDataGetBytePtr(static_cast<CFDataRef>(data)), size, 0, nParams, values);
-}
-
 std::string LoadInto(AUHost& host, const uint8_t* data, size_t size) {
   TestAUPlug& plug = *PlugOf(host.Unit());
   // Values no preset holds, under a preset that is not the first.

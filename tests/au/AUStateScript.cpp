@@ -54,18 +54,6 @@ void Put(CFMutableDictionaryRef dict, const std::string& key, CFTypeRef value) {
   CFRelease(cfKey);
 }
 
-// The values of a dictionary's "data" when it is exactly one state.
-bool WholeStateIn(CFTypeRef plist, int nParams, std::vector<double>* values) {
-  if (!plist || CFGetTypeID(plist) != CFDictionaryGetTypeID()) return false;
-  CFStringRef key = CFStringCreateWithCString(nullptr, "data", kCFStringEncodingUTF8);
-  CFTypeRef data = CFDictionaryGetValue(static_cast<CFDictionaryRef>(plist), key);
-  CFRelease(key);
-  if (!data || CFGetTypeID(data) != CFDataGetTypeID()) return false;
-  const size_t size = static_cast<size_t>(CFDataGetLength(static_cast<CFDataRef>(data)));
-  return size == 8u * nParams &&
-         ReadStateValues(CFDataGetBytePtr(static_cast<CFDataRef>(data)), size, 0, nParams, values);
-}
-
 std::string StatusText(OSStatus status) { return "status " + std::to_string(static_cast<int>(status)); }
 
 class StateHost {

@@ -5,6 +5,17 @@
 
 namespace au_test {
 
+bool WholeStateIn(CFTypeRef plist, int nParams, std::vector<double>* values) {
+  if (!plist || CFGetTypeID(plist) != CFDictionaryGetTypeID()) return false;
+  CFStringRef key = CFStringCreateWithCString(nullptr, "data", kCFStringEncodingUTF8);
+  CFTypeRef data = CFDictionaryGetValue(static_cast<CFDictionaryRef>(plist), key);
+  CFRelease(key);
+  if (!data || CFGetTypeID(data) != CFDataGetTypeID()) return false;
+  const size_t size = static_cast<size_t>(CFDataGetLength(static_cast<CFDataRef>(data)));
+  return size == 8u * nParams &&
+         ReadStateValues(CFDataGetBytePtr(static_cast<CFDataRef>(data)), size, 0, nParams, values);
+}
+
 bool ReadStateValues(const uint8_t* bytes, size_t size, long long pos, int nParams, std::vector<double>* values) {
   values->clear();
   if (pos < 0 || pos + 8LL * nParams > static_cast<long long>(size)) return false;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <CoreFoundation/CoreFoundation.h>
+
 #include "framework/IPlugBase.h"
 
 namespace au_test {
@@ -14,6 +16,9 @@ namespace au_test {
 // The nParams values of a state chunk from pos, when all of them are there
 // and finite (bytes past them are not looked at).
 bool ReadStateValues(const uint8_t* bytes, size_t size, long long pos, int nParams, std::vector<double>* values);
+
+// The values of a dictionary's "data" when it is exactly one state.
+bool WholeStateIn(CFTypeRef plist, int nParams, std::vector<double>* values);
 
 // Every parameter's value, bit for bit.
 std::vector<uint64_t> ValueBits(const IPlugBase& plug);
