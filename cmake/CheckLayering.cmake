@@ -15,18 +15,20 @@ set(LAYERS
   "lice:"
   "platform:"
   "gui:framework lice"
-  "gui/mac:gui framework lice"
-  "gui/x11:gui/mac gui framework lice"
+  "gui/viewhost:gui framework lice"
+  "gui/x11:gui/viewhost gui framework lice"
   "host/au:framework"
-  "host/lv2:gui/x11 gui/mac gui framework"
+  "host/au/view:host/au gui/viewhost gui framework"
+  "host/lv2:framework"
+  "host/lv2/ui:host/lv2 gui/x11 gui/viewhost gui framework"
   "editor:gui framework lice"
-  "engine/plugin:editor host/lv2 host/au gui/x11 gui/mac gui framework lice engine"
+  "plugin:editor host/lv2/ui host/lv2 host/au/view host/au gui/x11 gui/viewhost gui framework lice engine"
   "tools/auhost:"
   "tools/artwork:lice"
-  "tools/corvane:tools/auhost engine/plugin editor gui/x11 gui/mac gui lice framework engine")
+  "tools/corvane:tools/auhost plugin editor host/au/view gui/x11 gui/viewhost gui lice framework engine")
 
 # Who may include Apple's interface headers, and who Xlib's.
-set(APPLE_USERS platform host/au gui/mac engine/plugin tools/auhost tools/corvane)
+set(APPLE_USERS platform host/au host/au/view plugin tools/auhost tools/corvane)
 set(APPLE_HEADERS "AudioUnit/|AudioToolbox/|CoreAudio/|CoreFoundation/|CoreServices/|Carbon/|MacTypes\\.h")
 set(XLIB_USERS gui/x11)
 string(REPLACE ";" ", " appleUsersText "${APPLE_USERS}")
@@ -57,7 +59,7 @@ endfunction()
 
 set(violations "")
 set(checked 0)
-foreach(top engine framework lice platform gui host editor tools)
+foreach(top engine framework lice platform gui host editor plugin tools)
   file(GLOB_RECURSE sources RELATIVE ${ROOT} ${ROOT}/${top}/*.h ${ROOT}/${top}/*.cpp
        ${ROOT}/${top}/*.c ${ROOT}/${top}/*.inc)
   foreach(file ${sources})

@@ -2,7 +2,7 @@
 // Corvane instances set up as a host sets them up.
 #include <memory>
 
-#include "engine/plugin/Corvane.h"
+#include "plugin/Corvane.h"
 
 // Made by the plug-in's factory, parameters at their defaults.
 inline std::unique_ptr<Corvane> NewCorvane() {

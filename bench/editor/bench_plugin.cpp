@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "bench/editor/CorvaneUnderTest.h"
-#include "engine/plugin/Corvane.h"
+#include "plugin/Corvane.h"
 #include "gui/IGraphics.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include <thread>
 
 #include "editor/VUmetre.h"
-#include "engine/plugin/Corvane.h"
+#include "plugin/Corvane.h"
 #include "gui/x11/IGraphicsX11.h"
 #include "gui/x11/X11Windowing.h"
 

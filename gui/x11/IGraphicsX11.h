@@ -28,7 +28,7 @@
 #include <memory>
 #include <string>
 
-#include "gui/mac/IGraphicsMac.h"
+#include "gui/viewhost/IGraphicsMac.h"
 
 class X11Windowing;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/mac/ViewHostRules.h"
+#include "gui/viewhost/ViewHostRules.h"
 #include "lice/LiceBitmap.h"
 #include "lice/LiceFont.h"
 

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/mac/ViewWindowing.h"
+#include "gui/viewhost/ViewWindowing.h"
 #include "gui/x11/X11Surface.h"
 #include "gui/x11/X11Widgets.h"
 

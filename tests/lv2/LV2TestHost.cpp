@@ -8,8 +8,8 @@
 #include <cstring>
 #include <random>
 
-#include "engine/plugin/Corvane.h"
-#include "engine/plugin/CorvaneLV2.h"
+#include "plugin/Corvane.h"
+#include "plugin/CorvaneLV2.h"
 #include <memory>
 
 namespace lv2_test {

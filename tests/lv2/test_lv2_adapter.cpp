@@ -6,8 +6,8 @@
 #include <cmath>
 #include <memory>
 
-#include "engine/plugin/Corvane.h"
-#include "engine/plugin/CorvaneLV2.h"
+#include "plugin/Corvane.h"
+#include "plugin/CorvaneLV2.h"
 #include "tests/lv2/LV2TestHost.h"
 #include "tests/support/AllocationCounter.h"
 

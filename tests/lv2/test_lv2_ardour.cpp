@@ -11,7 +11,7 @@
 #include <map>
 #include <memory>
 
-#include "engine/plugin/CorvaneLV2.h"
+#include "plugin/CorvaneLV2.h"
 #include "tests/lv2/ArdourLua.h"
 #include "tests/lv2/HostLoadsBundle.h"
 #include "tests/lv2/LV2TestHost.h"

@@ -11,7 +11,7 @@
 #include <cmath>
 #include <map>
 
-#include "engine/plugin/CorvaneLV2.h"
+#include "plugin/CorvaneLV2.h"
 #include "tests/lv2/HostLoadsBundle.h"
 #include "tests/lv2/JalvFeed.h"
 #include "tests/support/ChildProcess.h"

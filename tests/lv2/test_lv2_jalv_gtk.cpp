@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/plugin/CorvaneLV2.h"
+#include "plugin/CorvaneLV2.h"
 #include "tests/lv2/HostLoadsBundle.h"
 #include "tests/lv2/JalvFeed.h"
 #include "tests/support/ChildProcess.h"

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/plugin/Corvane.h"
-#include "engine/plugin/CorvaneLV2.h"
+#include "plugin/Corvane.h"
+#include "plugin/CorvaneLV2.h"
 #include "tests/lv2/LV2TestHost.h"
 
 using namespace lv2_test;

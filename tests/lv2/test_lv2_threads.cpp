@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "editor/Bouton.h"
-#include "engine/plugin/Corvane.h"
+#include "plugin/Corvane.h"
 #include "gui/IGraphics.h"
 #include "tests/lv2/LV2TestHost.h"
 

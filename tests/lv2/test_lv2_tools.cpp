@@ -11,7 +11,7 @@
 #include <regex>
 #include <sstream>
 
-#include "engine/plugin/CorvaneLV2.h"
+#include "plugin/CorvaneLV2.h"
 #include "tests/lv2/HostLoadsBundle.h"
 #include "tests/lv2/LV2TestHost.h"
 #include "tests/lv2/WavFiles.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <sstream>
 
-#include "engine/plugin/CorvaneLV2.h"
+#include "plugin/CorvaneLV2.h"
 #include "host/lv2/LV2Ttl.h"
 #include "tests/lv2/LV2TestHost.h"
 

@@ -21,9 +21,9 @@
 #include <thread>
 #include <vector>
 
-#include "engine/plugin/Corvane.h"
+#include "plugin/Corvane.h"
 #include "gui/IGraphicsStructs.h"
-#include "engine/plugin/CorvaneLV2.h"
+#include "plugin/CorvaneLV2.h"
 #include "tests/lv2/LV2TestHost.h"
 // Xlib's macros come after every header that might use those names.
 #include "tests/x11/WindowChecks.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/plugin/CorvaneLV2.h"
+#include "plugin/CorvaneLV2.h"
 #include "tests/lv2/LV2TestHost.h"
 #include "tests/x11/WindowChecks.h"
 #include "tests/x11/XvfbServer.h"

@@ -1,4 +1,4 @@
-#include "engine/plugin/Corvane.h"
+#include "plugin/Corvane.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "editor/Fader.h"
 #include "editor/Knob.h"
 #include "editor/VUmetre.h"
-#include "engine/plugin/Corvane.h"
+#include "plugin/Corvane.h"
 #include "gui/IGraphics.h"
 #include "lice/LicePng.h"
 #include "lice/LiceRaster.h"

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "editor/Bouton.h"
-#include "engine/plugin/Corvane.h"
+#include "plugin/Corvane.h"
 #include "gui/IGraphics.h"
 
 namespace {

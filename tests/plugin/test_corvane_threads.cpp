@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "editor/Bouton.h"
-#include "engine/plugin/Corvane.h"
+#include "plugin/Corvane.h"
 #include "gui/IGraphics.h"
 #include "tests/engine/EngineTestSignals.h"
 

@@ -9,7 +9,7 @@
 #include "editor/Fader.h"
 #include "editor/Knob.h"
 #include "editor/VUmetre.h"
-#include "engine/plugin/Corvane.h"
+#include "plugin/Corvane.h"
 #include "gui/x11/IGraphicsX11.h"
 #include "lice/LiceBitmap.h"
 // Xlib's macros (Bool, Status, ...) come last, after every header that might use those names.

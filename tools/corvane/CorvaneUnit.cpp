@@ -4,9 +4,9 @@
 
 #include <mutex>
 
-#include "engine/plugin/Corvane.h"
+#include "plugin/Corvane.h"
 #include "gui/IGraphics.h"
-#include "gui/mac/AUViewFactory.h"
+#include "host/au/view/AUViewFactory.h"
 #include "lice/LicePng.h"
 #include "tools/auhost/AtomicFile.h"
 

@@ -1,8 +1,8 @@
 // Corvane's LV2 definition and descriptors.
-#include "engine/plugin/CorvaneLV2.h"
+#include "plugin/CorvaneLV2.h"
 
 #include "engine/ParameterLaws.h"
-#include "engine/plugin/Corvane.h"
+#include "plugin/Corvane.h"
 
 namespace {
 

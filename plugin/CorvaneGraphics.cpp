@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/plugin/CorvaneGraphics.h"
+#include "plugin/CorvaneGraphics.h"
 #include "gui/x11/IGraphicsX11.h"
 #include "lice/LicePng.h"
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/plugin/CorvaneLV2.h"
+#include "plugin/CorvaneLV2.h"
 #include "host/lv2/LV2Ttl.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/plugin/CorvaneView.h"
+#include "plugin/CorvaneView.h"
 
 namespace {
 

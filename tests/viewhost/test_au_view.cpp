@@ -7,12 +7,12 @@
 #include <AudioUnit/AudioUnitCarbonView.h>
 #include <CoreServices/ComponentRegistry.h>
 
-#include "engine/plugin/Corvane.h"
-#include "engine/plugin/CorvaneView.h"
-#include "gui/mac/AUViewFactory.h"
-#include "gui/mac/IGraphicsMac.h"
+#include "plugin/Corvane.h"
+#include "plugin/CorvaneView.h"
+#include "host/au/view/AUViewFactory.h"
+#include "gui/viewhost/IGraphicsMac.h"
 #include "tests/gui/GuiTestPlug.h"
-#include "tests/mac/RecordingWindowing.h"
+#include "tests/viewhost/RecordingWindowing.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "engine/EngineHost.h"
 #include "engine/TransientEngine.h"
-#include "engine/plugin/CorvaneApi.h"
+#include "plugin/CorvaneApi.h"
 
 class Bouton2;
 class Bouton3;

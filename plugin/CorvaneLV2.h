@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "host/lv2/IPlugLV2.h"
-#include "host/lv2/IPlugLV2UI.h"
+#include "host/lv2/ui/IPlugLV2UI.h"
 
 constexpr const char* kCorvaneLV2Uri = "urn:velmora:corvane";
 constexpr const char* kCorvaneLV2MonoUri = "urn:velmora:corvane:mono";

@@ -12,7 +12,7 @@
 // Threads: everything here runs on the one user-interface thread.
 #include <string>
 
-#include "gui/mac/ViewHostRules.h"
+#include "gui/viewhost/ViewHostRules.h"
 
 class LICE_IBitmap;
 

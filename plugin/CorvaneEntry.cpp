@@ -1,7 +1,7 @@
 // The two exported entry points of the Audio Unit bundle: they hand every
 // call on unchanged to the adapter's component entry and the view entry.
-#include "engine/plugin/Corvane.h"
-#include "engine/plugin/CorvaneView.h"
+#include "plugin/Corvane.h"
+#include "plugin/CorvaneView.h"
 
 extern "C" ComponentResult Corvane_Entry(ComponentParameters* params, Handle storage) {
   return IPlugAU::IPlugAUEntry(params, storage, MakePlug);

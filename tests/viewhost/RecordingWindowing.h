@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/mac/ViewWindowing.h"
+#include "gui/viewhost/ViewWindowing.h"
 
 namespace mac_test {
 

@@ -1,11 +1,11 @@
-#include "engine/plugin/Corvane.h"
+#include "plugin/Corvane.h"
 
 #include "editor/Bouton.h"
 #include "editor/Fader.h"
 #include "editor/Knob.h"
 #include "editor/VUmetre.h"
 #include "engine/ParameterLaws.h"
-#include "engine/plugin/CorvaneGraphics.h"
+#include "plugin/CorvaneGraphics.h"
 #include "gui/IGraphics.h"
 
 namespace {

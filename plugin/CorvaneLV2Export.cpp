@@ -1,6 +1,6 @@
 // The only symbols the plug-in's shared library exports: the plug-ins' and
 // the editor UI's descriptors.
-#include "engine/plugin/CorvaneLV2.h"
+#include "plugin/CorvaneLV2.h"
 
 extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) {
   return CorvaneLV2Descriptor(index);

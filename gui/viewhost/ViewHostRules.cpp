@@ -1,4 +1,4 @@
-#include "gui/mac/ViewHostRules.h"
+#include "gui/viewhost/ViewHostRules.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "gui/mac/IGraphicsMac.h"
+#include "gui/viewhost/IGraphicsMac.h"
 #include "tests/gui/GuiTestPlug.h"
-#include "tests/mac/RecordingWindowing.h"
+#include "tests/viewhost/RecordingWindowing.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "gui/mac/IGraphicsMac.h"
+#include "gui/viewhost/IGraphicsMac.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "gui/IGraphics.h"
-#include "gui/mac/ViewWindowing.h"
+#include "gui/viewhost/ViewWindowing.h"
 
 class IGraphicsMac;
 

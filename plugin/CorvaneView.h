@@ -4,7 +4,7 @@
 // view component entry behind Corvane_ViewEntry.
 #include <memory>
 
-#include "gui/mac/AUViewFactory.h"
+#include "host/au/view/AUViewFactory.h"
 
 class Corvane_View : public IPlugAUViewFactory {
 public:

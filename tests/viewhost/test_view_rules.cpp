@@ -3,7 +3,7 @@
 
 #include "framework/IParam.h"
 #include "gui/IPopupMenu.h"
-#include "gui/mac/ViewHostRules.h"
+#include "gui/viewhost/ViewHostRules.h"
 
 namespace {
 

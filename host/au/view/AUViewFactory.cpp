@@ -1,4 +1,4 @@
-#include "gui/mac/AUViewFactory.h"
+#include "host/au/view/AUViewFactory.h"
 
 #include <map>
 #include <mutex>

@@ -1,6 +1,6 @@
 // The LV2 X11 UI: instantiation from the host's features, idle, write-back
 // to the host's ports and cleanup (see IPlugLV2UI.h).
-#include "host/lv2/IPlugLV2UI.h"
+#include "host/lv2/ui/IPlugLV2UI.h"
 
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/atom/atom.h>
