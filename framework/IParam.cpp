@@ -105,13 +105,15 @@ void IParam::Set(double value) {
 
 double IParam::DBToAmp() const { return std::exp(Value() * 0.1151292546497); }
 
-void IParam::SetNormalized(double normalizedValue) {
+void IParam::SetNormalized(double normalizedValue) { store(FromNormalized(normalizedValue)); }
+
+double IParam::FromNormalized(double normalizedValue) const {
   // A negative base would give NaN for fractional shapes; NaN would spread
   // into the stored value and the state chunk.
   if (!(normalizedValue > 0.0)) normalizedValue = 0.0;
   double v = mMin + (mMax - mMin) * std::pow(normalizedValue, mShape);
   if (mType != kTypeDouble && mStep > 0.0) v = mStep * std::floor(v / mStep + 0.5);
-  store(v < mMax ? v : mMax);
+  return v < mMax ? v : mMax;
 }
 
 double IParam::GetNormalized(double nonNormalizedValue) const {

@@ -60,6 +60,8 @@ public:
   // Normalized access. Arguments below 0 (and NaN) count as 0; above 1 the
   // value is held at mMax.
   void SetNormalized(double normalizedValue);
+  // The real value SetNormalized would store, without storing it.
+  double FromNormalized(double normalizedValue) const;
   double GetNormalized() const { return GetNormalized(Value()); }
   double GetNormalized(double nonNormalizedValue) const;
 

@@ -88,6 +88,7 @@ IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const 
 
   ParseChannelIO(channelIOStr);
   mLatencyDelay = new LatencyDelay(NInChannels(), mLatency);
+  mParamHandover = std::make_unique<ParamHandover>(nParams);
 }
 
 void IPlugBase::ParseChannelIO(const char* channelIOStr) {
@@ -176,6 +177,7 @@ void IPlugBase::SetParameterFromGUI(int paramIdx, double normalizedValue) {
   WDL_MutexLock lock(&mMutex);
   IParam* param = GetParam(paramIdx);
   if (!param) return;
+  ParamWriteSection section(this);
   param->SetNormalized(normalizedValue);
   // The host hears the position the editor asked for, not the snapped one.
   InformHostOfParamChange(paramIdx, normalizedValue);
@@ -183,6 +185,7 @@ void IPlugBase::SetParameterFromGUI(int paramIdx, double normalizedValue) {
 }
 
 void IPlugBase::OnParamReset() {
+  ParamWriteSection section(this);
   for (int i = 0; i < NParams(); ++i) OnParamChange(i);
 }
 
@@ -461,13 +464,21 @@ void IPlugBase::ConvertOutputsToFloat(int nFrames, bool accumulate, int framesRe
   }
 }
 
+void IPlugBase::TakeParamChanges() {
+  mParamHandover->Take(mParams, [this](int idx, double value) { OnParamChangeAudio(idx, value); });
+}
+
+void IPlugBase::BeginBlock() { TakeParamChanges(); }
+
 void IPlugBase::ProcessBuffers(double, int nFrames) {
   DenormalGuard guard;
+  BeginBlock();
   RunProcessing(CutFrames(nFrames));
 }
 
 void IPlugBase::ProcessBuffers(float, int nFrames) {
   DenormalGuard guard;
+  BeginBlock();
   const int frames = CutFrames(nFrames);
   RunProcessing(frames);
   ConvertOutputsToFloat(frames, false, nFrames);
@@ -475,6 +486,7 @@ void IPlugBase::ProcessBuffers(float, int nFrames) {
 
 void IPlugBase::ProcessBuffersAccumulating(float, int nFrames) {
   DenormalGuard guard;
+  BeginBlock();
   const int frames = CutFrames(nFrames);
   RunProcessing(frames);
   ConvertOutputsToFloat(frames, true, nFrames);
@@ -482,6 +494,7 @@ void IPlugBase::ProcessBuffersAccumulating(float, int nFrames) {
 
 void IPlugBase::PassThroughBuffers(double, int nFrames) {
   DenormalGuard guard;
+  BeginBlock();
   const int frames = CutFrames(nFrames);
   mLatencyDelay->Push(mInData.Get(), NInChannels(), frames);
   DeliverDelayedInput(frames);
@@ -495,6 +508,7 @@ void IPlugBase::PassThroughBuffers(float, int nFrames) {
 
 void IPlugBase::ProcessBuffersBypassed(double, int nFrames) {
   DenormalGuard guard;
+  BeginBlock();
   const int frames = CutFrames(nFrames);
   RunProcessing(frames);
   DeliverDelayedInput(frames);

@@ -12,8 +12,10 @@
 // lock); the host's main thread and the editor call everything else. mMutex
 // is the plug-in's recursive lock: parameter writes, state serialization,
 // the default Reset/OnParamChange/OnActivate and AttachGraphics take it.
-// The audio thread must read only the copies OnParamChange makes, never an
-// IParam.
+// Parameter values reach the audio thread whole, at the start of a block:
+// every write of them is inside a ParamWriteSection, and each processing
+// entry first hands the changed values to OnParamChangeAudio. What the audio
+// path reads is derived there, on the audio thread alone.
 #include "framework/ByteChunk.h"
 #include "framework/Containers.h"
 #include "framework/Hosts.h"
@@ -22,8 +24,10 @@
 #include "framework/IPlugStructs.h"
 #include "framework/LatencyDelay.h"
 #include "framework/Mutex.h"
+#include "framework/ParamHandover.h"
 
 #include <atomic>
+#include <memory>
 
 // Length of the effect, product and manufacturer names, terminator included.
 constexpr int kMaxEffectNameLen = 128;
@@ -56,13 +60,18 @@ public:
   virtual void Reset();
   // Thread of whoever stored the value, with the lock held. Default: lock and return.
   virtual void OnParamChange(int paramIdx);
-  // Any thread, the audio thread included: brings what the audio path reads
-  // up to date with the parameter's stored value, without locking,
-  // allocating or touching the editor's controls. A host adapter that
-  // applies the host's values on the audio thread (LV2's run) calls this
-  // instead of OnParamChange; a plug-in's OnParamChange usually calls it
-  // under the lock. Default: nothing.
+  // Any thread, the audio thread included, inside the writer's
+  // ParamWriteSection: what follows from a stored value beyond the audio
+  // path (other parameters that follow it, the editor's texts), without
+  // locking or allocating. A host adapter that applies the host's values on
+  // the audio thread (LV2's run) calls this instead of OnParamChange; a
+  // plug-in's OnParamChange usually calls it under the lock. Default: nothing.
   virtual void OnParamChangeRealtime(int paramIdx) {}
+  // Audio thread, at the start of a block: parameter paramIdx now holds
+  // value for the audio path (each change of a write section arrives in the
+  // same block; the first block reports every parameter). Default: nothing.
+  virtual void OnParamChangeAudio(int paramIdx, double value) {}
+
   // Render thread. Default: output i copies input i, outputs without input are silent.
   virtual void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames);
   // Render thread. Default: the same in 32-bit samples.
@@ -130,6 +139,25 @@ public:
 
   // ---- Parameters ----
 
+  // Brackets a write of parameter values (one or many): the audio thread
+  // takes the values only between sections. Writer thread (under the
+  // plug-in's lock, or in LV2's run); sections nest.
+  class ParamWriteSection {
+  public:
+    explicit ParamWriteSection(IPlugBase* plug) : mPlug(plug) { mPlug->mParamHandover->BeginWrite(); }
+    ~ParamWriteSection() { mPlug->mParamHandover->EndWrite(); }
+    ParamWriteSection(const ParamWriteSection&) = delete;
+    ParamWriteSection& operator=(const ParamWriteSection&) = delete;
+
+  private:
+    IPlugBase* mPlug;
+  };
+
+  // Audio thread: hands the parameters' changes to OnParamChangeAudio (see
+  // ParamHandover.h). Every processing entry calls it first; a caller that
+  // runs ProcessDoubleReplacing itself calls it before.
+  void TakeParamChanges();
+
   // Any thread; null outside 0..NParams()-1.
   IParam* GetParam(int paramIdx) const { return mParams.Get(paramIdx); }
   int NParams() const { return mParams.GetSize(); }
@@ -169,6 +197,7 @@ public:
   bool GetIsBypassed() const { return mIsBypassed.load(std::memory_order_relaxed); }
   void SetIsBypassed(bool bypassed) { mIsBypassed.store(bypassed, std::memory_order_relaxed); }
 
+
   // ---- Channels ----
   // Called by the adapter on the render thread before each render, and on
   // the main thread when it reassesses connections (under the lock).
@@ -207,8 +236,9 @@ public:
   //
   // The first argument selects the sample type. nFrames is cut to the block
   // size announced with SetBlockSize (a host that exceeds it gets silence
-  // for the extra frames of its float outputs). Every entry pushes the
-  // block's input into the bypass delay line and runs with flush-to-zero.
+  // for the extra frames of its float outputs). Every entry first takes the
+  // parameters' changes, pushes the block's input into
+  // the bypass delay line and runs with flush-to-zero.
 
   void ProcessBuffers(double sampleType, int nFrames);
   void ProcessBuffers(float sampleType, int nFrames);
@@ -306,9 +336,14 @@ protected:
   LatencyDelay* mLatencyDelay = nullptr;
 
 private:
+  // Audio thread, first in every processing entry.
+  void BeginBlock();
+
   void ParseChannelIO(const char* channelIOStr);
   int CutFrames(int nFrames) const;
   void RunProcessing(int nFrames);
   void DeliverDelayedInput(int nFrames);
   void ConvertOutputsToFloat(int nFrames, bool accumulate, int framesRequested);
+
+  std::unique_ptr<ParamHandover> mParamHandover;
 };

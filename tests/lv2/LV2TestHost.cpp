@@ -214,6 +214,7 @@ std::vector<std::vector<float>> DirectCorvane(const std::vector<std::vector<floa
     const int m = static_cast<int>(std::min<size_t>(700, n - pos));
     double* ins[2] = {&din[0][pos], &din[1][pos]};
     double* outs[2] = {&dout[0][pos], &dout[1][pos]};
+    plug->TakeParamChanges();
     plug->ProcessDoubleReplacing(ins, outs, m);
   }
   std::vector<std::vector<float>> out;

@@ -99,6 +99,28 @@ public:
   std::vector<Event> events;
 };
 
+// What a host does with the editor's writes: they queue up (UI thread) and
+// reach the control ports just before the next run (audio thread), the last
+// one of a port winning.
+class HostPortWriter : public IPlugLV2HostWriter {
+public:
+  void Touch(uint32_t, bool) override {}
+  void Write(uint32_t port, float value) override {
+    std::lock_guard<std::mutex> lock(mLock);
+    mQueued.emplace_back(port, value);
+  }
+  // Audio thread, before LV2TestInstance::Run.
+  void DeliverTo(LV2TestInstance& inst) {
+    std::lock_guard<std::mutex> lock(mLock);
+    for (const auto& w : mQueued) inst.Control(w.first) = w.second;
+    mQueued.clear();
+  }
+
+private:
+  std::mutex mLock;
+  std::vector<std::pair<uint32_t, float>> mQueued;
+};
+
 enum ETestParams { kGain = 0, kShape, kActive, kSteps, kNumTestParams };
 constexpr int kTestLatency = 64;
 
