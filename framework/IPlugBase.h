@@ -22,6 +22,7 @@
 #include "framework/IGraphicsLink.h"
 #include "framework/IParam.h"
 #include "framework/IPlugStructs.h"
+#include "framework/BypassCrossfade.h"
 #include "framework/LatencyDelay.h"
 #include "framework/Mutex.h"
 #include "framework/ParamHandover.h"
@@ -238,7 +239,8 @@ public:
   // size announced with SetBlockSize (a host that exceeds it gets silence
   // for the extra frames of its float outputs). Every entry first takes the
   // parameters' changes, pushes the block's input into
-  // the bypass delay line and runs with flush-to-zero.
+  // the bypass delay line and runs with flush-to-zero. Switching between
+  // ProcessBuffers and ProcessBuffersBypassed crossfades (BypassCrossfade.h).
 
   void ProcessBuffers(double sampleType, int nFrames);
   void ProcessBuffers(float sampleType, int nFrames);
@@ -337,7 +339,10 @@ protected:
 
 private:
   // Audio thread, first in every processing entry.
-  void BeginBlock();
+  void BeginBlock(bool bypassed);
+  // Audio thread: the processed outputs mixed with the delayed input while
+  // the bypass crossfade moves toward `bypassed`.
+  void MixBypassFade(bool bypassed, int nFrames);
 
   void ParseChannelIO(const char* channelIOStr);
   int CutFrames(int nFrames) const;
@@ -346,4 +351,6 @@ private:
   void ConvertOutputsToFloat(int nFrames, bool accumulate, int framesRequested);
 
   std::unique_ptr<ParamHandover> mParamHandover;
+  BypassCrossfade mBypassFade;          // audio thread
+  WDL_TypedBuf<double> mDelayedScratch;  // one channel's delayed input, mBlockSize frames
 };
