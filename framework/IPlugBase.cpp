@@ -471,6 +471,11 @@ void IPlugBase::TakeParamChanges() {
 
 void IPlugBase::BeginBlock(bool bypassed) {
   TakeParamChanges();
+  if (mAudioResetRequested.exchange(false, std::memory_order_acq_rel)) {
+    mLatencyDelay->Clear();
+    mBypassFade.Snap(bypassed);
+    OnAudioReset();
+  }
   // The first block starts where the host wants it, without a fade.
   if (!mBypassFade.Snapped()) mBypassFade.Snap(bypassed);
 }

@@ -72,7 +72,9 @@ public:
   // value for the audio path (each change of a write section arrives in the
   // same block; the first block reports every parameter). Default: nothing.
   virtual void OnParamChangeAudio(int paramIdx, double value) {}
-
+  // Audio thread, at the start of the first block after RequestAudioReset:
+  // drop every sample of audio from before the reset. Default: nothing.
+  virtual void OnAudioReset() {}
   // Render thread. Default: output i copies input i, outputs without input are silent.
   virtual void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames);
   // Render thread. Default: the same in 32-bit samples.
@@ -197,7 +199,11 @@ public:
   // Main thread sets, render thread reads: atomic, no lock on the render path.
   bool GetIsBypassed() const { return mIsBypassed.load(std::memory_order_relaxed); }
   void SetIsBypassed(bool bypassed) { mIsBypassed.store(bypassed, std::memory_order_relaxed); }
-
+  // Any thread (a host's reset, a locate): the audio thread drops the audio
+  // it holds (the bypass delay line, and the plug-in's own through
+  // OnAudioReset) at the start of its next block. Whatever the host's thread,
+  // nothing is cleared under a render that may be running.
+  void RequestAudioReset() { mAudioResetRequested.store(true, std::memory_order_release); }
 
   // ---- Channels ----
   // Called by the adapter on the render thread before each render, and on
@@ -238,7 +244,7 @@ public:
   // The first argument selects the sample type. nFrames is cut to the block
   // size announced with SetBlockSize (a host that exceeds it gets silence
   // for the extra frames of its float outputs). Every entry first takes the
-  // parameters' changes, pushes the block's input into
+  // parameters' changes and a requested reset, pushes the block's input into
   // the bypass delay line and runs with flush-to-zero. Switching between
   // ProcessBuffers and ProcessBuffersBypassed crossfades (BypassCrossfade.h).
 
@@ -351,6 +357,7 @@ private:
   void ConvertOutputsToFloat(int nFrames, bool accumulate, int framesRequested);
 
   std::unique_ptr<ParamHandover> mParamHandover;
+  std::atomic<bool> mAudioResetRequested{false};
   BypassCrossfade mBypassFade;          // audio thread
   WDL_TypedBuf<double> mDelayedScratch;  // one channel's delayed input, mBlockSize frames
 };

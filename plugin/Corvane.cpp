@@ -204,6 +204,8 @@ void Corvane::soloChanged(int part, double value) {
   }
 }
 
+void Corvane::OnAudioReset() { mEngine.Flush(); }
+
 // A state keeps exactly one mode at 1: of several (a state saved before modes
 // excluded each other), the highest, which is the one such a state has
 // always been restored to; of none, the mode playing now. Likewise at most

@@ -55,6 +55,8 @@ public:
   void OnParamChangeRealtime(int paramIdx) override;
   // Audio thread, at the start of a block: the engine follows the value.
   void OnParamChangeAudio(int paramIdx, double value) override;
+  // Audio thread, at the start of the first block after a host's reset.
+  void OnAudioReset() override;
   // User-interface thread: the buttons and meters that follow the engine's
   // solo and mode state.
   void OnEditorRefresh() override;

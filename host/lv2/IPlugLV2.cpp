@@ -226,6 +226,10 @@ void IPlugLV2::ConnectPort(uint32_t port, void* data) {
 void IPlugLV2::Activate() {
   // As a host's initialisation: every parameter reaches the plug-in once.
   OnParamReset();
+  // Hosts deactivate and activate a plug-in to flush it (around a locate):
+  // the audio from before must not play again. (Before any audio was
+  // processed this changes nothing.)
+  RequestAudioReset();
   Reset();
   OnActivate(true);
 }

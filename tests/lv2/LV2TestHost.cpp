@@ -78,6 +78,8 @@ LV2TestInstance::~LV2TestInstance() {
 
 void LV2TestInstance::Activate() { mDesc->activate(mHandle); }
 
+void LV2TestInstance::Deactivate() { mDesc->deactivate(mHandle); }
+
 void LV2TestInstance::Run(int n) { mDesc->run(mHandle, static_cast<uint32_t>(n)); }
 
 std::vector<std::vector<float>> LV2TestInstance::Process(const std::vector<std::vector<float>>& in,

@@ -52,6 +52,7 @@ public:
   IPlugLV2* Plug() { return static_cast<IPlugLV2*>(mHandle); }
   const LV2PortLayout& Layout() { return Plug()->Layout(); }
   void Activate();
+  void Deactivate();
   // Runs n frames from in[c] into out[c] (the instance's own buffers).
   void Run(int n);
   // Processes whole signals in blocks of `block` frames (in place when asked).

@@ -144,6 +144,41 @@ TEST(LV2Params, OnlyChangedPortsReachThePlugin) {
   EXPECT_EQ(plug->changes[kGain], 3);
 }
 
+// Hosts flush a plug-in by deactivating and activating it (around a locate).
+// Afterwards nothing from before may play again: the output is exactly what
+// a new instance gives after 4096 samples of silence. A flush before any
+// audio changes nothing. Catches the old audio playing on (it did, at 0.5
+// peak for 8 blocks) and a flush that lands anywhere but where the pre-roll
+// leaves a new instance (positions, smoothers, gains).
+TEST(LV2Run, ActivateAfterDeactivateStartsLikeANewInstanceAfterPreRoll) {
+  const auto x = DrumSignal(3 * kLatency);
+  auto loud = DrumSignal(8 * 512 + 300);
+  for (auto& ch : loud)
+    for (float& v : ch) v *= 3.0f;
+  auto configured = [](LV2TestInstance& inst) {
+    inst.ParamControl(kAmount) = 0.3f;
+    inst.ParamControl(kTransient) = 0.9f;
+    inst.ParamControl(kPan2) = 0.2f;
+    inst.Control(inst.Layout().Param(kMode3)) = 2.0f;
+    inst.Activate();
+  };
+  LV2TestInstance flushed(CorvaneDescriptor(0)), fresh(CorvaneDescriptor(0));
+  configured(flushed);
+  flushed.Process(loud, 512);
+  flushed.Deactivate();
+  flushed.Activate();
+  configured(fresh);
+  fresh.Process({std::vector<float>(kLatency, 0.0f), std::vector<float>(kLatency, 0.0f)}, 512);
+  EXPECT_EQ(flushed.Process(x, 512), fresh.Process(x, 512));
+
+  LV2TestInstance early(CorvaneDescriptor(0)), untouched(CorvaneDescriptor(0));
+  configured(early);
+  early.Deactivate();
+  early.Activate();
+  configured(untouched);
+  EXPECT_EQ(early.Process(x, 512), untouched.Process(x, 512));
+}
+
 TEST(LV2Params, EditorChangesReachTheHostAndComeBackThroughItsPorts) {
   LV2TestInstance inst(TestDescriptor(0));
   auto* plug = static_cast<TestLV2Plug*>(inst.Plug());
