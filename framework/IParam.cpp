@@ -96,10 +96,10 @@ void IParam::SetShape(double shape) {
   if (shape != 0.0) mShape = shape;
 }
 
-// A value that is not a finite number (a damaged state, a host's NaN) is
-// ignored rather than clamped: it would otherwise become the maximum.
+// A direct set clamps into the range, infinities included; NaN, which has
+// no place in it, is ignored.
 void IParam::Set(double value) {
-  if (!std::isfinite(value)) return;
+  if (std::isnan(value)) return;
   store(value < mMin ? mMin : value < mMax ? value : mMax);
 }
 

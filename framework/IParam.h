@@ -50,7 +50,7 @@ public:
   void NegateDisplay() { mNegateDisplay = true; }
   void SetCanAutomate(bool canAutomate) { mCanAutomate = canAutomate; }
 
-  // Real-unit access; Set clamps into [mMin, mMax].
+  // Real-unit access; Set clamps into [mMin, mMax] (±inf too) and ignores NaN.
   void Set(double value);
   double Value() const { return mValue.load(std::memory_order_relaxed); }
   bool Bool() const { return Value() >= 0.5; }

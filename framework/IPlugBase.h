@@ -288,6 +288,10 @@ public:
   // a preset slot) is exactly one state this plug-in can restore. Hosts
   // check this before applying anything.
   bool IsWholeState(const ByteChunk* pChunk) const;
+  // The most bytes a state of this plug-in takes, so a host's data can be
+  // refused by its size before it is copied. Plug-ins that override
+  // UnserializeState override this too.
+  virtual int MaxStateSize() const { return NParams() * static_cast<int>(sizeof(double)); }
   // One value per parameter: int for bool/int/enum parameters, else double.
   void MakePreset(const char* name, ...);
   // nParamsNamed pairs of (int index, value typed as for MakePreset).

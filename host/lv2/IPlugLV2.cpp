@@ -264,7 +264,7 @@ void IPlugLV2::ApplyHostValue(int paramIdx, double v) {
   // just restored, a value the editor set) changes nothing; applying its
   // single-precision copy would only blur the plug-in's value.
   if (static_cast<float>(param->Value()) == static_cast<float>(v)) return;
-  param->Set(v);  // clamps into the range
+  param->Set(v);  // clamps (an infinity too) into the range
   // The editor shows what the parameter now holds, by the same rule.
   if (mGraphics) mGraphics->SetParameterFromPlug(paramIdx, param->Value(), false);
   OnParamChangeRealtime(paramIdx);

@@ -259,6 +259,25 @@ TEST(LV2Params, AQuickDragEndsOnItsLastValue) {
   EXPECT_EQ(plug->GetParam(kShape)->Value(), 0.0);
 }
 
+// A host's port at ±infinity is clamped into the range, for the parameter
+// and the editor alike (once the parameter ignored it while the editor
+// showed the maximum); NaN is ignored.
+TEST(LV2Params, InfinitePortValuesClampForTheParameterAndTheEditor) {
+  LV2TestInstance inst(CorvaneDescriptor(0));
+  inst.Activate();
+  auto* corvane = static_cast<Corvane*>(static_cast<IPlugBase*>(inst.Plug()));
+  inst.ParamControl(kAmount) = INFINITY;
+  inst.Run(64);
+  corvane->Editor()->ApplyPlugUpdates();
+  EXPECT_EQ(corvane->GetParam(kAmount)->Value(), 1.0);
+  EXPECT_EQ(corvane->GetKnob(0)->GetValue(), 1.0);
+  inst.ParamControl(kAmount) = -INFINITY;
+  inst.Run(64);
+  corvane->Editor()->ApplyPlugUpdates();
+  EXPECT_EQ(corvane->GetParam(kAmount)->Value(), 0.0);
+  EXPECT_EQ(corvane->GetKnob(0)->GetValue(), 0.0);
+}
+
 // The wavelet is one port for the host and three mode parameters inside:
 // the port's value selects exactly one mode, and an editor click reaches the
 // host as the port's new value. Catches a choice that leaves the old mode at
