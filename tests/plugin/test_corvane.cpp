@@ -166,8 +166,10 @@ TEST(Corvane, ASelectedModeIsTheOneASavedSessionRestores) {
     ASSERT_EQ(AUEventListenerAddEventType(listener, nullptr, &change), noErr);
   }
   ASSERT_EQ(AudioUnitSetParameter(unit, kMode3, kAudioUnitScope_Global, 0, 1.0f, 0), noErr);
+  CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false);
   seen.clear();
   ASSERT_EQ(AudioUnitSetParameter(unit, kMode1, kAudioUnitScope_Global, 0, 1.0f, 0), noErr);
+  CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false);
   EXPECT_EQ(seen, (std::vector<std::pair<int, float>>{{kMode3, 0.0f}}));
 
   CFPropertyListRef saved = nullptr;
