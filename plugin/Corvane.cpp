@@ -4,9 +4,12 @@
 #include "editor/Fader.h"
 #include "editor/Knob.h"
 #include "editor/VUmetre.h"
+#include "editor/look/EditorLook.h"
 #include "engine/ParameterLaws.h"
 #include "plugin/CorvaneGraphics.h"
 #include "gui/IGraphics.h"
+
+namespace look = editor_look;
 
 namespace {
 
@@ -17,7 +20,7 @@ enum EImageIds {
   kMode3OnId = 121, kVuDimmedId = 122, kVuHighlightedId = 123, kClipSoloId = 124
 };
 
-constexpr int kFaderBottom = 329;  // editor y of a fader handle's top edge at value 0
+IRECT ToIRECT(const LICE_RECT& r) { return IRECT(r.left, r.top, r.right, r.bottom); }
 
 static_assert(Fader::kMarks[0] == kFaderMarks[0] && Fader::kMarks[1] == kFaderMarks[1] &&
                   Fader::kMarks[2] == kFaderMarks[2] && Fader::kMarks[3] == kFaderMarks[3],
@@ -36,19 +39,21 @@ Corvane::Corvane(const IPlugInstanceInfo& info)
   // Both handles rest on the same bottom line; each fader's travel is the
   // one the gain law is written for.
   IBitmap handle = g->LoadIBitmap(kFaderHandleId, "resources/img/faderhandle.png");
-  mFader1 = new Fader(this, 51, 169, kTransient, &handle, kFaderBottom - kTransientFaderTravel, kFaderBottom,
-                      IChannelBlend::kBlendNone, 0.0);
-  mFader2 = new Fader(this, 264, 169, kResidual, &handle, kFaderBottom - kResidualFaderTravel, kFaderBottom,
-                      IChannelBlend::kBlendNone, 0.0);
+  auto makeFader = [&](const look::FaderGeometry& at, int paramIdx) {
+    return new Fader(this, at.x, at.y, paramIdx, &handle, at.top, at.bottom, IChannelBlend::kBlendNone, 0.0);
+  };
+  mFader1 = makeFader(look::kTransientFader, kTransient);
+  mFader2 = makeFader(look::kResidualFader, kResidual);
   // Both faders return to the transient fader's 0 dB mark: with the gain law
   // that value gives unity gain on both.
   const double zeroDb = mFader1->Get0();
   mFader1->SetFaderDefault(zeroDb);
   mFader2->SetFaderDefault(zeroDb);
 
-  IBitmap knob = g->LoadIBitmap(kKnobId, "resources/img/real_knob.png", 128);
-  mKnobs[1] = new Knob(this, 214, 37, kSensitivity, &knob, kVertical, 4.0, 0.7);
-  mKnobs[0] = new Knob(this, 25, 37, kAmount, &knob, kVertical, 4.0, 0.7);
+  IBitmap knob = g->LoadIBitmap(kKnobId, "resources/img/real_knob.png", look::kKnobFrames);
+  const look::Point amount = look::kAmountKnob, sensitivity = look::kSensitivityKnob;
+  mKnobs[1] = new Knob(this, sensitivity.x, sensitivity.y, kSensitivity, &knob, kVertical, 4.0, 0.7);
+  mKnobs[0] = new Knob(this, amount.x, amount.y, kAmount, &knob, kVertical, 4.0, 0.7);
   g->AttachControl(mKnobs[0]);
   g->AttachControl(mKnobs[1]);
 
@@ -63,9 +68,10 @@ Corvane::Corvane(const IPlugInstanceInfo& info)
   GetParam(kMode3)->InitDouble("Mode 3", 0.0, 0.0, 1.0, 1.0, "", "");
   // The two solo parameters keep the parameter model's fresh state.
 
-  IBitmap knob2 = g->LoadIBitmap(kKnob2Id, "resources/img/real_knob_2b2.png", 128);
-  mKnobs[2] = new Knob(this, 25, 406, kPan1, &knob2, kVertical, 0.4, 0.5);
-  mKnobs[3] = new Knob(this, 214, 406, kPan2, &knob2, kVertical, 0.4, 0.5);
+  IBitmap knob2 = g->LoadIBitmap(kKnob2Id, "resources/img/real_knob_2b2.png", look::kKnobFrames);
+  const look::Point pan1 = look::kPan1Knob, pan2 = look::kPan2Knob;
+  mKnobs[2] = new Knob(this, pan1.x, pan1.y, kPan1, &knob2, kVertical, 0.4, 0.5);
+  mKnobs[3] = new Knob(this, pan2.x, pan2.y, kPan2, &knob2, kVertical, 0.4, 0.5);
   g->AttachControl(mKnobs[2]);
   g->AttachControl(mKnobs[3]);
   g->AttachControl(mFader1);
@@ -74,22 +80,23 @@ Corvane::Corvane(const IPlugInstanceInfo& info)
   IBitmap vu = g->LoadIBitmap(kVuId, "resources/img/vu.png");
   IBitmap vuHighlighted = g->LoadIBitmap(kVuHighlightedId, "resources/img/vuSoloOn.png");
   IBitmap vuDimmed = g->LoadIBitmap(kVuDimmedId, "resources/img/vuSoloOff.png");
-  mVU1 = new VUmetre(this, IRECT(125, 163, 148, 388), &vu, &vuDimmed, &vuHighlighted);
-  mVU2 = new VUmetre(this, IRECT(211, 163, 234, 388), &vu, &vuDimmed, &vuHighlighted);
+  mVU1 = new VUmetre(this, ToIRECT(look::MeterRect(look::kTransientMeterX)), &vu, &vuDimmed, &vuHighlighted);
+  mVU2 = new VUmetre(this, ToIRECT(look::MeterRect(look::kResidualMeterX)), &vu, &vuDimmed, &vuHighlighted);
   g->AttachControl(mVU1);
   g->AttachControl(mVU2);
 
   IBitmap clip = g->LoadIBitmap(kClipId, "resources/img/clipping.png");
   IBitmap clipSolo = g->LoadIBitmap(kClipSoloId, "resources/img/clippingSolo.png");
-  mOver1 = new VUmetreOver(this, IRECT(125, 171, 148, 396), &clip, &clipSolo);
-  mOver2 = new VUmetreOver(this, IRECT(211, 171, 234, 396), &clip, &clipSolo);
+  mOver1 = new VUmetreOver(this, ToIRECT(look::OverlayRect(look::kTransientMeterX)), &clip, &clipSolo);
+  mOver2 = new VUmetreOver(this, ToIRECT(look::OverlayRect(look::kResidualMeterX)), &clip, &clipSolo);
   g->AttachControl(mOver1);
   g->AttachControl(mOver2);
 
   IBitmap soloPressed = g->LoadIBitmap(kSoloPressedId, "resources/img/solopressed.png");
   IBitmap soloOn = g->LoadIBitmap(kSoloOnId, "resources/img/soloon.png");
-  mSolo1 = new Bouton2(this, 128, 506, kSoloTransient, &soloOn, &soloPressed);
-  mSolo2 = new Bouton2(this, 193, 506, kSoloResidual, &soloOn, &soloPressed);
+  const look::Point solo1 = look::kTransientSolo, solo2 = look::kResidualSolo;
+  mSolo1 = new Bouton2(this, solo1.x, solo1.y, kSoloTransient, &soloOn, &soloPressed);
+  mSolo2 = new Bouton2(this, solo2.x, solo2.y, kSoloResidual, &soloOn, &soloPressed);
   g->AttachControl(mSolo1);
   g->AttachControl(mSolo2);
 
@@ -99,9 +106,9 @@ Corvane::Corvane(const IPlugInstanceInfo& info)
   IBitmap modePressed[3] = {g->LoadIBitmap(kMode1PressedId, "resources/img/mode1Pressed.png"),
                             g->LoadIBitmap(kMode2PressedId, "resources/img/mode2Pressed.png"),
                             g->LoadIBitmap(kMode3PressedId, "resources/img/mode3Pressed.png")};
-  const int modeY[3] = {423, 446, 470};
   for (int m = 0; m < 3; ++m) {
-    mModeButtons[m] = new Bouton3(this, 158, modeY[m], kMode1 + m, &modeOn[m], &modePressed[m]);
+    const look::Point at = look::kModeButtons[m];
+    mModeButtons[m] = new Bouton3(this, at.x, at.y, kMode1 + m, &modeOn[m], &modePressed[m]);
     g->AttachControl(mModeButtons[m]);
   }
 

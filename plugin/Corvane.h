@@ -9,6 +9,7 @@
 #include <atomic>
 #include <limits>
 
+#include "editor/look/EditorLook.h"
 #include "engine/EngineHost.h"
 #include "engine/TransientEngine.h"
 #include "plugin/CorvaneApi.h"
@@ -39,7 +40,7 @@ enum ECorvaneParams {
 constexpr int kCorvaneNumPresets = 10;
 constexpr int kCorvaneLatency = TransientEngine::kFrameLength;
 constexpr int kCorvaneUniqueID = 0x41334376;  // 'A3Cv'
-constexpr int kCorvaneWidth = 365, kCorvaneHeight = 574;
+constexpr int kCorvaneWidth = editor_look::kWindowWidth, kCorvaneHeight = editor_look::kWindowHeight;
 
 class Corvane : public CorvanePlugBase, private EngineHost {
 public:
