@@ -6,6 +6,7 @@
 #include "editor/VUmetre.h"
 #include "editor/look/EditorLook.h"
 #include "engine/ParameterLaws.h"
+#include "plugin/CorvaneFaderScale.h"
 #include "plugin/CorvaneGraphics.h"
 #include "gui/IGraphics.h"
 
@@ -21,10 +22,6 @@ enum EImageIds {
 };
 
 IRECT ToIRECT(const LICE_RECT& r) { return IRECT(r.left, r.top, r.right, r.bottom); }
-
-static_assert(Fader::kMarks[0] == kFaderMarks[0] && Fader::kMarks[1] == kFaderMarks[1] &&
-                  Fader::kMarks[2] == kFaderMarks[2] && Fader::kMarks[3] == kFaderMarks[3],
-              "the faders' scale marks are the ones the gain law is written for");
 
 }  // namespace
 

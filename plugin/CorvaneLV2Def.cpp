@@ -3,6 +3,7 @@
 
 #include "engine/ParameterLaws.h"
 #include "plugin/Corvane.h"
+#include "plugin/CorvaneFaderScale.h"
 
 namespace {
 
