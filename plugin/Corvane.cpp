@@ -26,8 +26,8 @@ IRECT ToIRECT(const LICE_RECT& r) { return IRECT(r.left, r.top, r.right, r.botto
 }  // namespace
 
 Corvane::Corvane(const IPlugInstanceInfo& info)
-    : CorvanePlugBase(info, kNumCorvaneParams, "1-1 2-2", kCorvaneNumPresets, "Corvane", "", "Velmora",
-              0x00010000, kCorvaneUniqueID, kCorvaneUniqueID, kCorvaneLatency),
+    : CorvanePlugBase(info, kNumCorvaneParams, "1-1 2-2", kCorvaneNumPresets, kCorvaneName, "", kCorvaneMaker,
+              kCorvaneVersion, kCorvaneUniqueID, kCorvaneUniqueID, kCorvaneLatency),
       mEngine(this) {
   IGraphics* g = MakeGraphics(this, kCorvaneWidth, kCorvaneHeight, 0);
   g->AttachBackground(kBackgroundId, "resources/img/backgroundNU.png");
@@ -300,7 +300,7 @@ CorvanePlugBase* MakePlug() {
   static WDL_Mutex sCreationLock;
   WDL_MutexLock lock(&sCreationLock);
   IPlugInstanceInfo info;
-  info.mOSXBundleID.Set("com.Velmora.audiounit.Corvane");
+  info.mOSXBundleID.Set(kCorvaneBundleID);
   info.mCocoaViewFactoryClassName.Set("Corvane_View");
   return new Corvane(info);
 }

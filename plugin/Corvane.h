@@ -13,6 +13,7 @@
 #include "engine/EngineHost.h"
 #include "engine/TransientEngine.h"
 #include "plugin/CorvaneApi.h"
+#include "plugin/CorvaneIdentity.h"
 
 class Bouton2;
 class Bouton3;
@@ -39,7 +40,6 @@ enum ECorvaneParams {
 
 constexpr int kCorvaneNumPresets = 10;
 constexpr int kCorvaneLatency = TransientEngine::kFrameLength;
-constexpr int kCorvaneUniqueID = 0x41334376;  // 'A3Cv'
 constexpr int kCorvaneWidth = editor_look::kWindowWidth, kCorvaneHeight = editor_look::kWindowHeight;
 
 class Corvane : public CorvanePlugBase, private EngineHost {

@@ -40,7 +40,7 @@ const IPlugLV2Def kDef = {
     kVariants,
     static_cast<int>(sizeof(kVariants) / sizeof(kVariants[0])),
     kCorvaneLV2StateKey,
-    "urn:velmora:corvane:preset:",
+    kCorvaneLV2PresetPrefix,
     kCorvaneLV2UiUri,
     "DynamicsPlugin",
     kCorvaneLV2Binary,
