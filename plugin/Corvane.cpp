@@ -4,58 +4,31 @@
 #include "editor/Fader.h"
 #include "editor/Knob.h"
 #include "editor/VUmetre.h"
-#include "editor/look/EditorLook.h"
 #include "engine/ParameterLaws.h"
-#include "plugin/CorvaneFaderScale.h"
-#include "plugin/CorvaneGraphics.h"
 #include "gui/IGraphics.h"
+#include "plugin/CorvaneFaderScale.h"
 
-namespace look = editor_look;
-
-namespace {
-
-enum EImageIds {
-  kBackgroundId = 102, kFaderHandleId = 103, kVuId = 105, kClipId = 106, kSoloOnId = 107,
-  kSoloPressedId = 108, kKnobId = 109, kKnob2Id = 110, kMode1PressedId = 116,
-  kMode2PressedId = 117, kMode3PressedId = 118, kMode1OnId = 119, kMode2OnId = 120,
-  kMode3OnId = 121, kVuDimmedId = 122, kVuHighlightedId = 123, kClipSoloId = 124
-};
-
-IRECT ToIRECT(const LICE_RECT& r) { return IRECT(r.left, r.top, r.right, r.bottom); }
-
-}  // namespace
-
+// The editor is built whether or not a window is ever opened
+// (CorvaneEditor.cpp). The parameters are declared in the middle of it, after
+// the first two knobs: the gains' default is the transient fader's 0 dB mark.
 Corvane::Corvane(const IPlugInstanceInfo& info)
     : CorvanePlugBase(info, kNumCorvaneParams, "1-1 2-2", kCorvaneNumPresets, kCorvaneName, "", kCorvaneMaker,
               kCorvaneVersion, kCorvaneUniqueID, kCorvaneUniqueID, kCorvaneLatency),
       mEngine(this) {
-  IGraphics* g = MakeGraphics(this, kCorvaneWidth, kCorvaneHeight, 0);
-  g->AttachBackground(kBackgroundId, "resources/img/backgroundNU.png");
-  g->HandleMouseOver(true);
+  IGraphics* g = makeEditorContext();
+  makeFaders(g);
+  attachTopKnobs(g);
+  declareParameters(mFader1->Get0());
+  attachPanKnobsAndFaders(g);
+  attachMeters(g);
+  attachButtons(g);
+  AttachGraphics(g);
+  CreatePresets();
+}
 
-  // Both handles rest on the same bottom line; each fader's travel is the
-  // one the gain law is written for.
-  IBitmap handle = g->LoadIBitmap(kFaderHandleId, "resources/img/faderhandle.png");
-  auto makeFader = [&](const look::FaderGeometry& at, int paramIdx) {
-    return new Fader(this, at.x, at.y, paramIdx, &handle, at.top, at.bottom, IChannelBlend::kBlendNone, 0.0);
-  };
-  mFader1 = makeFader(look::kTransientFader, kTransient);
-  mFader2 = makeFader(look::kResidualFader, kResidual);
-  // Both faders return to the transient fader's 0 dB mark: with the gain law
-  // that value gives unity gain on both.
-  const double zeroDb = mFader1->Get0();
-  mFader1->SetFaderDefault(zeroDb);
-  mFader2->SetFaderDefault(zeroDb);
-
-  IBitmap knob = g->LoadIBitmap(kKnobId, "resources/img/real_knob.png", look::kKnobFrames);
-  const look::Point amount = look::kAmountKnob, sensitivity = look::kSensitivityKnob;
-  mKnobs[1] = new Knob(this, sensitivity.x, sensitivity.y, kSensitivity, &knob, kVertical, 4.0, 0.7);
-  mKnobs[0] = new Knob(this, amount.x, amount.y, kAmount, &knob, kVertical, 4.0, 0.7);
-  g->AttachControl(mKnobs[0]);
-  g->AttachControl(mKnobs[1]);
-
-  GetParam(kTransient)->InitDouble("Transient", zeroDb, 0.0, 1.0, 1e-06, "", "");
-  GetParam(kResidual)->InitDouble("Residual", zeroDb, 0.0, 1.0, 1e-06, "", "");
+void Corvane::declareParameters(double gainDefault) {
+  GetParam(kTransient)->InitDouble("Transient", gainDefault, 0.0, 1.0, 1e-06, "", "");
+  GetParam(kResidual)->InitDouble("Residual", gainDefault, 0.0, 1.0, 1e-06, "", "");
   GetParam(kAmount)->InitDouble("Amount", 0.7, 0.0, 1.0, 1e-06, "", "");
   GetParam(kSensitivity)->InitDouble("Sensitivity", 0.7, 0.0, 1.0, 1e-06, "", "");
   GetParam(kPan1)->InitDouble("Pan 1", 0.5, 0.0, 1.0, 1e-06, "", "");
@@ -64,55 +37,6 @@ Corvane::Corvane(const IPlugInstanceInfo& info)
   GetParam(kMode2)->InitDouble("Mode 2", 0.0, 0.0, 1.0, 1.0, "", "");
   GetParam(kMode3)->InitDouble("Mode 3", 0.0, 0.0, 1.0, 1.0, "", "");
   // The two solo parameters keep the parameter model's fresh state.
-
-  IBitmap knob2 = g->LoadIBitmap(kKnob2Id, "resources/img/real_knob_2b2.png", look::kKnobFrames);
-  const look::Point pan1 = look::kPan1Knob, pan2 = look::kPan2Knob;
-  mKnobs[2] = new Knob(this, pan1.x, pan1.y, kPan1, &knob2, kVertical, 0.4, 0.5);
-  mKnobs[3] = new Knob(this, pan2.x, pan2.y, kPan2, &knob2, kVertical, 0.4, 0.5);
-  g->AttachControl(mKnobs[2]);
-  g->AttachControl(mKnobs[3]);
-  g->AttachControl(mFader1);
-  g->AttachControl(mFader2);
-
-  IBitmap vu = g->LoadIBitmap(kVuId, "resources/img/vu.png");
-  IBitmap vuHighlighted = g->LoadIBitmap(kVuHighlightedId, "resources/img/vuSoloOn.png");
-  IBitmap vuDimmed = g->LoadIBitmap(kVuDimmedId, "resources/img/vuSoloOff.png");
-  mVU1 = new VUmetre(this, ToIRECT(look::MeterRect(look::kTransientMeterX)), &vu, &vuDimmed, &vuHighlighted);
-  mVU2 = new VUmetre(this, ToIRECT(look::MeterRect(look::kResidualMeterX)), &vu, &vuDimmed, &vuHighlighted);
-  g->AttachControl(mVU1);
-  g->AttachControl(mVU2);
-
-  IBitmap clip = g->LoadIBitmap(kClipId, "resources/img/clipping.png");
-  IBitmap clipSolo = g->LoadIBitmap(kClipSoloId, "resources/img/clippingSolo.png");
-  mOver1 = new VUmetreOver(this, ToIRECT(look::OverlayRect(look::kTransientMeterX)), &clip, &clipSolo);
-  mOver2 = new VUmetreOver(this, ToIRECT(look::OverlayRect(look::kResidualMeterX)), &clip, &clipSolo);
-  g->AttachControl(mOver1);
-  g->AttachControl(mOver2);
-
-  IBitmap soloPressed = g->LoadIBitmap(kSoloPressedId, "resources/img/solopressed.png");
-  IBitmap soloOn = g->LoadIBitmap(kSoloOnId, "resources/img/soloon.png");
-  const look::Point solo1 = look::kTransientSolo, solo2 = look::kResidualSolo;
-  mSolo1 = new Bouton2(this, solo1.x, solo1.y, kSoloTransient, &soloOn, &soloPressed);
-  mSolo2 = new Bouton2(this, solo2.x, solo2.y, kSoloResidual, &soloOn, &soloPressed);
-  g->AttachControl(mSolo1);
-  g->AttachControl(mSolo2);
-
-  IBitmap modeOn[3] = {g->LoadIBitmap(kMode1OnId, "resources/img/mode1On.png"),
-                       g->LoadIBitmap(kMode2OnId, "resources/img/mode2On.png"),
-                       g->LoadIBitmap(kMode3OnId, "resources/img/mode3On.png")};
-  IBitmap modePressed[3] = {g->LoadIBitmap(kMode1PressedId, "resources/img/mode1Pressed.png"),
-                            g->LoadIBitmap(kMode2PressedId, "resources/img/mode2Pressed.png"),
-                            g->LoadIBitmap(kMode3PressedId, "resources/img/mode3Pressed.png")};
-  for (int m = 0; m < 3; ++m) {
-    const look::Point at = look::kModeButtons[m];
-    mModeButtons[m] = new Bouton3(this, at.x, at.y, kMode1 + m, &modeOn[m], &modePressed[m]);
-    g->AttachControl(mModeButtons[m]);
-  }
-
-  if (mEngine.GetMode() == TransientEngine::kModeHaar) mModeButtons[0]->SetValueFromPlug(1.0);
-
-  AttachGraphics(g);
-  CreatePresets();
 }
 
 Corvane::~Corvane() = default;

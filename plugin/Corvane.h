@@ -89,6 +89,16 @@ private:
   void LowerMeters(double dB) override;
   void SetMeterSampleRate(double sampleRate) override;
 
+  // Construction steps, in the constructor's order (the editor's in
+  // CorvaneEditor.cpp).
+  IGraphics* makeEditorContext();
+  void makeFaders(IGraphics* g);
+  void attachTopKnobs(IGraphics* g);
+  void declareParameters(double gainDefault);
+  void attachPanKnobsAndFaders(IGraphics* g);
+  void attachMeters(IGraphics* g);
+  void attachButtons(IGraphics* g);
+
   // fromEngine: the engine's call while the smoothed value moves (audio
   // thread, every sample), which formats the text only when it changes.
   void updateFader(int part, bool fromEngine);
