@@ -168,8 +168,14 @@ protected:
   void ClearConnections();
 
 private:
-  // Entry helpers.
+  // Entry helpers. The parameter block holds every argument the selector
+  // reads (checked before dispatch); each group of selectors reads its own.
   ComponentResult DispatchSelector(int select, ComponentParameters* params);
+  ComponentResult DispatchPropertySelector(int select, const ComponentParameters* params);
+  ComponentResult DispatchParameterSelector(int select, const ComponentParameters* params);
+  ComponentResult DispatchListenerSelector(int select, const ComponentParameters* params);
+  ComponentResult DispatchMusicDeviceSelector(int select, const ComponentParameters* params);
+  ComponentResult ScheduleParameters(const AudioUnitParameterEvent* events, UInt32 nEvents);
   bool AddPropertyListener(const PropertyListener& listener);
   OSStatus AddRenderNotify(AURenderCallback proc, void* userData);
   void RemoveRenderNotify(AURenderCallback proc, void* userData);
