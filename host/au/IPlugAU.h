@@ -193,6 +193,14 @@ private:
                                    AudioUnitElement element, UInt32* pSize, int* pWritable);
   ComponentResult WriteProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
                                 AudioUnitElement element, void* pData);
+  // What WriteProperty writes, one helper per value that takes more than a line.
+  ComponentResult GetParameterList(AudioUnitScope scope, AudioUnitParameterID* pIDs);
+  UInt32 ElementCount(AudioUnitScope scope) const;
+  double LatencySeconds();
+  ComponentResult GetChannelIOList(AUChannelInfo* pInfos);
+  ComponentResult GetParamValueStrings(AudioUnitElement paramIdx, CFArrayRef* ppArray);
+  ComponentResult GetUIComponent(ComponentDescription* pDesc);
+  ComponentResult GetCurrentPreset(AUPreset* pPreset);
   ComponentResult GetParamInfo(AudioUnitElement paramIdx, AudioUnitParameterInfo* pInfo);
   ComponentResult GetParamText(AudioUnitPropertyID propID, void* pData);
   ComponentResult ParamValueFromString(AudioUnitParameterValueFromString* pRecord);

@@ -38,6 +38,27 @@ CFStringRef MakeCFString(const char* text) {
 
 bool IsGlobal(AudioUnitScope scope) { return scope == kAudioUnitScope_Global; }
 
+// Writes a value of the property's type at pData, whose room the get checked.
+template <class T>
+ComponentResult Put(void* pData, T value) {
+  *static_cast<T*>(pData) = value;
+  return noErr;
+}
+
+// The function a host may call directly instead of dispatching the selector
+// named by the element (the describe rule accepts only these three).
+ComponentResult PutFastDispatchProc(AudioUnitElement selector, void* pData) {
+  void* proc = nullptr;
+  if (selector == kAudioUnitGetParameterSelect)
+    proc = reinterpret_cast<void*>(&IPlugAU::GetParamProc);
+  else if (selector == kAudioUnitSetParameterSelect)
+    proc = reinterpret_cast<void*>(&IPlugAU::SetParamProc);
+  else
+    proc = reinterpret_cast<void*>(&IPlugAU::RenderProc);
+  std::memcpy(pData, &proc, sizeof(proc));
+  return noErr;
+}
+
 }  // namespace
 
 // ---- Get ----
@@ -250,103 +271,48 @@ ComponentResult IPlugAU::DescribeProperty(AudioUnitPropertyID propID, AudioUnitS
   return noErr;
 }
 
+// One case per property with a value to read; the describe step has checked
+// the scope, the element and the room.
 ComponentResult IPlugAU::WriteProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
                                        AudioUnitElement element, void* pData) {
   switch (propID) {
     case kAudioUnitProperty_ClassInfo:
       return GetState(static_cast<CFPropertyListRef*>(pData));
     case kAudioUnitProperty_SampleRate:
-      *static_cast<Float64*>(pData) = GetSampleRate();
-      return noErr;
+      return Put<Float64>(pData, GetSampleRate());
     case kAudioUnitProperty_ParameterList:
-      if (IsGlobal(scope)) {
-        AudioUnitParameterID* ids = static_cast<AudioUnitParameterID*>(pData);
-        for (int i = 0; i < NParams(); ++i) ids[i] = static_cast<AudioUnitParameterID>(i);
-      }
-      return noErr;
+      return GetParameterList(scope, static_cast<AudioUnitParameterID*>(pData));
     case kAudioUnitProperty_ParameterInfo:
       return GetParamInfo(element, static_cast<AudioUnitParameterInfo*>(pData));
-    case kAudioUnitProperty_FastDispatch: {
-      void* proc = nullptr;
-      if (element == kAudioUnitGetParameterSelect)
-        proc = reinterpret_cast<void*>(&IPlugAU::GetParamProc);
-      else if (element == kAudioUnitSetParameterSelect)
-        proc = reinterpret_cast<void*>(&IPlugAU::SetParamProc);
-      else
-        proc = reinterpret_cast<void*>(&IPlugAU::RenderProc);
-      std::memcpy(pData, &proc, sizeof(proc));
-      return noErr;
-    }
+    case kAudioUnitProperty_FastDispatch:
+      return PutFastDispatchProc(element, pData);
     case kAudioUnitProperty_StreamFormat:
       GetStreamFormat(GetBus(scope, element), static_cast<AudioStreamBasicDescription*>(pData));
       return noErr;
-    case kAudioUnitProperty_ElementCount: {
-      UInt32 count = 0;
-      if (scope == kAudioUnitScope_Global) count = 1;
-      else if (scope == kAudioUnitScope_Input) count = static_cast<UInt32>(mInBuses.GetSize());
-      else if (scope == kAudioUnitScope_Output) count = static_cast<UInt32>(mOutBuses.GetSize());
-      *static_cast<UInt32*>(pData) = count;
-      return noErr;
-    }
+    case kAudioUnitProperty_ElementCount:
+      return Put<UInt32>(pData, ElementCount(scope));
     case kAudioUnitProperty_Latency:
     case kAudioUnitProperty_TailTime:
       if (propID == kAudioUnitProperty_TailTime)
         Trace(TRACELOC, "%d", static_cast<int>(kAudioUnitProperty_Latency));
-      *static_cast<Float64*>(pData) =
-          GetSampleRate() > 0.0 ? static_cast<double>(GetLatency()) / GetSampleRate() : 0.0;
-      return noErr;
-    case kAudioUnitProperty_SupportedNumChannels: {
-      AUChannelInfo* infos = static_cast<AUChannelInfo*>(pData);
-      for (int i = 0; i < NChannelIO(); ++i) {
-        const ChannelIO* io = GetChannelIO(i);
-        infos[i].inChannels = static_cast<SInt16>(io->mIn);
-        infos[i].outChannels = static_cast<SInt16>(io->mOut);
-        Trace(TRACELOC, "IO:%d:%d", io->mIn, io->mOut);
-      }
-      return noErr;
-    }
+      return Put<Float64>(pData, LatencySeconds());
+    case kAudioUnitProperty_SupportedNumChannels:
+      return GetChannelIOList(static_cast<AUChannelInfo*>(pData));
     case kAudioUnitProperty_MaximumFramesPerSlice:
-      *static_cast<UInt32*>(pData) = static_cast<UInt32>(GetBlockSize());
-      return noErr;
-    case kAudioUnitProperty_ParameterValueStrings: {
-      const IParam* param = GetParam(static_cast<int>(element));
-      const int n = param->GetNDisplayTexts();
-      CFMutableArrayRef array = CFArrayCreateMutable(kCFAllocatorDefault, n, &kCFTypeArrayCallBacks);
-      if (!array) return coreFoundationUnknownErr;
-      for (int i = 0; i < n; ++i) {
-        CFStringRef text = MakeCFString(param->GetDisplayTextAtIdx(i));
-        if (!text) continue;
-        CFArrayAppendValue(array, text);
-        CFRelease(text);
-      }
-      *static_cast<CFArrayRef*>(pData) = array;
-      return noErr;
-    }
-    case kAudioUnitProperty_GetUIComponentList: {
-      ComponentDescription* cd = static_cast<ComponentDescription*>(pData);
-      cd->componentType = 0x61757677;  // 'auvw'
-      cd->componentSubType = static_cast<OSType>(GetUniqueID());
-      cd->componentManufacturer = static_cast<OSType>(GetMfrID());
-      cd->componentFlags = 0;
-      cd->componentFlagsMask = 0;
-      return noErr;
-    }
+      return Put<UInt32>(pData, static_cast<UInt32>(GetBlockSize()));
+    case kAudioUnitProperty_ParameterValueStrings:
+      return GetParamValueStrings(element, static_cast<CFArrayRef*>(pData));
+    case kAudioUnitProperty_GetUIComponentList:
+      return GetUIComponent(static_cast<ComponentDescription*>(pData));
     case kAudioUnitProperty_BypassEffect:
-      *static_cast<UInt32*>(pData) = GetIsBypassed() ? 1 : 0;
-      return noErr;
+      return Put<UInt32>(pData, GetIsBypassed() ? 1 : 0);
     case kAudioUnitProperty_LastRenderError:
-      *static_cast<OSStatus*>(pData) = noErr;
-      return noErr;
+      return Put<OSStatus>(pData, noErr);
     case kAudioUnitProperty_FactoryPresets:
       return GetFactoryPresets(static_cast<CFArrayRef*>(pData));
     case kAudioUnitProperty_CurrentPreset:
-    case kAudioUnitProperty_PresentPreset: {
-      AUPreset* preset = static_cast<AUPreset*>(pData);
-      const int idx = GetCurrentPresetIdx();
-      preset->presetNumber = idx;
-      preset->presetName = MakeCFString(GetPresetName(idx));
-      return noErr;
-    }
+    case kAudioUnitProperty_PresentPreset:
+      return GetCurrentPreset(static_cast<AUPreset*>(pData));
     case kAudioUnitProperty_ElementName:
       return GetElementName(scope, element, static_cast<CFStringRef*>(pData));
     case kAudioUnitProperty_CocoaUI:
@@ -358,12 +324,75 @@ ComponentResult IPlugAU::WriteProperty(AudioUnitPropertyID propID, AudioUnitScop
       if (!IsGlobal(scope)) return noErr;
       return GetParamText(propID, pData);
     case kMusicDeviceProperty_InstrumentCount:
-      *static_cast<UInt32*>(pData) = 1;
-      return noErr;
+      return Put<UInt32>(pData, 1);
     default:
       // MakeConnection, SetRenderCallback and HostCallbacks are set-only.
       return noErr;
   }
+}
+
+// One ID per parameter on the global scope; the list is empty on the others.
+ComponentResult IPlugAU::GetParameterList(AudioUnitScope scope, AudioUnitParameterID* pIDs) {
+  if (IsGlobal(scope))
+    for (int i = 0; i < NParams(); ++i) pIDs[i] = static_cast<AudioUnitParameterID>(i);
+  return noErr;
+}
+
+UInt32 IPlugAU::ElementCount(AudioUnitScope scope) const {
+  if (scope == kAudioUnitScope_Global) return 1;
+  if (scope == kAudioUnitScope_Input) return static_cast<UInt32>(mInBuses.GetSize());
+  if (scope == kAudioUnitScope_Output) return static_cast<UInt32>(mOutBuses.GetSize());
+  return 0;
+}
+
+// The latency, and the tail time, in seconds.
+double IPlugAU::LatencySeconds() {
+  return GetSampleRate() > 0.0 ? static_cast<double>(GetLatency()) / GetSampleRate() : 0.0;
+}
+
+ComponentResult IPlugAU::GetChannelIOList(AUChannelInfo* pInfos) {
+  for (int i = 0; i < NChannelIO(); ++i) {
+    const ChannelIO* io = GetChannelIO(i);
+    pInfos[i].inChannels = static_cast<SInt16>(io->mIn);
+    pInfos[i].outChannels = static_cast<SInt16>(io->mOut);
+    Trace(TRACELOC, "IO:%d:%d", io->mIn, io->mOut);
+  }
+  return noErr;
+}
+
+// A new array of the parameter's display texts (the describe rule has
+// checked that it has some).
+ComponentResult IPlugAU::GetParamValueStrings(AudioUnitElement paramIdx, CFArrayRef* ppArray) {
+  const IParam* param = GetParam(static_cast<int>(paramIdx));
+  const int n = param->GetNDisplayTexts();
+  CFMutableArrayRef array = CFArrayCreateMutable(kCFAllocatorDefault, n, &kCFTypeArrayCallBacks);
+  if (!array) return coreFoundationUnknownErr;
+  for (int i = 0; i < n; ++i) {
+    CFStringRef text = MakeCFString(param->GetDisplayTextAtIdx(i));
+    if (!text) continue;
+    CFArrayAppendValue(array, text);
+    CFRelease(text);
+  }
+  *ppArray = array;
+  return noErr;
+}
+
+// The editor's view component: type 'auvw', the unit's own subtype and maker.
+ComponentResult IPlugAU::GetUIComponent(ComponentDescription* pDesc) {
+  pDesc->componentType = 0x61757677;  // 'auvw'
+  pDesc->componentSubType = static_cast<OSType>(GetUniqueID());
+  pDesc->componentManufacturer = static_cast<OSType>(GetMfrID());
+  pDesc->componentFlags = 0;
+  pDesc->componentFlagsMask = 0;
+  return noErr;
+}
+
+// The preset's name is a new string the host releases.
+ComponentResult IPlugAU::GetCurrentPreset(AUPreset* pPreset) {
+  const int idx = GetCurrentPresetIdx();
+  pPreset->presetNumber = idx;
+  pPreset->presetName = MakeCFString(GetPresetName(idx));
+  return noErr;
 }
 
 ComponentResult IPlugAU::GetParamInfo(AudioUnitElement paramIdx, AudioUnitParameterInfo* pInfo) {
