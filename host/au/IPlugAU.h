@@ -208,6 +208,12 @@ private:
   ComponentResult GetCocoaUI(AudioUnitCocoaViewInfo* pInfo);
   ComponentResult GetFactoryPresets(CFArrayRef* ppArray);
   int ClumpIDForGroup(const char* group);
+  // What SetProperty sets, once the value's size is checked.
+  ComponentResult ChangeSampleRate(Float64 rate);
+  ComponentResult ChangeMaxFramesPerSlice(UInt32 frames);
+  ComponentResult SetBypass(bool bypassed);
+  ComponentResult SetHostCallbacks(const void* pData, UInt32 dataSize);
+  ComponentResult SetHostIdentifier(const AUHostIdentifier& host);
 
   // Render-side helpers (IPlugAURender.cpp).
   BusChannels* GetBus(AudioUnitScope scope, AudioUnitElement element);

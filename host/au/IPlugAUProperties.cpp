@@ -542,6 +542,8 @@ ComponentResult IPlugAU::GetCocoaUI(AudioUnitCocoaViewInfo* pInfo) {
 
 // ---- Set ----
 
+// Listeners hear of every set, refused or not. Each settable property but
+// the host callbacks carries a value of a fixed size; a shorter one is refused.
 ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
                                      AudioUnitElement element, const void* pData,
                                      UInt32 dataSize) {
@@ -550,7 +552,6 @@ ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope 
         AUPropertyStr(static_cast<int>(propID)), static_cast<int>(scope),
         AUScopeStr(static_cast<int>(scope)), static_cast<int>(element));
 
-  // Every settable property carries a value of a fixed size.
   auto valueOK = [&](size_t size) { return pData && dataSize >= size; };
 
   switch (propID) {
@@ -560,59 +561,25 @@ ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope 
     case kAudioUnitProperty_MakeConnection:
       if (!valueOK(sizeof(AudioUnitConnection))) return kAudioUnitErr_InvalidPropertyValue;
       return MakeConnection(scope, static_cast<const AudioUnitConnection*>(pData));
-    case kAudioUnitProperty_SampleRate: {
+    case kAudioUnitProperty_SampleRate:
       if (!valueOK(sizeof(Float64))) return kAudioUnitErr_InvalidPropertyValue;
-      const Float64 rate = *static_cast<const Float64*>(pData);
-      if (!(rate > 0.0) || rate > kMaxSampleRate) return kAudioUnitErr_InvalidPropertyValue;
-      // The render path reads the rate: it changes only while uninitialized.
-      if (RenderSetupLocked()) {
-        if (rate == GetSampleRate()) return noErr;
-        return kAudioUnitErr_Initialized;
-      }
-      SetSampleRate(rate);
-      Reset();
-      return noErr;
-    }
+      return ChangeSampleRate(*static_cast<const Float64*>(pData));
     case kAudioUnitProperty_StreamFormat:
       if (!valueOK(sizeof(AudioStreamBasicDescription))) return kAudioUnitErr_InvalidPropertyValue;
       return SetStreamFormat(scope, element, static_cast<const AudioStreamBasicDescription*>(pData));
-    case kAudioUnitProperty_MaximumFramesPerSlice: {
+    case kAudioUnitProperty_MaximumFramesPerSlice:
       if (!valueOK(sizeof(UInt32))) return kAudioUnitErr_InvalidPropertyValue;
-      const UInt32 frames = *static_cast<const UInt32*>(pData);
-      if (frames == 0 || frames > static_cast<UInt32>(kMaxFramesPerSliceLimit))
-        return kAudioUnitErr_InvalidPropertyValue;
-      // The scratch buffers the render path uses are resized only while uninitialized.
-      if (RenderSetupLocked()) {
-        if (static_cast<int>(frames) == GetBlockSize()) return noErr;
-        return kAudioUnitErr_Initialized;
-      }
-      SetBlockSize(static_cast<int>(frames));
-      Reset();
-      return noErr;
-    }
-    case kAudioUnitProperty_BypassEffect: {
+      return ChangeMaxFramesPerSlice(*static_cast<const UInt32*>(pData));
+    case kAudioUnitProperty_BypassEffect:
       if (!valueOK(sizeof(UInt32))) return kAudioUnitErr_InvalidPropertyValue;
-      const UInt32 value = *static_cast<const UInt32*>(pData);
-      SetIsBypassed(value != 0);
-      OnActivate(value == 0);
-      Reset();
-      return noErr;
-    }
+      return SetBypass(*static_cast<const UInt32*>(pData) != 0);
     case kAudioUnitProperty_SetRenderCallback:
       if (!valueOK(sizeof(AURenderCallbackStruct))) return kAudioUnitErr_InvalidPropertyValue;
       return SetRenderCallback(scope, element, static_cast<const AURenderCallbackStruct*>(pData));
-    case kAudioUnitProperty_HostCallbacks: {
+    case kAudioUnitProperty_HostCallbacks:
       if (!IsGlobal(scope)) return kAudioUnitErr_InvalidProperty;
       if (!pData) return kAudioUnitErr_InvalidPropertyValue;
-      // Older hosts send a shorter record: the entries they leave out stay
-      // null, and only whole entries are copied (half a function pointer
-      // would be called as a whole one).
-      mHostCallbacks = HostCallbackInfo{nullptr, nullptr, nullptr, nullptr};
-      const size_t whole = (dataSize < sizeof(HostCallbackInfo) ? dataSize : sizeof(HostCallbackInfo)) /
-                           sizeof(void*) * sizeof(void*);
-      std::memcpy(&mHostCallbacks, pData, whole);
-      return noErr;
-    }
+      return SetHostCallbacks(pData, dataSize);
     case kAudioUnitProperty_CurrentPreset:
     case kAudioUnitProperty_PresentPreset:
       if (!valueOK(sizeof(AUPreset))) return kAudioUnitErr_InvalidPropertyValue;
@@ -622,21 +589,67 @@ ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope 
       if (!valueOK(sizeof(UInt32))) return kAudioUnitErr_InvalidPropertyValue;
       mIsOffline = *static_cast<const UInt32*>(pData) != 0;
       return noErr;
-    case kAudioUnitProperty_AUHostIdentifier: {
+    case kAudioUnitProperty_AUHostIdentifier:
       if (!valueOK(sizeof(AUHostIdentifier))) return kAudioUnitErr_InvalidPropertyValue;
-      const AUHostIdentifier* host = static_cast<const AUHostIdentifier*>(pData);
-      char name[kMaxHostNameLen] = "";
-      if (!host->hostName || CFGetTypeID(host->hostName) != CFStringGetTypeID() ||
-          !CFStringGetCString(host->hostName, name, sizeof(name), kCFStringEncodingUTF8))
-        name[0] = '\0';  // an unreadable or overlong name identifies no host
-      const int minorAndBug = host->hostVersion.minorAndBugRev;
-      const int version = (host->hostVersion.majorRev << 16) + (((minorAndBug & 0xF0) >> 4) << 8) +
-                          (minorAndBug & 0x0F);
-      SetHost(name, version);
-      OnHostIdentified();
-      return noErr;
-    }
+      return SetHostIdentifier(*static_cast<const AUHostIdentifier*>(pData));
     default:
       return kAudioUnitErr_InvalidProperty;
   }
+}
+
+// The render path reads the rate: it changes only while uninitialized.
+ComponentResult IPlugAU::ChangeSampleRate(Float64 rate) {
+  if (!(rate > 0.0) || rate > kMaxSampleRate) return kAudioUnitErr_InvalidPropertyValue;
+  if (RenderSetupLocked()) {
+    if (rate == GetSampleRate()) return noErr;
+    return kAudioUnitErr_Initialized;
+  }
+  SetSampleRate(rate);
+  Reset();
+  return noErr;
+}
+
+// The scratch buffers the render path uses are resized only while uninitialized.
+ComponentResult IPlugAU::ChangeMaxFramesPerSlice(UInt32 frames) {
+  if (frames == 0 || frames > static_cast<UInt32>(kMaxFramesPerSliceLimit))
+    return kAudioUnitErr_InvalidPropertyValue;
+  if (RenderSetupLocked()) {
+    if (static_cast<int>(frames) == GetBlockSize()) return noErr;
+    return kAudioUnitErr_Initialized;
+  }
+  SetBlockSize(static_cast<int>(frames));
+  Reset();
+  return noErr;
+}
+
+ComponentResult IPlugAU::SetBypass(bool bypassed) {
+  SetIsBypassed(bypassed);
+  OnActivate(!bypassed);
+  Reset();
+  return noErr;
+}
+
+// Older hosts send a shorter record: the entries they leave out stay null,
+// and only whole entries are copied (half a function pointer would be
+// called as a whole one).
+ComponentResult IPlugAU::SetHostCallbacks(const void* pData, UInt32 dataSize) {
+  mHostCallbacks = HostCallbackInfo{nullptr, nullptr, nullptr, nullptr};
+  const size_t whole = (dataSize < sizeof(HostCallbackInfo) ? dataSize : sizeof(HostCallbackInfo)) /
+                       sizeof(void*) * sizeof(void*);
+  std::memcpy(&mHostCallbacks, pData, whole);
+  return noErr;
+}
+
+// The host's name and its version as 0xMMMMmmbb (major, minor, bug fix).
+ComponentResult IPlugAU::SetHostIdentifier(const AUHostIdentifier& host) {
+  char name[kMaxHostNameLen] = "";
+  if (!host.hostName || CFGetTypeID(host.hostName) != CFStringGetTypeID() ||
+      !CFStringGetCString(host.hostName, name, sizeof(name), kCFStringEncodingUTF8))
+    name[0] = '\0';  // an unreadable or overlong name identifies no host
+  const int minorAndBug = host.hostVersion.minorAndBugRev;
+  const int version = (host.hostVersion.majorRev << 16) + (((minorAndBug & 0xF0) >> 4) << 8) +
+                      (minorAndBug & 0x0F);
+  SetHost(name, version);
+  OnHostIdentified();
+  return noErr;
 }
