@@ -137,7 +137,8 @@ int ParseProcessOptions(int argc, char** argv, ProcessOptions* options, bool* do
     switch (c) {
       case 'o': options->outDir = optarg; break;
       case 'j':
-        if (!ParseNumber(optarg, &v) || v != static_cast<int>(v) || v < 1 || v > 256)
+        // The range first: converting a double out of int's range is undefined.
+        if (!ParseNumber(optarg, &v) || v < 1 || v > 256 || v != static_cast<int>(v))
           return UsageError("process", std::string("-j: \"") + optarg + "\" is not a job count from 1 to 256");
         options->nJobs = static_cast<int>(v);
         break;
