@@ -21,11 +21,13 @@ set(LAYERS
   "host/au/view:host/au gui/viewhost gui framework"
   "host/lv2:framework"
   "host/lv2/ui:host/lv2 gui/x11 gui/viewhost gui framework"
-  "editor:gui framework lice"
-  "plugin:editor host/lv2/ui host/lv2 host/au/view host/au gui/x11 gui/viewhost gui framework lice engine"
+  "editor/look:lice"
+  "editor:editor/look gui framework lice"
+  "plugin:editor editor/look host/lv2/ui host/lv2 host/au/view host/au gui/x11 gui/viewhost gui framework lice engine"
   "tools/auhost:"
-  "tools/artwork:lice"
-  "tools/corvane:tools/auhost plugin editor host/au/view gui/x11 gui/viewhost gui lice framework engine")
+  # The artwork generator draws from the editor's layout and palette, not its controls.
+  "tools/artwork:editor/look lice"
+  "tools/corvane:tools/auhost plugin editor editor/look host/au/view gui/x11 gui/viewhost gui lice framework engine")
 
 # Who may include Apple's interface headers, and who Xlib's.
 set(APPLE_USERS platform host/au host/au/view plugin tools/auhost tools/corvane)

@@ -6,8 +6,6 @@
 #include "editor/TextFormat.h"
 #include "editor/ValueBox.h"
 
-constexpr int Fader::kMarks[4];
-
 Fader::Fader(IPlugBase* plug, int x, int y, int paramIdx, IBitmap* handle, int top, int bottom,
              IChannelBlend::EBlendMethod blend, double defaultValue)
     : IControl(plug, IRECT(x, y, x + (handle ? handle->W : 0) + 8, y + 256), paramIdx, blend),

@@ -9,13 +9,15 @@
 #include <cstdint>
 #include <string>
 
+#include "editor/look/EditorLook.h"
 #include "gui/IControl.h"
 
 class Fader : public IControl {
 public:
   // Scale marks: pixel distances from the top of the travel of the +12 dB,
-  // 0 dB, -36 dB and -96 dB marks; the plug-in's gain law reads them.
-  static constexpr int kMarks[4] = {0, 52, 136, 166};
+  // 0 dB, -36 dB and -96 dB marks, the editor's layout's; the plug-in hands
+  // them to its gain law.
+  static constexpr const int (&kMarks)[4] = editor_look::kFaderMarks;
 
   Fader(IPlugBase* plug, int x, int y, int paramIdx, IBitmap* handle, int top, int bottom,
         IChannelBlend::EBlendMethod blend, double defaultValue);

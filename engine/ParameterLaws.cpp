@@ -50,12 +50,6 @@ GainLawResult GainLaw(double u, double v, const FaderScale& s) {
   return r;
 }
 
-FaderScale PartFaderScale(int part) {
-  return FaderScale{1.0 / kTransientFaderTravel, static_cast<double>(kFaderMarks[1]),
-                    static_cast<double>(kFaderMarks[2]), static_cast<double>(kFaderMarks[3]),
-                    static_cast<double>(part == 0 ? kTransientFaderTravel : kResidualFaderTravel)};
-}
-
 double FaderShownDb(double u, const FaderScale& s) { return GainLaw(u, u, s).textDb; }
 
 // The text formula of each zone solved for the position, checked against the

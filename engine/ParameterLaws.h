@@ -12,15 +12,8 @@ struct PanFactors {
 // p = 0 is hard left, 0.5 both 1.0, 1 hard right.
 PanFactors PanLaw(double p);
 
-// The editor's fader geometry, in pixels, which the gain law is written in:
-// the marks' distances from the top of a fader's travel (+12 dB, 0 dB,
-// -36 dB and the bottom, -96 dB or silence) and the two faders' travels.
-// The editor's faders are built from these numbers.
-constexpr int kFaderMarks[4] = {0, 52, 136, 166};
-constexpr int kTransientFaderTravel = 166;
-constexpr int kResidualFaderTravel = 162;
-
-// The fader geometry the gain law reads.
+// The fader geometry the gain law is written in, in pixels: the editor's,
+// handed in by the plug-in (the law keeps no copy of it).
 struct FaderScale {
   double k;      // 1 / travel of the transient fader (1/166)
   double M1;     // 0 dB mark, pixels from the top of the travel
@@ -40,10 +33,6 @@ constexpr double kMinus36dB = 0.015848931924611134;
 
 // The zone is chosen from the smoothed value v, the text computed from the target u.
 GainLawResult GainLaw(double u, double v, const FaderScale& scale);
-
-// The scale of the transient fader (part 0) or the residual fader (part 1):
-// both use the transient fader's 1/travel, each its own travel for the zone.
-FaderScale PartFaderScale(int part);
 
 // The decibels a fader shows at position u once its value has settled.
 double FaderShownDb(double u, const FaderScale& scale);

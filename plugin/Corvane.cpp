@@ -5,55 +5,30 @@
 #include "editor/Knob.h"
 #include "editor/VUmetre.h"
 #include "engine/ParameterLaws.h"
-#include "plugin/CorvaneGraphics.h"
 #include "gui/IGraphics.h"
+#include "plugin/CorvaneFaderScale.h"
 
-namespace {
-
-enum EImageIds {
-  kBackgroundId = 102, kFaderHandleId = 103, kVuId = 105, kClipId = 106, kSoloOnId = 107,
-  kSoloPressedId = 108, kKnobId = 109, kKnob2Id = 110, kMode1PressedId = 116,
-  kMode2PressedId = 117, kMode3PressedId = 118, kMode1OnId = 119, kMode2OnId = 120,
-  kMode3OnId = 121, kVuDimmedId = 122, kVuHighlightedId = 123, kClipSoloId = 124
-};
-
-constexpr int kFaderBottom = 329;  // editor y of a fader handle's top edge at value 0
-
-static_assert(Fader::kMarks[0] == kFaderMarks[0] && Fader::kMarks[1] == kFaderMarks[1] &&
-                  Fader::kMarks[2] == kFaderMarks[2] && Fader::kMarks[3] == kFaderMarks[3],
-              "the faders' scale marks are the ones the gain law is written for");
-
-}  // namespace
-
+// The editor is built whether or not a window is ever opened
+// (CorvaneEditor.cpp). The parameters are declared in the middle of it, after
+// the first two knobs: the gains' default is the transient fader's 0 dB mark.
 Corvane::Corvane(const IPlugInstanceInfo& info)
-    : CorvanePlugBase(info, kNumCorvaneParams, "1-1 2-2", kCorvaneNumPresets, "Corvane", "", "Velmora",
-              0x00010000, kCorvaneUniqueID, kCorvaneUniqueID, kCorvaneLatency),
+    : CorvanePlugBase(info, kNumCorvaneParams, "1-1 2-2", kCorvaneNumPresets, kCorvaneName, "", kCorvaneMaker,
+              kCorvaneVersion, kCorvaneUniqueID, kCorvaneUniqueID, kCorvaneLatency),
       mEngine(this) {
-  IGraphics* g = MakeGraphics(this, kCorvaneWidth, kCorvaneHeight, 0);
-  g->AttachBackground(kBackgroundId, "resources/img/backgroundNU.png");
-  g->HandleMouseOver(true);
+  IGraphics* g = makeEditorContext();
+  makeFaders(g);
+  attachTopKnobs(g);
+  declareParameters(mFader1->Get0());
+  attachPanKnobsAndFaders(g);
+  attachMeters(g);
+  attachButtons(g);
+  AttachGraphics(g);
+  CreatePresets();
+}
 
-  // Both handles rest on the same bottom line; each fader's travel is the
-  // one the gain law is written for.
-  IBitmap handle = g->LoadIBitmap(kFaderHandleId, "resources/img/faderhandle.png");
-  mFader1 = new Fader(this, 51, 169, kTransient, &handle, kFaderBottom - kTransientFaderTravel, kFaderBottom,
-                      IChannelBlend::kBlendNone, 0.0);
-  mFader2 = new Fader(this, 264, 169, kResidual, &handle, kFaderBottom - kResidualFaderTravel, kFaderBottom,
-                      IChannelBlend::kBlendNone, 0.0);
-  // Both faders return to the transient fader's 0 dB mark: with the gain law
-  // that value gives unity gain on both.
-  const double zeroDb = mFader1->Get0();
-  mFader1->SetFaderDefault(zeroDb);
-  mFader2->SetFaderDefault(zeroDb);
-
-  IBitmap knob = g->LoadIBitmap(kKnobId, "resources/img/real_knob.png", 128);
-  mKnobs[1] = new Knob(this, 214, 37, kSensitivity, &knob, kVertical, 4.0, 0.7);
-  mKnobs[0] = new Knob(this, 25, 37, kAmount, &knob, kVertical, 4.0, 0.7);
-  g->AttachControl(mKnobs[0]);
-  g->AttachControl(mKnobs[1]);
-
-  GetParam(kTransient)->InitDouble("Transient", zeroDb, 0.0, 1.0, 1e-06, "", "");
-  GetParam(kResidual)->InitDouble("Residual", zeroDb, 0.0, 1.0, 1e-06, "", "");
+void Corvane::declareParameters(double gainDefault) {
+  GetParam(kTransient)->InitDouble("Transient", gainDefault, 0.0, 1.0, 1e-06, "", "");
+  GetParam(kResidual)->InitDouble("Residual", gainDefault, 0.0, 1.0, 1e-06, "", "");
   GetParam(kAmount)->InitDouble("Amount", 0.7, 0.0, 1.0, 1e-06, "", "");
   GetParam(kSensitivity)->InitDouble("Sensitivity", 0.7, 0.0, 1.0, 1e-06, "", "");
   GetParam(kPan1)->InitDouble("Pan 1", 0.5, 0.0, 1.0, 1e-06, "", "");
@@ -62,53 +37,6 @@ Corvane::Corvane(const IPlugInstanceInfo& info)
   GetParam(kMode2)->InitDouble("Mode 2", 0.0, 0.0, 1.0, 1.0, "", "");
   GetParam(kMode3)->InitDouble("Mode 3", 0.0, 0.0, 1.0, 1.0, "", "");
   // The two solo parameters keep the parameter model's fresh state.
-
-  IBitmap knob2 = g->LoadIBitmap(kKnob2Id, "resources/img/real_knob_2b2.png", 128);
-  mKnobs[2] = new Knob(this, 25, 406, kPan1, &knob2, kVertical, 0.4, 0.5);
-  mKnobs[3] = new Knob(this, 214, 406, kPan2, &knob2, kVertical, 0.4, 0.5);
-  g->AttachControl(mKnobs[2]);
-  g->AttachControl(mKnobs[3]);
-  g->AttachControl(mFader1);
-  g->AttachControl(mFader2);
-
-  IBitmap vu = g->LoadIBitmap(kVuId, "resources/img/vu.png");
-  IBitmap vuHighlighted = g->LoadIBitmap(kVuHighlightedId, "resources/img/vuSoloOn.png");
-  IBitmap vuDimmed = g->LoadIBitmap(kVuDimmedId, "resources/img/vuSoloOff.png");
-  mVU1 = new VUmetre(this, IRECT(125, 163, 148, 388), &vu, &vuDimmed, &vuHighlighted);
-  mVU2 = new VUmetre(this, IRECT(211, 163, 234, 388), &vu, &vuDimmed, &vuHighlighted);
-  g->AttachControl(mVU1);
-  g->AttachControl(mVU2);
-
-  IBitmap clip = g->LoadIBitmap(kClipId, "resources/img/clipping.png");
-  IBitmap clipSolo = g->LoadIBitmap(kClipSoloId, "resources/img/clippingSolo.png");
-  mOver1 = new VUmetreOver(this, IRECT(125, 171, 148, 396), &clip, &clipSolo);
-  mOver2 = new VUmetreOver(this, IRECT(211, 171, 234, 396), &clip, &clipSolo);
-  g->AttachControl(mOver1);
-  g->AttachControl(mOver2);
-
-  IBitmap soloPressed = g->LoadIBitmap(kSoloPressedId, "resources/img/solopressed.png");
-  IBitmap soloOn = g->LoadIBitmap(kSoloOnId, "resources/img/soloon.png");
-  mSolo1 = new Bouton2(this, 128, 506, kSoloTransient, &soloOn, &soloPressed);
-  mSolo2 = new Bouton2(this, 193, 506, kSoloResidual, &soloOn, &soloPressed);
-  g->AttachControl(mSolo1);
-  g->AttachControl(mSolo2);
-
-  IBitmap modeOn[3] = {g->LoadIBitmap(kMode1OnId, "resources/img/mode1On.png"),
-                       g->LoadIBitmap(kMode2OnId, "resources/img/mode2On.png"),
-                       g->LoadIBitmap(kMode3OnId, "resources/img/mode3On.png")};
-  IBitmap modePressed[3] = {g->LoadIBitmap(kMode1PressedId, "resources/img/mode1Pressed.png"),
-                            g->LoadIBitmap(kMode2PressedId, "resources/img/mode2Pressed.png"),
-                            g->LoadIBitmap(kMode3PressedId, "resources/img/mode3Pressed.png")};
-  const int modeY[3] = {423, 446, 470};
-  for (int m = 0; m < 3; ++m) {
-    mModeButtons[m] = new Bouton3(this, 158, modeY[m], kMode1 + m, &modeOn[m], &modePressed[m]);
-    g->AttachControl(mModeButtons[m]);
-  }
-
-  if (mEngine.GetMode() == TransientEngine::kModeHaar) mModeButtons[0]->SetValueFromPlug(1.0);
-
-  AttachGraphics(g);
-  CreatePresets();
 }
 
 Corvane::~Corvane() = default;
@@ -320,7 +248,7 @@ CorvanePlugBase* MakePlug() {
   static WDL_Mutex sCreationLock;
   WDL_MutexLock lock(&sCreationLock);
   IPlugInstanceInfo info;
-  info.mOSXBundleID.Set("com.Velmora.audiounit.Corvane");
+  info.mOSXBundleID.Set(kCorvaneBundleID);
   info.mCocoaViewFactoryClassName.Set("Corvane_View");
   return new Corvane(info);
 }

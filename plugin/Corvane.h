@@ -9,9 +9,11 @@
 #include <atomic>
 #include <limits>
 
+#include "editor/look/EditorLook.h"
 #include "engine/EngineHost.h"
 #include "engine/TransientEngine.h"
 #include "plugin/CorvaneApi.h"
+#include "plugin/CorvaneIdentity.h"
 
 class Bouton2;
 class Bouton3;
@@ -38,8 +40,7 @@ enum ECorvaneParams {
 
 constexpr int kCorvaneNumPresets = 10;
 constexpr int kCorvaneLatency = TransientEngine::kFrameLength;
-constexpr int kCorvaneUniqueID = 0x41334376;  // 'A3Cv'
-constexpr int kCorvaneWidth = 365, kCorvaneHeight = 574;
+constexpr int kCorvaneWidth = editor_look::kWindowWidth, kCorvaneHeight = editor_look::kWindowHeight;
 
 class Corvane : public CorvanePlugBase, private EngineHost {
 public:
@@ -91,6 +92,16 @@ private:
                     const double* residualR, int n) override;
   void LowerMeters(double dB) override;
   void SetMeterSampleRate(double sampleRate) override;
+
+  // Construction steps, in the constructor's order (the editor's in
+  // CorvaneEditor.cpp).
+  IGraphics* makeEditorContext();
+  void makeFaders(IGraphics* g);
+  void attachTopKnobs(IGraphics* g);
+  void declareParameters(double gainDefault);
+  void attachPanKnobsAndFaders(IGraphics* g);
+  void attachMeters(IGraphics* g);
+  void attachButtons(IGraphics* g);
 
   // Audio thread: the gain law for one part (target, gain, text).
   void updateFader(int part);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "plugin/CorvaneGraphics.h"
+#include "plugin/CorvaneIdentity.h"
 #include "gui/x11/IGraphicsX11.h"
 #include "lice/LicePng.h"
 
@@ -26,7 +27,7 @@ namespace {
 class CorvaneGraphics : public IGraphicsX11 {
 public:
   CorvaneGraphics(IPlugBase* plug, int w, int h, int fps) : IGraphicsX11(plug, w, h, fps) {
-    SetBundleID("com.Velmora.audiounit.Corvane");
+    SetBundleID(kCorvaneBundleID);
   }
 
   LICE_IBitmap* OSLoadBitmap(int id, const char* name) override {

@@ -1,19 +1,16 @@
 #pragma once
-// Corvane as LV2 plug-ins: its URIs and the definition the adapter, the
-// entry point and the TTL generator share.
+// Corvane as LV2 plug-ins: the definition the adapter, the entry point and
+// the TTL generator share. Its URIs come with the product's identity:
 //
-//   urn:velmora:corvane        stereo in, stereo out ("2-2")
-//   urn:velmora:corvane:mono   mono in, mono out ("1-1")
-//   urn:velmora:corvane#ui     the editor, an X11 UI for both
+//   kCorvaneLV2Uri       stereo in, stereo out ("2-2")
+//   kCorvaneLV2MonoUri   mono in, mono out ("1-1")
+//   kCorvaneLV2UiUri     the editor, an X11 UI for both
 #include <cstdint>
 
 #include "host/lv2/IPlugLV2.h"
 #include "host/lv2/ui/IPlugLV2UI.h"
+#include "plugin/CorvaneIdentity.h"
 
-constexpr const char* kCorvaneLV2Uri = "urn:velmora:corvane";
-constexpr const char* kCorvaneLV2MonoUri = "urn:velmora:corvane:mono";
-constexpr const char* kCorvaneLV2UiUri = "urn:velmora:corvane#ui";
-constexpr const char* kCorvaneLV2StateKey = "urn:velmora:corvane#state";
 constexpr const char* kCorvaneLV2Binary = "corvane.so";
 
 const IPlugLV2Def& CorvaneLV2Def();

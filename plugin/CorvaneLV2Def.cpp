@@ -3,6 +3,7 @@
 
 #include "engine/ParameterLaws.h"
 #include "plugin/Corvane.h"
+#include "plugin/CorvaneFaderScale.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ const IPlugLV2Def kDef = {
     kVariants,
     static_cast<int>(sizeof(kVariants) / sizeof(kVariants[0])),
     kCorvaneLV2StateKey,
-    "urn:velmora:corvane:preset:",
+    kCorvaneLV2PresetPrefix,
     kCorvaneLV2UiUri,
     "DynamicsPlugin",
     kCorvaneLV2Binary,

@@ -221,9 +221,10 @@ ComponentResult IPlugAU::IPlugAUEntry(ComponentParameters* params, void* storage
   }
 }
 
+// The component, life-cycle and render selectors are answered here; the
+// property, parameter, listener and instrument selectors by a helper per group.
 ComponentResult IPlugAU::DispatchSelector(int select, ComponentParameters* params) {
-  const int nArgs = ArgCount(select);
-  if (!HasArgs(params, nArgs)) return paramErr;
+  if (!HasArgs(params, ArgCount(select))) return paramErr;
 
   switch (select) {
     case kComponentCanDoSelect:
@@ -241,6 +242,44 @@ ComponentResult IPlugAU::DispatchSelector(int select, ComponentParameters* param
       mActive = false;
       OnActivate(false);
       return noErr;
+    case kAudioUnitResetSelect:
+      Reset();
+      return noErr;
+    case kAudioUnitRenderSelect:
+      return RenderProc(this, Arg<AudioUnitRenderActionFlags*>(params, 5, 0),
+                        Arg<const AudioTimeStamp*>(params, 5, 1), Arg<UInt32>(params, 5, 2),
+                        Arg<UInt32>(params, 5, 3), Arg<AudioBufferList*>(params, 5, 4));
+    case kAudioUnitGetPropertyInfoSelect:
+    case kAudioUnitGetPropertySelect:
+    case kAudioUnitSetPropertySelect:
+      return DispatchPropertySelector(select, params);
+    case kAudioUnitGetParameterSelect:
+    case kAudioUnitSetParameterSelect:
+    case kAudioUnitScheduleParametersSelect:
+      return DispatchParameterSelector(select, params);
+    case kAudioUnitAddPropertyListenerSelect:
+    case kAudioUnitRemovePropertyListenerSelect:
+    case kAudioUnitRemovePropertyListenerWithUserDataSelect:
+    case kAudioUnitAddRenderNotifySelect:
+    case kAudioUnitRemoveRenderNotifySelect:
+      return DispatchListenerSelector(select, params);
+    case kMusicDeviceMIDIEventSelect:
+    case kMusicDeviceSysExSelect:
+    case kMusicDevicePrepareInstrumentSelect:
+    case kMusicDeviceReleaseInstrumentSelect:
+    case kMusicDeviceStartNoteSelect:
+    case kMusicDeviceStopNoteSelect:
+      return DispatchMusicDeviceSelector(select, params);
+    default:
+      return badComponentSelector;
+  }
+}
+
+ComponentResult IPlugAU::DispatchPropertySelector(int select, const ComponentParameters* params) {
+  const AudioUnitPropertyID propID = Arg<AudioUnitPropertyID>(params, 5, 0);
+  const AudioUnitScope scope = Arg<AudioUnitScope>(params, 5, 1);
+  const AudioUnitElement element = Arg<AudioUnitElement>(params, 5, 2);
+  switch (select) {
     case kAudioUnitGetPropertyInfoSelect: {
       UInt32 localSize = 0;
       Boolean localWriteable = false;
@@ -249,8 +288,7 @@ ComponentResult IPlugAU::DispatchSelector(int select, ComponentParameters* param
       if (!pSize) pSize = &localSize;
       if (!pWriteable) pWriteable = &localWriteable;
       *pWriteable = false;
-      return GetProperty(Arg<AudioUnitPropertyID>(params, 5, 0), Arg<AudioUnitScope>(params, 5, 1),
-                         Arg<AudioUnitElement>(params, 5, 2), pSize, pWriteable, nullptr);
+      return GetProperty(propID, scope, element, pSize, pWriteable, nullptr);
     }
     case kAudioUnitGetPropertySelect: {
       void* pData = Arg<void*>(params, 5, 3);
@@ -259,14 +297,18 @@ ComponentResult IPlugAU::DispatchSelector(int select, ComponentParameters* param
       if (pData && !pSize) return kAudioUnitErr_InvalidPropertyValue;
       UInt32 localSize = 0;
       Boolean writeable = false;
-      return GetProperty(Arg<AudioUnitPropertyID>(params, 5, 0), Arg<AudioUnitScope>(params, 5, 1),
-                         Arg<AudioUnitElement>(params, 5, 2), pSize ? pSize : &localSize,
-                         &writeable, pData);
+      return GetProperty(propID, scope, element, pSize ? pSize : &localSize, &writeable, pData);
     }
     case kAudioUnitSetPropertySelect:
-      return SetProperty(Arg<AudioUnitPropertyID>(params, 5, 0), Arg<AudioUnitScope>(params, 5, 1),
-                         Arg<AudioUnitElement>(params, 5, 2), Arg<const void*>(params, 5, 3),
+      return SetProperty(propID, scope, element, Arg<const void*>(params, 5, 3),
                          Arg<UInt32>(params, 5, 4));
+    default:
+      return badComponentSelector;
+  }
+}
+
+ComponentResult IPlugAU::DispatchParameterSelector(int select, const ComponentParameters* params) {
+  switch (select) {
     case kAudioUnitGetParameterSelect:
       return GetParamProc(this, Arg<AudioUnitParameterID>(params, 4, 0),
                           Arg<AudioUnitScope>(params, 4, 1), Arg<AudioUnitElement>(params, 4, 2),
@@ -275,9 +317,31 @@ ComponentResult IPlugAU::DispatchSelector(int select, ComponentParameters* param
       return SetParamProc(this, Arg<AudioUnitParameterID>(params, 5, 0),
                           Arg<AudioUnitScope>(params, 5, 1), Arg<AudioUnitElement>(params, 5, 2),
                           Arg<AudioUnitParameterValue>(params, 5, 3), Arg<UInt32>(params, 5, 4));
-    case kAudioUnitResetSelect:
-      Reset();
-      return noErr;
+    case kAudioUnitScheduleParametersSelect:
+      return ScheduleParameters(Arg<const AudioUnitParameterEvent*>(params, 2, 0),
+                                Arg<UInt32>(params, 2, 1));
+    default:
+      return badComponentSelector;
+  }
+}
+
+// Immediate events are set in order; the first refused one stops the rest.
+ComponentResult IPlugAU::ScheduleParameters(const AudioUnitParameterEvent* events, UInt32 nEvents) {
+  if (!events && nEvents > 0) return kAudioUnitErr_InvalidPropertyValue;
+  for (UInt32 i = 0; i < nEvents; ++i) {
+    const AudioUnitParameterEvent& event = events[i];
+    if (event.eventType != kParameterEvent_Immediate) continue;  // ramps are not supported
+    const ComponentResult result =
+        SetParamProc(this, event.parameter, event.scope, event.element,
+                     event.eventValues.immediate.value, event.eventValues.immediate.bufferOffset);
+    if (result != noErr) return result;
+  }
+  return noErr;
+}
+
+// Property listeners and render notifications.
+ComponentResult IPlugAU::DispatchListenerSelector(int select, const ComponentParameters* params) {
+  switch (select) {
     case kAudioUnitAddPropertyListenerSelect: {
       PropertyListener listener;
       listener.mPropID = Arg<AudioUnitPropertyID>(params, 3, 0);
@@ -295,29 +359,19 @@ ComponentResult IPlugAU::DispatchSelector(int select, ComponentParameters* param
                              Arg<AudioUnitPropertyListenerProc>(params, 3, 1), true,
                              Arg<void*>(params, 3, 2));
       return noErr;
-    case kAudioUnitRenderSelect:
-      return RenderProc(this, Arg<AudioUnitRenderActionFlags*>(params, 5, 0),
-                        Arg<const AudioTimeStamp*>(params, 5, 1), Arg<UInt32>(params, 5, 2),
-                        Arg<UInt32>(params, 5, 3), Arg<AudioBufferList*>(params, 5, 4));
     case kAudioUnitAddRenderNotifySelect:
       return AddRenderNotify(Arg<AURenderCallback>(params, 2, 0), Arg<void*>(params, 2, 1));
     case kAudioUnitRemoveRenderNotifySelect:
       RemoveRenderNotify(Arg<AURenderCallback>(params, 2, 0), Arg<void*>(params, 2, 1));
       return noErr;
-    case kAudioUnitScheduleParametersSelect: {
-      const AudioUnitParameterEvent* events = Arg<const AudioUnitParameterEvent*>(params, 2, 0);
-      const UInt32 nEvents = Arg<UInt32>(params, 2, 1);
-      if (!events && nEvents > 0) return kAudioUnitErr_InvalidPropertyValue;
-      for (UInt32 i = 0; i < nEvents; ++i) {
-        const AudioUnitParameterEvent& event = events[i];
-        if (event.eventType != kParameterEvent_Immediate) continue;  // ramps are not supported
-        const ComponentResult result =
-            SetParamProc(this, event.parameter, event.scope, event.element,
-                         event.eventValues.immediate.value, event.eventValues.immediate.bufferOffset);
-        if (result != noErr) return result;
-      }
-      return noErr;
-    }
+    default:
+      return badComponentSelector;
+  }
+}
+
+// The instrument calls, turned into MIDI messages for the plug-in.
+ComponentResult IPlugAU::DispatchMusicDeviceSelector(int select, const ComponentParameters* params) {
+  switch (select) {
     case kMusicDeviceMIDIEventSelect: {
       IMidiMsg msg(static_cast<int>(Arg<UInt32>(params, 4, 3)),
                    static_cast<unsigned char>(Arg<UInt32>(params, 4, 0)),

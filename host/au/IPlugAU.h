@@ -168,8 +168,14 @@ protected:
   void ClearConnections();
 
 private:
-  // Entry helpers.
+  // Entry helpers. The parameter block holds every argument the selector
+  // reads (checked before dispatch); each group of selectors reads its own.
   ComponentResult DispatchSelector(int select, ComponentParameters* params);
+  ComponentResult DispatchPropertySelector(int select, const ComponentParameters* params);
+  ComponentResult DispatchParameterSelector(int select, const ComponentParameters* params);
+  ComponentResult DispatchListenerSelector(int select, const ComponentParameters* params);
+  ComponentResult DispatchMusicDeviceSelector(int select, const ComponentParameters* params);
+  ComponentResult ScheduleParameters(const AudioUnitParameterEvent* events, UInt32 nEvents);
   bool AddPropertyListener(const PropertyListener& listener);
   OSStatus AddRenderNotify(AURenderCallback proc, void* userData);
   void RemoveRenderNotify(AURenderCallback proc, void* userData);
@@ -187,6 +193,14 @@ private:
                                    AudioUnitElement element, UInt32* pSize, int* pWritable);
   ComponentResult WriteProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
                                 AudioUnitElement element, void* pData);
+  // What WriteProperty writes, one helper per value that takes more than a line.
+  ComponentResult GetParameterList(AudioUnitScope scope, AudioUnitParameterID* pIDs);
+  UInt32 ElementCount(AudioUnitScope scope) const;
+  double LatencySeconds();
+  ComponentResult GetChannelIOList(AUChannelInfo* pInfos);
+  ComponentResult GetParamValueStrings(AudioUnitElement paramIdx, CFArrayRef* ppArray);
+  ComponentResult GetUIComponent(ComponentDescription* pDesc);
+  ComponentResult GetCurrentPreset(AUPreset* pPreset);
   ComponentResult GetParamInfo(AudioUnitElement paramIdx, AudioUnitParameterInfo* pInfo);
   ComponentResult GetParamText(AudioUnitPropertyID propID, void* pData);
   ComponentResult ParamValueFromString(AudioUnitParameterValueFromString* pRecord);
@@ -194,6 +208,12 @@ private:
   ComponentResult GetCocoaUI(AudioUnitCocoaViewInfo* pInfo);
   ComponentResult GetFactoryPresets(CFArrayRef* ppArray);
   int ClumpIDForGroup(const char* group);
+  // What SetProperty sets, once the value's size is checked.
+  ComponentResult ChangeSampleRate(Float64 rate);
+  ComponentResult ChangeMaxFramesPerSlice(UInt32 frames);
+  ComponentResult SetBypass(bool bypassed);
+  ComponentResult SetHostCallbacks(const void* pData, UInt32 dataSize);
+  ComponentResult SetHostIdentifier(const AUHostIdentifier& host);
 
   // Render-side helpers (IPlugAURender.cpp).
   BusChannels* GetBus(AudioUnitScope scope, AudioUnitElement element);

@@ -38,6 +38,27 @@ CFStringRef MakeCFString(const char* text) {
 
 bool IsGlobal(AudioUnitScope scope) { return scope == kAudioUnitScope_Global; }
 
+// Writes a value of the property's type at pData, whose room the get checked.
+template <class T>
+ComponentResult Put(void* pData, T value) {
+  *static_cast<T*>(pData) = value;
+  return noErr;
+}
+
+// The function a host may call directly instead of dispatching the selector
+// named by the element (the describe rule accepts only these three).
+ComponentResult PutFastDispatchProc(AudioUnitElement selector, void* pData) {
+  void* proc = nullptr;
+  if (selector == kAudioUnitGetParameterSelect)
+    proc = reinterpret_cast<void*>(&IPlugAU::GetParamProc);
+  else if (selector == kAudioUnitSetParameterSelect)
+    proc = reinterpret_cast<void*>(&IPlugAU::SetParamProc);
+  else
+    proc = reinterpret_cast<void*>(&IPlugAU::RenderProc);
+  std::memcpy(pData, &proc, sizeof(proc));
+  return noErr;
+}
+
 }  // namespace
 
 // ---- Get ----
@@ -250,103 +271,48 @@ ComponentResult IPlugAU::DescribeProperty(AudioUnitPropertyID propID, AudioUnitS
   return noErr;
 }
 
+// One case per property with a value to read; the describe step has checked
+// the scope, the element and the room.
 ComponentResult IPlugAU::WriteProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
                                        AudioUnitElement element, void* pData) {
   switch (propID) {
     case kAudioUnitProperty_ClassInfo:
       return GetState(static_cast<CFPropertyListRef*>(pData));
     case kAudioUnitProperty_SampleRate:
-      *static_cast<Float64*>(pData) = GetSampleRate();
-      return noErr;
+      return Put<Float64>(pData, GetSampleRate());
     case kAudioUnitProperty_ParameterList:
-      if (IsGlobal(scope)) {
-        AudioUnitParameterID* ids = static_cast<AudioUnitParameterID*>(pData);
-        for (int i = 0; i < NParams(); ++i) ids[i] = static_cast<AudioUnitParameterID>(i);
-      }
-      return noErr;
+      return GetParameterList(scope, static_cast<AudioUnitParameterID*>(pData));
     case kAudioUnitProperty_ParameterInfo:
       return GetParamInfo(element, static_cast<AudioUnitParameterInfo*>(pData));
-    case kAudioUnitProperty_FastDispatch: {
-      void* proc = nullptr;
-      if (element == kAudioUnitGetParameterSelect)
-        proc = reinterpret_cast<void*>(&IPlugAU::GetParamProc);
-      else if (element == kAudioUnitSetParameterSelect)
-        proc = reinterpret_cast<void*>(&IPlugAU::SetParamProc);
-      else
-        proc = reinterpret_cast<void*>(&IPlugAU::RenderProc);
-      std::memcpy(pData, &proc, sizeof(proc));
-      return noErr;
-    }
+    case kAudioUnitProperty_FastDispatch:
+      return PutFastDispatchProc(element, pData);
     case kAudioUnitProperty_StreamFormat:
       GetStreamFormat(GetBus(scope, element), static_cast<AudioStreamBasicDescription*>(pData));
       return noErr;
-    case kAudioUnitProperty_ElementCount: {
-      UInt32 count = 0;
-      if (scope == kAudioUnitScope_Global) count = 1;
-      else if (scope == kAudioUnitScope_Input) count = static_cast<UInt32>(mInBuses.GetSize());
-      else if (scope == kAudioUnitScope_Output) count = static_cast<UInt32>(mOutBuses.GetSize());
-      *static_cast<UInt32*>(pData) = count;
-      return noErr;
-    }
+    case kAudioUnitProperty_ElementCount:
+      return Put<UInt32>(pData, ElementCount(scope));
     case kAudioUnitProperty_Latency:
     case kAudioUnitProperty_TailTime:
       if (propID == kAudioUnitProperty_TailTime)
         Trace(TRACELOC, "%d", static_cast<int>(kAudioUnitProperty_Latency));
-      *static_cast<Float64*>(pData) =
-          GetSampleRate() > 0.0 ? static_cast<double>(GetLatency()) / GetSampleRate() : 0.0;
-      return noErr;
-    case kAudioUnitProperty_SupportedNumChannels: {
-      AUChannelInfo* infos = static_cast<AUChannelInfo*>(pData);
-      for (int i = 0; i < NChannelIO(); ++i) {
-        const ChannelIO* io = GetChannelIO(i);
-        infos[i].inChannels = static_cast<SInt16>(io->mIn);
-        infos[i].outChannels = static_cast<SInt16>(io->mOut);
-        Trace(TRACELOC, "IO:%d:%d", io->mIn, io->mOut);
-      }
-      return noErr;
-    }
+      return Put<Float64>(pData, LatencySeconds());
+    case kAudioUnitProperty_SupportedNumChannels:
+      return GetChannelIOList(static_cast<AUChannelInfo*>(pData));
     case kAudioUnitProperty_MaximumFramesPerSlice:
-      *static_cast<UInt32*>(pData) = static_cast<UInt32>(GetBlockSize());
-      return noErr;
-    case kAudioUnitProperty_ParameterValueStrings: {
-      const IParam* param = GetParam(static_cast<int>(element));
-      const int n = param->GetNDisplayTexts();
-      CFMutableArrayRef array = CFArrayCreateMutable(kCFAllocatorDefault, n, &kCFTypeArrayCallBacks);
-      if (!array) return coreFoundationUnknownErr;
-      for (int i = 0; i < n; ++i) {
-        CFStringRef text = MakeCFString(param->GetDisplayTextAtIdx(i));
-        if (!text) continue;
-        CFArrayAppendValue(array, text);
-        CFRelease(text);
-      }
-      *static_cast<CFArrayRef*>(pData) = array;
-      return noErr;
-    }
-    case kAudioUnitProperty_GetUIComponentList: {
-      ComponentDescription* cd = static_cast<ComponentDescription*>(pData);
-      cd->componentType = 0x61757677;  // 'auvw'
-      cd->componentSubType = static_cast<OSType>(GetUniqueID());
-      cd->componentManufacturer = static_cast<OSType>(GetMfrID());
-      cd->componentFlags = 0;
-      cd->componentFlagsMask = 0;
-      return noErr;
-    }
+      return Put<UInt32>(pData, static_cast<UInt32>(GetBlockSize()));
+    case kAudioUnitProperty_ParameterValueStrings:
+      return GetParamValueStrings(element, static_cast<CFArrayRef*>(pData));
+    case kAudioUnitProperty_GetUIComponentList:
+      return GetUIComponent(static_cast<ComponentDescription*>(pData));
     case kAudioUnitProperty_BypassEffect:
-      *static_cast<UInt32*>(pData) = GetIsBypassed() ? 1 : 0;
-      return noErr;
+      return Put<UInt32>(pData, GetIsBypassed() ? 1 : 0);
     case kAudioUnitProperty_LastRenderError:
-      *static_cast<OSStatus*>(pData) = noErr;
-      return noErr;
+      return Put<OSStatus>(pData, noErr);
     case kAudioUnitProperty_FactoryPresets:
       return GetFactoryPresets(static_cast<CFArrayRef*>(pData));
     case kAudioUnitProperty_CurrentPreset:
-    case kAudioUnitProperty_PresentPreset: {
-      AUPreset* preset = static_cast<AUPreset*>(pData);
-      const int idx = GetCurrentPresetIdx();
-      preset->presetNumber = idx;
-      preset->presetName = MakeCFString(GetPresetName(idx));
-      return noErr;
-    }
+    case kAudioUnitProperty_PresentPreset:
+      return GetCurrentPreset(static_cast<AUPreset*>(pData));
     case kAudioUnitProperty_ElementName:
       return GetElementName(scope, element, static_cast<CFStringRef*>(pData));
     case kAudioUnitProperty_CocoaUI:
@@ -358,12 +324,75 @@ ComponentResult IPlugAU::WriteProperty(AudioUnitPropertyID propID, AudioUnitScop
       if (!IsGlobal(scope)) return noErr;
       return GetParamText(propID, pData);
     case kMusicDeviceProperty_InstrumentCount:
-      *static_cast<UInt32*>(pData) = 1;
-      return noErr;
+      return Put<UInt32>(pData, 1);
     default:
       // MakeConnection, SetRenderCallback and HostCallbacks are set-only.
       return noErr;
   }
+}
+
+// One ID per parameter on the global scope; the list is empty on the others.
+ComponentResult IPlugAU::GetParameterList(AudioUnitScope scope, AudioUnitParameterID* pIDs) {
+  if (IsGlobal(scope))
+    for (int i = 0; i < NParams(); ++i) pIDs[i] = static_cast<AudioUnitParameterID>(i);
+  return noErr;
+}
+
+UInt32 IPlugAU::ElementCount(AudioUnitScope scope) const {
+  if (scope == kAudioUnitScope_Global) return 1;
+  if (scope == kAudioUnitScope_Input) return static_cast<UInt32>(mInBuses.GetSize());
+  if (scope == kAudioUnitScope_Output) return static_cast<UInt32>(mOutBuses.GetSize());
+  return 0;
+}
+
+// The latency, and the tail time, in seconds.
+double IPlugAU::LatencySeconds() {
+  return GetSampleRate() > 0.0 ? static_cast<double>(GetLatency()) / GetSampleRate() : 0.0;
+}
+
+ComponentResult IPlugAU::GetChannelIOList(AUChannelInfo* pInfos) {
+  for (int i = 0; i < NChannelIO(); ++i) {
+    const ChannelIO* io = GetChannelIO(i);
+    pInfos[i].inChannels = static_cast<SInt16>(io->mIn);
+    pInfos[i].outChannels = static_cast<SInt16>(io->mOut);
+    Trace(TRACELOC, "IO:%d:%d", io->mIn, io->mOut);
+  }
+  return noErr;
+}
+
+// A new array of the parameter's display texts (the describe rule has
+// checked that it has some).
+ComponentResult IPlugAU::GetParamValueStrings(AudioUnitElement paramIdx, CFArrayRef* ppArray) {
+  const IParam* param = GetParam(static_cast<int>(paramIdx));
+  const int n = param->GetNDisplayTexts();
+  CFMutableArrayRef array = CFArrayCreateMutable(kCFAllocatorDefault, n, &kCFTypeArrayCallBacks);
+  if (!array) return coreFoundationUnknownErr;
+  for (int i = 0; i < n; ++i) {
+    CFStringRef text = MakeCFString(param->GetDisplayTextAtIdx(i));
+    if (!text) continue;
+    CFArrayAppendValue(array, text);
+    CFRelease(text);
+  }
+  *ppArray = array;
+  return noErr;
+}
+
+// The editor's view component: type 'auvw', the unit's own subtype and maker.
+ComponentResult IPlugAU::GetUIComponent(ComponentDescription* pDesc) {
+  pDesc->componentType = 0x61757677;  // 'auvw'
+  pDesc->componentSubType = static_cast<OSType>(GetUniqueID());
+  pDesc->componentManufacturer = static_cast<OSType>(GetMfrID());
+  pDesc->componentFlags = 0;
+  pDesc->componentFlagsMask = 0;
+  return noErr;
+}
+
+// The preset's name is a new string the host releases.
+ComponentResult IPlugAU::GetCurrentPreset(AUPreset* pPreset) {
+  const int idx = GetCurrentPresetIdx();
+  pPreset->presetNumber = idx;
+  pPreset->presetName = MakeCFString(GetPresetName(idx));
+  return noErr;
 }
 
 ComponentResult IPlugAU::GetParamInfo(AudioUnitElement paramIdx, AudioUnitParameterInfo* pInfo) {
@@ -513,6 +542,8 @@ ComponentResult IPlugAU::GetCocoaUI(AudioUnitCocoaViewInfo* pInfo) {
 
 // ---- Set ----
 
+// Listeners hear of every set, refused or not. Each settable property but
+// the host callbacks carries a value of a fixed size; a shorter one is refused.
 ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope scope,
                                      AudioUnitElement element, const void* pData,
                                      UInt32 dataSize) {
@@ -521,7 +552,6 @@ ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope 
         AUPropertyStr(static_cast<int>(propID)), static_cast<int>(scope),
         AUScopeStr(static_cast<int>(scope)), static_cast<int>(element));
 
-  // Every settable property carries a value of a fixed size.
   auto valueOK = [&](size_t size) { return pData && dataSize >= size; };
 
   switch (propID) {
@@ -531,59 +561,25 @@ ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope 
     case kAudioUnitProperty_MakeConnection:
       if (!valueOK(sizeof(AudioUnitConnection))) return kAudioUnitErr_InvalidPropertyValue;
       return MakeConnection(scope, static_cast<const AudioUnitConnection*>(pData));
-    case kAudioUnitProperty_SampleRate: {
+    case kAudioUnitProperty_SampleRate:
       if (!valueOK(sizeof(Float64))) return kAudioUnitErr_InvalidPropertyValue;
-      const Float64 rate = *static_cast<const Float64*>(pData);
-      if (!(rate > 0.0) || rate > kMaxSampleRate) return kAudioUnitErr_InvalidPropertyValue;
-      // The render path reads the rate: it changes only while uninitialized.
-      if (RenderSetupLocked()) {
-        if (rate == GetSampleRate()) return noErr;
-        return kAudioUnitErr_Initialized;
-      }
-      SetSampleRate(rate);
-      Reset();
-      return noErr;
-    }
+      return ChangeSampleRate(*static_cast<const Float64*>(pData));
     case kAudioUnitProperty_StreamFormat:
       if (!valueOK(sizeof(AudioStreamBasicDescription))) return kAudioUnitErr_InvalidPropertyValue;
       return SetStreamFormat(scope, element, static_cast<const AudioStreamBasicDescription*>(pData));
-    case kAudioUnitProperty_MaximumFramesPerSlice: {
+    case kAudioUnitProperty_MaximumFramesPerSlice:
       if (!valueOK(sizeof(UInt32))) return kAudioUnitErr_InvalidPropertyValue;
-      const UInt32 frames = *static_cast<const UInt32*>(pData);
-      if (frames == 0 || frames > static_cast<UInt32>(kMaxFramesPerSliceLimit))
-        return kAudioUnitErr_InvalidPropertyValue;
-      // The scratch buffers the render path uses are resized only while uninitialized.
-      if (RenderSetupLocked()) {
-        if (static_cast<int>(frames) == GetBlockSize()) return noErr;
-        return kAudioUnitErr_Initialized;
-      }
-      SetBlockSize(static_cast<int>(frames));
-      Reset();
-      return noErr;
-    }
-    case kAudioUnitProperty_BypassEffect: {
+      return ChangeMaxFramesPerSlice(*static_cast<const UInt32*>(pData));
+    case kAudioUnitProperty_BypassEffect:
       if (!valueOK(sizeof(UInt32))) return kAudioUnitErr_InvalidPropertyValue;
-      const UInt32 value = *static_cast<const UInt32*>(pData);
-      SetIsBypassed(value != 0);
-      OnActivate(value == 0);
-      Reset();
-      return noErr;
-    }
+      return SetBypass(*static_cast<const UInt32*>(pData) != 0);
     case kAudioUnitProperty_SetRenderCallback:
       if (!valueOK(sizeof(AURenderCallbackStruct))) return kAudioUnitErr_InvalidPropertyValue;
       return SetRenderCallback(scope, element, static_cast<const AURenderCallbackStruct*>(pData));
-    case kAudioUnitProperty_HostCallbacks: {
+    case kAudioUnitProperty_HostCallbacks:
       if (!IsGlobal(scope)) return kAudioUnitErr_InvalidProperty;
       if (!pData) return kAudioUnitErr_InvalidPropertyValue;
-      // Older hosts send a shorter record: the entries they leave out stay
-      // null, and only whole entries are copied (half a function pointer
-      // would be called as a whole one).
-      mHostCallbacks = HostCallbackInfo{nullptr, nullptr, nullptr, nullptr};
-      const size_t whole = (dataSize < sizeof(HostCallbackInfo) ? dataSize : sizeof(HostCallbackInfo)) /
-                           sizeof(void*) * sizeof(void*);
-      std::memcpy(&mHostCallbacks, pData, whole);
-      return noErr;
-    }
+      return SetHostCallbacks(pData, dataSize);
     case kAudioUnitProperty_CurrentPreset:
     case kAudioUnitProperty_PresentPreset:
       if (!valueOK(sizeof(AUPreset))) return kAudioUnitErr_InvalidPropertyValue;
@@ -593,21 +589,67 @@ ComponentResult IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope 
       if (!valueOK(sizeof(UInt32))) return kAudioUnitErr_InvalidPropertyValue;
       mIsOffline = *static_cast<const UInt32*>(pData) != 0;
       return noErr;
-    case kAudioUnitProperty_AUHostIdentifier: {
+    case kAudioUnitProperty_AUHostIdentifier:
       if (!valueOK(sizeof(AUHostIdentifier))) return kAudioUnitErr_InvalidPropertyValue;
-      const AUHostIdentifier* host = static_cast<const AUHostIdentifier*>(pData);
-      char name[kMaxHostNameLen] = "";
-      if (!host->hostName || CFGetTypeID(host->hostName) != CFStringGetTypeID() ||
-          !CFStringGetCString(host->hostName, name, sizeof(name), kCFStringEncodingUTF8))
-        name[0] = '\0';  // an unreadable or overlong name identifies no host
-      const int minorAndBug = host->hostVersion.minorAndBugRev;
-      const int version = (host->hostVersion.majorRev << 16) + (((minorAndBug & 0xF0) >> 4) << 8) +
-                          (minorAndBug & 0x0F);
-      SetHost(name, version);
-      OnHostIdentified();
-      return noErr;
-    }
+      return SetHostIdentifier(*static_cast<const AUHostIdentifier*>(pData));
     default:
       return kAudioUnitErr_InvalidProperty;
   }
+}
+
+// The render path reads the rate: it changes only while uninitialized.
+ComponentResult IPlugAU::ChangeSampleRate(Float64 rate) {
+  if (!(rate > 0.0) || rate > kMaxSampleRate) return kAudioUnitErr_InvalidPropertyValue;
+  if (RenderSetupLocked()) {
+    if (rate == GetSampleRate()) return noErr;
+    return kAudioUnitErr_Initialized;
+  }
+  SetSampleRate(rate);
+  Reset();
+  return noErr;
+}
+
+// The scratch buffers the render path uses are resized only while uninitialized.
+ComponentResult IPlugAU::ChangeMaxFramesPerSlice(UInt32 frames) {
+  if (frames == 0 || frames > static_cast<UInt32>(kMaxFramesPerSliceLimit))
+    return kAudioUnitErr_InvalidPropertyValue;
+  if (RenderSetupLocked()) {
+    if (static_cast<int>(frames) == GetBlockSize()) return noErr;
+    return kAudioUnitErr_Initialized;
+  }
+  SetBlockSize(static_cast<int>(frames));
+  Reset();
+  return noErr;
+}
+
+ComponentResult IPlugAU::SetBypass(bool bypassed) {
+  SetIsBypassed(bypassed);
+  OnActivate(!bypassed);
+  Reset();
+  return noErr;
+}
+
+// Older hosts send a shorter record: the entries they leave out stay null,
+// and only whole entries are copied (half a function pointer would be
+// called as a whole one).
+ComponentResult IPlugAU::SetHostCallbacks(const void* pData, UInt32 dataSize) {
+  mHostCallbacks = HostCallbackInfo{nullptr, nullptr, nullptr, nullptr};
+  const size_t whole = (dataSize < sizeof(HostCallbackInfo) ? dataSize : sizeof(HostCallbackInfo)) /
+                       sizeof(void*) * sizeof(void*);
+  std::memcpy(&mHostCallbacks, pData, whole);
+  return noErr;
+}
+
+// The host's name and its version as 0xMMMMmmbb (major, minor, bug fix).
+ComponentResult IPlugAU::SetHostIdentifier(const AUHostIdentifier& host) {
+  char name[kMaxHostNameLen] = "";
+  if (!host.hostName || CFGetTypeID(host.hostName) != CFStringGetTypeID() ||
+      !CFStringGetCString(host.hostName, name, sizeof(name), kCFStringEncodingUTF8))
+    name[0] = '\0';  // an unreadable or overlong name identifies no host
+  const int minorAndBug = host.hostVersion.minorAndBugRev;
+  const int version = (host.hostVersion.majorRev << 16) + (((minorAndBug & 0xF0) >> 4) << 8) +
+                      (minorAndBug & 0x0F);
+  SetHost(name, version);
+  OnHostIdentified();
+  return noErr;
 }

@@ -56,6 +56,8 @@ public:
   void Reset() override { ++resets; }
   void OnActivate(bool active) override { activations.push_back(active); }
   void ProcessDoubleReplacing(double** in, double** out, int nFrames) override;
+  void ProcessMidiMsg(IMidiMsg* pMsg) override { midi.push_back(*pMsg); }
+  void ProcessSysEx(ISysEx* pSysEx) override { sysExSizes.push_back(pSysEx->mSize); }
 
   RecordingEditor* Editor() { return static_cast<RecordingEditor*>(GetGUI()); }
   WDL_Mutex& Mutex() { return mMutex; }
@@ -64,6 +66,8 @@ public:
   std::vector<int> paramChanges;
   std::vector<bool> activations;
   int resets = 0;
+  std::vector<IMidiMsg> midi;   // the instrument calls, as they reached the plug-in
+  std::vector<int> sysExSizes;
   std::atomic<long> framesProcessed{0};
 
 private:

@@ -44,6 +44,36 @@ TEST_F(AUEntryTest, InitializeReappliesParametersAndActivates) {
   EXPECT_EQ(plug->resets, 1);
 }
 
+// Catches an instrument selector that no longer reaches the plug-in (it
+// would answer badComponentSelector) or reads an argument from the wrong slot.
+TEST_F(AUEntryTest, InstrumentCallsReachThePlugInAsMidi) {
+  ASSERT_EQ(MusicDeviceMIDIEvent(unit, 0x91, 60, 100, 7), noErr);
+  MusicDeviceNoteParams note = {};
+  note.argCount = 2;
+  note.mPitch = 64;
+  note.mVelocity = 90;
+  NoteInstanceID noteID = 0;
+  ASSERT_EQ(MusicDeviceStartNote(unit, 0, 0, &noteID, 5, &note), noErr);
+  EXPECT_EQ(noteID, 64u);
+  ASSERT_EQ(MusicDeviceStopNote(unit, 0, noteID, 9), noErr);
+  const UInt8 sysex[] = {0xF0, 0x7E, 0x01, 0xF7};
+  ASSERT_EQ(MusicDeviceSysEx(unit, sysex, sizeof sysex), noErr);
+  EXPECT_EQ(MusicDevicePrepareInstrument(unit, 1), noErr);
+  EXPECT_EQ(MusicDeviceReleaseInstrument(unit, 1), noErr);
+
+  ASSERT_EQ(plug->midi.size(), 3u);
+  const IMidiMsg& event = plug->midi[0];
+  EXPECT_EQ((std::vector<int>{event.mOffset, event.mStatus, event.mData1, event.mData2}),
+            (std::vector<int>{7, 0x91, 60, 100}));
+  const IMidiMsg& on = plug->midi[1];
+  EXPECT_EQ((std::vector<int>{on.StatusMsg(), on.NoteNumber(), on.Velocity(), on.mOffset}),
+            (std::vector<int>{IMidiMsg::kNoteOn, 64, 90, 5}));
+  const IMidiMsg& off = plug->midi[2];
+  EXPECT_EQ((std::vector<int>{off.StatusMsg(), off.NoteNumber(), off.mOffset}),
+            (std::vector<int>{IMidiMsg::kNoteOff, 64, 9}));
+  EXPECT_EQ(plug->sysExSizes, std::vector<int>{4});
+}
+
 TEST_F(AUEntryTest, UnknownSelectorsAndShortParameterBlocksAreRefused) {
   ComponentParameters params;
   std::memset(&params, 0, sizeof(params));

@@ -4,8 +4,10 @@
 
 namespace {
 
-const FaderScale kTransient = PartFaderScale(0);
-const FaderScale kResidual = PartFaderScale(1);
+// The two faders' scales in the numbers the law is written for: marks at 52,
+// 136 and 166 pixels of the transient fader's 166; travels 166 and 162.
+const FaderScale kTransient = {1.0 / 166, 52, 136, 166, 166};
+const FaderScale kResidual = {1.0 / 166, 52, 136, 166, 162};
 const double kDefault = 1 - 52.0 / 166;
 
 TEST(ParameterLaws, AmountStepsAndTheirEdges) {
@@ -74,14 +76,14 @@ TEST(ParameterLaws, GainLawInsideEveryZone) {
 // The command line's decibels land where the fader shows them, on both faders.
 TEST(ParameterLaws, PositionForDbInvertsTheShownText) {
   for (int part = 0; part < 2; ++part) {
-    const FaderScale s = PartFaderScale(part);
+    const FaderScale s = part == 0 ? kTransient : kResidual;
     for (double db : {12.0, 6.5, 0.0, -0.2, -18.0, -36.0, -50.0, -95.9, -96.0}) {
       const double u = FaderPositionForDb(db, s);
       EXPECT_NEAR(FaderShownDb(u, s), db, 1e-9) << "part " << part << " " << db << " dB";
     }
   }
-  EXPECT_EQ(FaderPositionForDb(-96.0, PartFaderScale(0)), 0.0);
-  EXPECT_NEAR(FaderPositionForDb(0.0, PartFaderScale(0)), kDefault, 1e-15);
+  EXPECT_EQ(FaderPositionForDb(-96.0, kTransient), 0.0);
+  EXPECT_NEAR(FaderPositionForDb(0.0, kTransient), kDefault, 1e-15);
 }
 
 }  // namespace

@@ -126,6 +126,15 @@ TEST(CFStringFormat, EverySupportedConversion) {
   CFRelease(number);
 }
 
+// Catches a '*' width and a '*' precision passed in the wrong order or one
+// dropped, a text longer than the first buffer cut or misprinted, and an
+// unsigned or long double argument read with the wrong type.
+TEST(CFStringFormat, StarsTogetherLongTextsAndEveryArgumentWidth) {
+  EXPECT_EQ(Format("%*.*f|%-*.*s|", 200, 3, 1.5, 4, 2, "abc"), std::string(195, ' ') + "1.500|ab  |");
+  EXPECT_EQ(Format("%hhu|%hu|%lu|%llx|%jo|%Lg", 300u, 70000u, 5UL, 1ULL << 40, uintmax_t(8), 2.5L),
+            "44|4464|5|10000000000|10|2.5");
+}
+
 TEST(CFStringFormat, UnsupportedConversionsGiveNullInsteadOfReadingWrongArguments) {
   const CFIndex errors = CFUsageErrorCount();
   CFSetUsageErrorReporting(false);

@@ -1,5 +1,4 @@
 #include "tools/artwork/Artwork.h"
-#include "tools/artwork/Layout.h"
 
 namespace artwork {
 

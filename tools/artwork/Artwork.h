@@ -6,10 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "editor/look/EditorLook.h"
 #include "lice/lice.h"
 #include "tools/artwork/Paint.h"
 
 namespace artwork {
+
+// The images are drawn where the editor's layout puts them, in its palette.
+using namespace editor_look;
+
+constexpr const char* kModeNames[3] = {"HAAR", "DB4", "BIOR 6.8"};
 
 struct NamedImage {
   std::string fileName;  // e.g. "backgroundNU.png" or "backgroundNU@2x.png", relative to resources/img/

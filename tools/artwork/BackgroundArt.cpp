@@ -6,10 +6,8 @@
 
 #include "tools/artwork/Artwork.h"
 #include "tools/artwork/FaderArt.h"
-#include "tools/artwork/Layout.h"
 #include "tools/artwork/MeterArt.h"
 #include "tools/artwork/Paint.h"
-#include "tools/artwork/Palette.h"
 
 namespace artwork {
 namespace {

@@ -2,9 +2,7 @@
 // background), on is lit in the button's colour, pressed is the lit colour
 // sunk and darker with the caption one unit lower.
 #include "tools/artwork/Artwork.h"
-#include "tools/artwork/Layout.h"
 #include "tools/artwork/Paint.h"
-#include "tools/artwork/Palette.h"
 
 namespace artwork {
 

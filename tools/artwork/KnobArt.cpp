@@ -4,9 +4,7 @@
 #include <cmath>
 
 #include "tools/artwork/Artwork.h"
-#include "tools/artwork/Layout.h"
 #include "tools/artwork/Paint.h"
-#include "tools/artwork/Palette.h"
 
 namespace artwork {
 namespace {

@@ -6,8 +6,6 @@
 #include <initializer_list>
 
 #include "tools/artwork/Artwork.h"
-#include "tools/artwork/Layout.h"
-#include "tools/artwork/Palette.h"
 
 namespace artwork {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "tools/artwork/Palette.h"
+#include "editor/look/EditorLook.h"
 
 namespace artwork {
 
@@ -15,7 +15,7 @@ void FillVerticalGradient(LICE_IBitmap* bmp, int x, int y, int w, int h, LICE_pi
                           LICE_pixel bottom, float alpha) {
   for (int row = 0; row < h; ++row) {
     const float t = h > 1 ? static_cast<float>(row) / (h - 1) : 0.0f;
-    LICE_FillRect(bmp, x, y + row, w, 1, Mix(top, bottom, t), alpha);
+    LICE_FillRect(bmp, x, y + row, w, 1, editor_look::Mix(top, bottom, t), alpha);
   }
 }
 
@@ -40,7 +40,7 @@ static void BlendThroughMask(LICE_IBitmap* bmp, LICE_MemBitmap& mask, int x, int
                              LICE_pixel top, LICE_pixel bottom, float alpha) {
   for (int row = 0; row < h; ++row) {
     const float t = h > 1 ? static_cast<float>(row) / (h - 1) : 0.0f;
-    const LICE_pixel c = Mix(top, bottom, t);
+    const LICE_pixel c = editor_look::Mix(top, bottom, t);
     for (int col = 0; col < w; ++col) {
       const int coverage = LICE_GETR(LICE_GetPixel(&mask, col, row));
       if (coverage) LICE_PutPixel(bmp, x + col, y + row, c, alpha * coverage / 255.0f);

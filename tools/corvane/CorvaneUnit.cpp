@@ -3,6 +3,7 @@
 #include <CoreServices/ComponentRegistry.h>
 
 #include <mutex>
+#include <string>
 
 #include "plugin/Corvane.h"
 #include "gui/IGraphics.h"
@@ -18,7 +19,8 @@ Component CorvaneComponent() {
     cd.componentType = kAudioUnitType_Effect;
     cd.componentSubType = static_cast<OSType>(kCorvaneUniqueID);
     cd.componentManufacturer = static_cast<OSType>(kCorvaneUniqueID);
-    component = RegisterComponentEntry(&cd, reinterpret_cast<ComponentRoutineUPP>(&Corvane_Entry), "Velmora: Corvane");
+    const std::string name = std::string(kCorvaneMaker) + ": " + kCorvaneName;
+    component = RegisterComponentEntry(&cd, reinterpret_cast<ComponentRoutineUPP>(&Corvane_Entry), name.c_str());
   });
   return component;
 }

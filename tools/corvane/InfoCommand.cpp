@@ -1,6 +1,7 @@
 // corvane info: the plug-in's identity, parameters and factory presets.
 #include <cstdio>
 
+#include "plugin/CorvaneIdentity.h"
 #include "tools/corvane/CommandLine.h"
 #include "tools/corvane/Commands.h"
 #include "tools/corvane/CorvaneUnit.h"
@@ -46,8 +47,8 @@ int RunInfoCommand(int argc, char** argv) {
     return kExitFailure;
   }
 
-  std::printf("Corvane 1.0.0 by Velmora: transient/residual splitter, latency %d samples, mono or stereo\n\n",
-              unit.LatencySamples());
+  std::printf("%s %s by %s: transient/residual splitter, latency %d samples, mono or stereo\n\n", kCorvaneName,
+              kCorvaneVersionText, kCorvaneMaker, unit.LatencySamples());
   std::printf("%-5s %-16s %-8s %-10s %s\n", "index", "name", "range", "default", "current");
   for (int i = 0; i < unit.NumParameters(); ++i) {
     AUHostParameter p;

@@ -40,6 +40,16 @@ const char kHelp[] =
 
 enum { kOptTransientOut = kOptFirstCommandOption, kOptResidualOut, kOptFormat, kOptNoLatency };
 
+// The command line, read: what every job shares, and where each goes.
+struct ProcessOptions {
+  std::vector<RawSetting> settings;  // in command-line order
+  ProcessJob base;                   // every job's options; the output when there is one input
+  std::vector<std::string> inputs;
+  std::string outDir;                // empty: one input, one output file
+  int nJobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  bool quiet = false;
+};
+
 std::string BaseName(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -104,9 +114,9 @@ int RunJobs(const std::vector<ProcessJob>& jobs, int nThreads, bool quiet) {
   return failed;
 }
 
-}  // namespace
-
-int RunProcessCommand(int argc, char** argv) {
+// Reads the options and the file names. *done when the command ends here
+// (help, or a usage error) with the returned status.
+int ParseProcessOptions(int argc, char** argv, ProcessOptions* options, bool* done) {
   const std::vector<option> longOptions = WithSettingOptions({
       {"output-dir", required_argument, nullptr, 'o'},
       {"jobs", required_argument, nullptr, 'j'},
@@ -117,24 +127,22 @@ int RunProcessCommand(int argc, char** argv) {
       {"format", required_argument, nullptr, kOptFormat},
       {"no-latency-compensation", no_argument, nullptr, kOptNoLatency},
   });
-  std::vector<RawSetting> raw;
-  ProcessJob base;
-  std::string outDir;
-  int nJobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  bool quiet = false;
+  ProcessJob& base = options->base;
+  *done = true;
   opterr = 0;
   optind = 1;
   int c;
   while ((c = getopt_long(argc, argv, ":o:j:qh", longOptions.data(), nullptr)) != -1) {
     double v = 0;
     switch (c) {
-      case 'o': outDir = optarg; break;
+      case 'o': options->outDir = optarg; break;
       case 'j':
-        if (!ParseNumber(optarg, &v) || v != static_cast<int>(v) || v < 1 || v > 256)
+        // The range first: converting a double out of int's range is undefined.
+        if (!ParseNumber(optarg, &v) || v < 1 || v > 256 || v != static_cast<int>(v))
           return UsageError("process", std::string("-j: \"") + optarg + "\" is not a job count from 1 to 256");
-        nJobs = static_cast<int>(v);
+        options->nJobs = static_cast<int>(v);
         break;
-      case 'q': quiet = true; break;
+      case 'q': options->quiet = true; break;
       case 'h': std::fputs(kHelp, stdout); std::fputs(kSettingsHelp, stdout); return kExitOk;
       case kOptTransientOut: base.transientOutput = optarg; break;
       case kOptResidualOut: base.residualOutput = optarg; break;
@@ -147,60 +155,92 @@ int RunProcessCommand(int argc, char** argv) {
       case ':':
       case '?': return OptionError("process", c, argv);
       default:
-        if (IsSettingOption(c)) raw.push_back({c, optarg});
+        if (IsSettingOption(c)) options->settings.push_back({c, optarg});
         break;
     }
   }
-  std::vector<std::string> inputs(argv + optind, argv + argc);
-  if (outDir.empty()) {
+  options->inputs.assign(argv + optind, argv + argc);
+  *done = false;
+  return kExitOk;
+}
+
+// IN OUT, or IN... -o DIR: takes OUT from the inputs. kExitOk, or the status
+// after printing the error.
+int CheckFileArguments(ProcessOptions* options) {
+  std::vector<std::string>& inputs = options->inputs;
+  if (options->outDir.empty()) {
     if (inputs.size() != 2)
       return UsageError("process", inputs.size() < 2 ? "give an input and an output file"
                                                      : "several inputs need an output folder (-o DIR)");
-    base.output = inputs[1];
+    options->base.output = inputs[1];
     inputs.pop_back();
-  } else {
-    if (inputs.empty()) return UsageError("process", "no input files");
-    if (!base.transientOutput.empty() || !base.residualOutput.empty())
-      return UsageError("process", "--transient-out and --residual-out name one file; they cannot be used with -o");
-    if (!IsDirectory(outDir)) {
-      PrintError("the output folder " + outDir + " does not exist");
-      return kExitFailure;
-    }
+    return kExitOk;
   }
+  if (inputs.empty()) return UsageError("process", "no input files");
+  if (!options->base.transientOutput.empty() || !options->base.residualOutput.empty())
+    return UsageError("process", "--transient-out and --residual-out name one file; they cannot be used with -o");
+  if (!IsDirectory(options->outDir)) {
+    PrintError("the output folder " + options->outDir + " does not exist");
+    return kExitFailure;
+  }
+  return kExitOk;
+}
 
-  // Settings are resolved and checked once, on a unit of their own, before
-  // any file is touched; the preset file is saved from it.
+// Settings are resolved and checked once, on a unit of their own, before
+// any file is touched; the preset file is saved from it, so the jobs do not
+// save it again. kExitOk, or the status after printing the error.
+int ResolveAndSaveSettings(const std::vector<RawSetting>& raw, Settings* settings) {
   AUHost probe;
   std::string error;
   if (!OpenCorvane(&probe, 2, 44100.0, 1024, &error)) {
     PrintError(error);
     return kExitFailure;
   }
-  if (!ResolveSettings(raw, probe, &base.settings, &error)) return UsageError("process", error);
-  if (!ApplySettings(probe, base.settings, &error)) {
+  if (!ResolveSettings(raw, probe, settings, &error)) return UsageError("process", error);
+  if (!ApplySettings(probe, *settings, &error)) {
     PrintError(error);
     return kExitFailure;
   }
   probe.Close();
-  base.settings.savePresetFile.clear();
+  settings->savePresetFile.clear();
+  return kExitOk;
+}
 
-  std::vector<ProcessJob> jobs;
-  for (const std::string& in : inputs) {
-    ProcessJob job = base;
+// One job per input; refuses an output that is an input, or that two jobs
+// would both write. kExitOk, or the status after printing the error.
+int MakeJobs(const ProcessOptions& options, std::vector<ProcessJob>* jobs) {
+  std::string error;
+  for (const std::string& in : options.inputs) {
+    ProcessJob job = options.base;
     job.input = in;
-    if (!outDir.empty()) job.output = outDir + "/" + BaseName(in);
+    if (!options.outDir.empty()) job.output = options.outDir + "/" + BaseName(in);
     if (!CheckOutputsDistinct(job, &error)) {
       PrintError(error);
       return kExitFailure;
     }
-    for (const ProcessJob& other : jobs)
+    for (const ProcessJob& other : *jobs)
       if (other.output == job.output) {
         PrintError("two inputs would both be written to " + job.output);
         return kExitFailure;
       }
-    jobs.push_back(job);
+    jobs->push_back(job);
   }
-  const int failed = RunJobs(jobs, nJobs, quiet);
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunProcessCommand(int argc, char** argv) {
+  ProcessOptions options;
+  bool done = false;
+  const int parsed = ParseProcessOptions(argc, argv, &options, &done);
+  if (done) return parsed;
+  if (const int status = CheckFileArguments(&options)) return status;
+  if (const int status = ResolveAndSaveSettings(options.settings, &options.base.settings)) return status;
+  std::vector<ProcessJob> jobs;
+  if (const int status = MakeJobs(options, &jobs)) return status;
+
+  const int failed = RunJobs(jobs, options.nJobs, options.quiet);
   if (const int status = InterruptedStatus()) {
     PrintError("interrupted; no output was written for unfinished files");
     return status;

@@ -39,6 +39,176 @@ bool OpenLane(Lane* lane, const ProcessJob& job, const std::string& path, const 
 
 bool SamePath(const std::string& a, const std::string& b) { return !a.empty() && (a == b || SameFile(a, b)); }
 
+// What the units are given for one block: the file's frames made planar,
+// zeros after them (the silence before the file, the flush after it).
+class InputBlock {
+public:
+  InputBlock(int channels, int maxFrames) : mNumChannels(channels) {
+    for (int ch = 0; ch < channels; ++ch) {
+      mPlanar[ch].assign(static_cast<size_t>(maxFrames), 0.0f);
+      mChannels[ch] = mPlanar[ch].data();
+    }
+  }
+  // The first n of `frames` frames from `interleaved`, zeros for the rest.
+  void Load(const float* interleaved, long long n, long long frames) {
+    for (long long t = 0; t < frames; ++t)
+      for (int ch = 0; ch < mNumChannels; ++ch)
+        mPlanar[ch][static_cast<size_t>(t)] =
+            t < n ? interleaved[static_cast<size_t>(t * mNumChannels + ch)] : 0.0f;
+  }
+  const float* const* Channels() const { return mChannels; }
+
+private:
+  int mNumChannels;
+  std::vector<float> mPlanar[2];
+  const float* mChannels[2] = {nullptr, nullptr};
+};
+
+// One run of a job. RunProcessJob calls the steps in order; each returns
+// false with the result's error set, and the files of a run that stops are
+// discarded by their writers.
+class JobRunner {
+public:
+  JobRunner(const ProcessJob& job, JobProgress* progress, ProcessResult* result)
+      : mJob(job), mProgress(progress), mResult(result) {}
+
+  bool OpenInput();
+  bool OpenOutputs();
+  bool PreRoll();
+  bool ProcessInput();
+  bool Commit();
+
+private:
+  bool Fail(const std::string& error) {
+    mResult->error = error;
+    return false;
+  }
+  // Renders `frames` of mInput through every lane and writes each lane's
+  // output from frame `skip` on.
+  bool RenderBlock(long long frames, long long skip);
+
+  const ProcessJob& mJob;
+  JobProgress* mProgress;
+  ProcessResult* mResult;
+  AudioReader mReader;
+  AudioFormat mFormat;
+  std::vector<std::unique_ptr<Lane>> mLanes;  // the mix, then the parts asked for
+  std::unique_ptr<InputBlock> mInput;
+  std::vector<float> mFileFrames, mOutFrames;  // one block, interleaved
+  long long mLatency = 0;                      // of the plug-in, in samples
+};
+
+// A file cut short is processed as far as it goes, and the user is told.
+bool JobRunner::OpenInput() {
+  if (!mReader.Open(mJob.input, &mResult->error)) return false;
+  mFormat = mReader.Format();
+  if (!CheckMonoOrStereo(mFormat, mJob.input, &mResult->error)) return false;
+  mResult->channels = mFormat.channels;
+  mResult->sampleRate = mFormat.sampleRate;
+  if (mReader.Promised() > 0)
+    mResult->warning = mJob.input + " is truncated: its header promises " + std::to_string(mReader.Promised()) +
+                       (mReader.PromisedInFrames() ? " frames" : " bytes of audio") + " but it holds " +
+                       std::to_string(mFormat.frames) + " frames; the output has the " +
+                       std::to_string(mFormat.frames) + " that are there";
+  if (mProgress) mProgress->total = mFormat.frames;
+  return true;
+}
+
+// A lane per output file, each unit with the same settings; a part is its
+// unit with that part soloed.
+bool JobRunner::OpenOutputs() {
+  const struct {
+    const std::string* path;
+    int solo;
+  } wanted[] = {{&mJob.output, -1},
+                {&mJob.transientOutput, corvane_cli::kSoloTransient},
+                {&mJob.residualOutput, corvane_cli::kSoloResidual}};
+  for (const auto& w : wanted) {
+    if (w.path->empty()) continue;
+    mLanes.push_back(std::make_unique<Lane>());
+    if (!OpenLane(mLanes.back().get(), mJob, *w.path, mFormat, w.solo, &mResult->error)) return false;
+  }
+  if (mLanes.empty()) return Fail("no output file given");
+  mLatency = mLanes[0]->unit.LatencySamples();
+  const size_t blockSamples = static_cast<size_t>(mJob.blockFrames * mFormat.channels);
+  mFileFrames.assign(blockSamples, 0.0f);
+  mOutFrames.assign(blockSamples, 0.0f);
+  mInput = std::make_unique<InputBlock>(mFormat.channels, mJob.blockFrames);
+  return true;
+}
+
+// Silence runs through the units first, so the file meets the plug-in as a
+// running host's would: the separation in effect and the smoothers settled
+// from its first sample (a unit starts with a quarter frame of unseparated
+// output and its gains rising). One latency of it is a whole number of
+// analysis frames, so the frames fall where they would without. Nothing of
+// it is written.
+bool JobRunner::PreRoll() {
+  for (long long preRoll = mLatency; preRoll > 0;) {
+    const long long frames = std::min<long long>(mJob.blockFrames, preRoll);
+    mInput->Load(nullptr, 0, frames);
+    if (!RenderBlock(frames, frames)) return false;
+    preRoll -= frames;
+  }
+  return true;
+}
+
+// The file block by block. With latency compensation the delay is absorbed
+// at the start and, after the input, zeros flush the delayed tail until
+// every input frame has come out; without, the output is as long as the
+// input. Stops at the next block once a cancel is requested.
+bool JobRunner::ProcessInput() {
+  const long long block = mJob.blockFrames;
+  const long long latency = mJob.compensateLatency ? mLatency : 0;
+  long long inputFrames = 0;   // read from the file
+  long long fedFrames = 0;     // given to the units, flush included
+  long long toSkip = latency;  // the delay not absorbed yet
+  bool inputEnded = false;
+  while (true) {
+    if (gCancelRequested.load()) return Fail("interrupted");
+    long long n = 0;
+    if (!inputEnded) {
+      n = mReader.Read(mFileFrames.data(), block);
+      if (n < 0) return Fail("cannot read " + mJob.input + ": the file is damaged");
+      if (n < block) inputEnded = true;
+      inputFrames += n;
+      if (mProgress) mProgress->done = inputFrames;
+    }
+    const long long owed = inputFrames + latency - fedFrames;
+    const long long frames = inputEnded ? std::min(block, owed) : n;
+    if (frames <= 0) break;
+    mInput->Load(mFileFrames.data(), n, frames);
+    fedFrames += frames;
+    const long long skip = std::min(toSkip, frames);
+    toSkip -= skip;
+    if (!RenderBlock(frames, skip)) return false;
+    mResult->frames += frames - skip;
+    if (inputEnded && !mJob.compensateLatency) break;
+  }
+  return true;
+}
+
+bool JobRunner::RenderBlock(long long frames, long long skip) {
+  const int channels = mFormat.channels;
+  for (auto& lane : mLanes) {
+    const OSStatus s = lane->unit.Render(mInput->Channels(), lane->out, static_cast<int>(frames));
+    if (s != noErr) return Fail("the plug-in failed to render (status " + std::to_string(static_cast<int>(s)) + ")");
+    for (long long t = skip; t < frames; ++t)
+      for (int ch = 0; ch < channels; ++ch)
+        mOutFrames[static_cast<size_t>((t - skip) * channels + ch)] = lane->out[ch][static_cast<size_t>(t)];
+    if (frames > skip && !lane->writer.Write(mOutFrames.data(), frames - skip, &mResult->error)) return false;
+  }
+  return true;
+}
+
+bool JobRunner::Commit() {
+  for (auto& lane : mLanes) {
+    if (!lane->writer.Commit(&mResult->error)) return false;
+    mResult->clipped += lane->writer.Clipped();
+  }
+  return true;
+}
+
 }  // namespace
 
 bool CheckOutputsDistinct(const ProcessJob& job, std::string* error) {
@@ -60,115 +230,7 @@ bool CheckOutputsDistinct(const ProcessJob& job, std::string* error) {
 ProcessResult RunProcessJob(const ProcessJob& job, JobProgress* progress) {
   ProcessResult result;
   if (!CheckOutputsDistinct(job, &result.error)) return result;
-  AudioReader reader;
-  if (!reader.Open(job.input, &result.error)) return result;
-  const AudioFormat in = reader.Format();
-  if (!CheckMonoOrStereo(in, job.input, &result.error)) return result;
-  result.channels = in.channels;
-  result.sampleRate = in.sampleRate;
-  // A file cut short is processed as far as it goes, and the user is told.
-  if (reader.Promised() > 0)
-    result.warning = job.input + " is truncated: its header promises " + std::to_string(reader.Promised()) +
-                     (reader.PromisedInFrames() ? " frames" : " bytes of audio") + " but it holds " +
-                     std::to_string(in.frames) + " frames; the output has the " + std::to_string(in.frames) +
-                     " that are there";
-  if (progress) progress->total = in.frames;
-
-  std::vector<std::unique_ptr<Lane>> lanes;
-  const struct {
-    const std::string* path;
-    int solo;
-  } wanted[] = {{&job.output, -1},
-                {&job.transientOutput, corvane_cli::kSoloTransient},
-                {&job.residualOutput, corvane_cli::kSoloResidual}};
-  for (const auto& w : wanted) {
-    if (w.path->empty()) continue;
-    lanes.push_back(std::make_unique<Lane>());
-    if (!OpenLane(lanes.back().get(), job, *w.path, in, w.solo, &result.error)) return result;
-  }
-  if (lanes.empty()) {
-    result.error = "no output file given";
-    return result;
-  }
-
-  const int channels = in.channels;
-  const int block = job.blockFrames;
-  const long long latency = job.compensateLatency ? lanes[0]->unit.LatencySamples() : 0;
-  std::vector<float> interleaved(static_cast<size_t>(block * channels));
-  std::vector<float> planarIn[2];
-  const float* inPtr[2] = {nullptr, nullptr};
-  for (int ch = 0; ch < channels; ++ch) {
-    planarIn[ch].assign(static_cast<size_t>(block), 0.0f);
-    inPtr[ch] = planarIn[ch].data();
-  }
-
-  // Silence runs through the units first, so the file meets the plug-in as
-  // a running host's would: the separation in effect and the smoothers
-  // settled from its first sample (a unit starts with a quarter frame of
-  // unseparated output and its gains rising). One latency of it is a whole
-  // number of analysis frames, so the frames fall where they would without.
-  for (long long preRoll = lanes[0]->unit.LatencySamples(); preRoll > 0;) {
-    const int frames = static_cast<int>(std::min<long long>(block, preRoll));
-    for (int ch = 0; ch < channels; ++ch) std::fill(planarIn[ch].begin(), planarIn[ch].end(), 0.0f);
-    for (auto& lane : lanes) {
-      const OSStatus s = lane->unit.Render(inPtr, lane->out, frames);
-      if (s != noErr) {
-        result.error = "the plug-in failed to render (status " + std::to_string(static_cast<int>(s)) + ")";
-        return result;
-      }
-    }
-    preRoll -= frames;
-  }
-
-  long long inputFrames = 0;   // read from the file
-  long long fedFrames = 0;     // given to the units, flush included
-  long long toSkip = latency;  // the delay absorbed at the start
-  bool inputEnded = false;
-  while (true) {
-    if (gCancelRequested.load()) {
-      result.error = "interrupted";
-      return result;
-    }
-    long long n = 0;
-    if (!inputEnded) {
-      n = reader.Read(interleaved.data(), block);
-      if (n < 0) {
-        result.error = "cannot read " + job.input + ": the file is damaged";
-        return result;
-      }
-      if (n < block) inputEnded = true;
-      inputFrames += n;
-      if (progress) progress->done = inputFrames;
-    }
-    // After the input, zeros flush the delayed tail until every input frame
-    // has come out (only with latency compensation).
-    const long long owed = inputFrames + latency - fedFrames;
-    const long long frames = inputEnded ? std::min<long long>(block, owed) : n;
-    if (frames <= 0) break;
-    for (long long t = 0; t < frames; ++t)
-      for (int ch = 0; ch < channels; ++ch)
-        planarIn[ch][static_cast<size_t>(t)] = t < n ? interleaved[static_cast<size_t>(t * channels + ch)] : 0.0f;
-    fedFrames += frames;
-    const long long skip = std::min(toSkip, frames);
-    toSkip -= skip;
-    for (auto& lane : lanes) {
-      const OSStatus s = lane->unit.Render(inPtr, lane->out, static_cast<int>(frames));
-      if (s != noErr) {
-        result.error = "the plug-in failed to render (status " + std::to_string(static_cast<int>(s)) + ")";
-        return result;
-      }
-      for (long long t = skip; t < frames; ++t)
-        for (int ch = 0; ch < channels; ++ch)
-          interleaved[static_cast<size_t>((t - skip) * channels + ch)] = lane->out[ch][static_cast<size_t>(t)];
-      if (frames > skip && !lane->writer.Write(interleaved.data(), frames - skip, &result.error)) return result;
-    }
-    result.frames += frames - skip;
-    if (inputEnded && !job.compensateLatency) break;
-  }
-  for (auto& lane : lanes) {
-    if (!lane->writer.Commit(&result.error)) return result;
-    result.clipped += lane->writer.Clipped();
-  }
-  result.ok = true;
+  JobRunner run(job, progress, &result);
+  result.ok = run.OpenInput() && run.OpenOutputs() && run.PreRoll() && run.ProcessInput() && run.Commit();
   return result;
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/ParameterLaws.h"
+#include "plugin/CorvaneFaderScale.h"
 #include "tools/auhost/AUPresetFile.h"
 
 using namespace corvane_cli;

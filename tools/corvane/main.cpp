@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include "plugin/CorvaneIdentity.h"
 #include "tools/auhost/AtomicFile.h"
 #include "tools/corvane/CommandLine.h"
 #include "tools/corvane/Commands.h"
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (command == "--version" || command == "-V") {
-    std::puts("corvane 1.0.0");
+    std::printf("corvane %s\n", kCorvaneVersionText);
     return kExitOk;
   }
   int status;
