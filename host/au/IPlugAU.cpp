@@ -246,6 +246,8 @@ ComponentResult IPlugAU::DispatchSelector(int select, ComponentParameters* param
       OnActivate(false);
       return noErr;
     case kAudioUnitResetSelect:
+      // A host resets around a locate: the audio thread drops what it holds.
+      RequestAudioReset();
       Reset();
       return noErr;
     case kAudioUnitRenderSelect:

@@ -605,6 +605,8 @@ ComponentResult IPlugAU::ChangeSampleRate(Float64 rate) {
     return kAudioUnitErr_Initialized;
   }
   SetSampleRate(rate);
+  // Audio held at another rate is noise at this one.
+  RequestAudioReset();
   Reset();
   return noErr;
 }
