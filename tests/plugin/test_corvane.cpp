@@ -14,6 +14,7 @@
 #include "editor/Fader.h"
 #include "editor/VUmetre.h"
 #include "gui/IGraphics.h"
+#include "plugin/CorvaneFaderScale.h"
 #include "tests/engine/EngineTestSignals.h"
 #include "tests/support/AllocationCounter.h"
 
@@ -207,6 +208,29 @@ TEST(Corvane, ParameterLawsReachTheEngine) {
   Process(*c, in, out, 600);
   EXPECT_EQ(c->TransientFader()->GetValueText(), "-inf");
   EXPECT_NEAR(c->Engine().TransientGain(), 0.0, 1e-12);
+}
+
+// A change stored on another thread writes nothing the audio thread derives
+// from it: gains and smoothing targets are derived on the audio thread
+// alone, at its next block (two threads each deriving them could leave the
+// stale one last, and once settled nothing would correct it). The fader's
+// text follows at once, audio or not. Catches a writer thread that sets a
+// target or a gain, and a text taken from the zone of a smoothed value that
+// no audio has moved (it read +132.0 before any audio).
+TEST(Corvane, AChangeOffTheAudioThreadLeavesGainsToTheAudioThread) {
+  auto c = Initialised();
+  c->TakeParamChanges();
+  const double gain = c->Engine().TransientGain();
+  const double minusSix = FaderPositionForDb(-6.0, PartFaderScale(0));
+  c->SetParameterFromGUI(kTransient, minusSix);
+  EXPECT_EQ(c->TransientFader()->GetValueText(), " -6.0");
+  EXPECT_EQ(c->Engine().TransientGain(), gain);
+  EXPECT_NE(c->Engine().SmoothedTransient(), minusSix);
+  engine_test::Stereo in(600), out(600);
+  Process(*c, in, out, 600);
+  EXPECT_EQ(c->Engine().TransientGain(),
+            GainLaw(minusSix, c->Engine().SmoothedTransient(), PartFaderScale(0)).gain);
+  EXPECT_EQ(c->TransientFader()->GetValueText(), " -6.0");
 }
 
 // Gain ramps update the fader texts on the audio thread: still no allocation.
