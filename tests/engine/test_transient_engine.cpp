@@ -338,12 +338,4 @@ TEST(TransientEngine, OutputMayShareMemoryWithItsInput) {
   EXPECT_EQ(inPlace.left, expected.left);
 }
 
-TEST(TransientEngine, BandThresholdsOfTheAmountSteps) {
-  EXPECT_EQ(TransientEngine::BandThreshold(0.625), 1536);
-  EXPECT_EQ(TransientEngine::BandThreshold(0.8125), 768);
-  EXPECT_EQ(TransientEngine::BandThreshold(0.98828125), 48);
-  EXPECT_EQ(TransientEngine::BandThreshold(0.9970703125), 12);
-  EXPECT_EQ(TransientEngine::BandThreshold(0.0), 4096);
-}
-
 }  // namespace
