@@ -159,18 +159,24 @@ TEST(TransientEngine, OneSampleBlockWrapsTheSlot) {
   EXPECT_EQ(e->SlotPosition(1), N / 2);
 }
 
+// A step of the transient target from the initial 0 to 1 is a ramp of
+// exactly 220 samples, k / 220 after k of them (sums of whole numbers:
+// exact), with one gain update per sample of the ramp and none after; the
+// residual target equals the initial 0: no update. Catches a smoother of
+// another length and updates that miss or repeat a change.
 TEST(TransientEngine, GainUpdatesFollowTheSmoothedValues) {
   RecordingHost host;
   auto e = std::make_unique<TransientEngine>(&host);
   e->SetTransientTarget(1.0);
   e->SetResidualTarget(0.0);
-  Stereo in(1000);
-  RunBlocks(*e, in, {1000});
-  // The transient value ramps for 220 samples (and may wobble in the last
-  // bits afterwards); the residual target equals the initial 0: no update.
-  EXPECT_GE(host.fader1, 220);
+  for (int k = 1; k <= 230; ++k) {
+    RunBlocks(*e, Stereo(1), {1});
+    ASSERT_EQ(e->SmoothedTransient(), std::min(k, 220) * (1.0 / 220)) << k;
+    ASSERT_EQ(host.fader1, std::min(k, 220)) << k;
+  }
+  RunBlocks(*e, Stereo(1000), {1000});
+  EXPECT_EQ(host.fader1, 220);
   EXPECT_EQ(host.fader2, 0);
-  EXPECT_NEAR(e->SmoothedTransient(), 1.0, 1e-13);
 }
 
 // The output against the parts' formulas, from the engine's own wet signal
