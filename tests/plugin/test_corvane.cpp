@@ -15,6 +15,7 @@
 #include "editor/VUmetre.h"
 #include "engine/ParameterLaws.h"
 #include "gui/IGraphics.h"
+#include "plugin/CorvaneFaderScale.h"
 #include "tests/engine/EngineTestSignals.h"
 #include "tests/support/AllocationCounter.h"
 
