@@ -1,8 +1,11 @@
-// The plain walk and the choice of the fastest. (With two lanes, SSE2,
-// the vector walk measured slower than the plain one, so there is none.)
+// The plain walk, the choice of the fastest and the limit tests may put
+// on it. (With two lanes, SSE2, the vector walk measured slower than the
+// plain one, so there is none.)
 #include "engine/BandWalk.h"
 
+#include <atomic>
 #include <cmath>
+#include <cstring>
 
 namespace band_walk {
 
@@ -28,13 +31,39 @@ const BandWalk* Plain() {
   return &kPlain;
 }
 
-const BandWalk* Best() {
-  static const BandWalk* const kBest = [] {
+namespace {
+
+// Instruction sets by width, each including the ones before it.
+constexpr const char* kSets[] = {"plain", "sse2", "avx2", "avx512"};
+
+// The fastest walk of at most kSets[widest] that the processor runs.
+const BandWalk* FastestUpTo(int widest) {
+  if (widest >= 3)
     if (const BandWalk* w = Avx512()) return w;
+  if (widest >= 2)
     if (const BandWalk* w = Avx2()) return w;
-    return Plain();
-  }();
-  return kBest;
+  return Plain();
+}
+
+// Null: no limit. Written by LimitTo, read when an object is built.
+std::atomic<const BandWalk*> gLimited{nullptr};
+
+}  // namespace
+
+const BandWalk* Best() {
+  static const BandWalk* const kBest = FastestUpTo(3);
+  const BandWalk* limited = gLimited.load(std::memory_order_acquire);
+  return limited ? limited : kBest;
+}
+
+bool LimitTo(const char* instructionSet) {
+  for (int widest = 0; widest < 4; ++widest) {
+    if (!instructionSet || std::strcmp(instructionSet, kSets[widest]) != 0) continue;
+    if ((widest == 2 && !Avx2()) || (widest == 3 && !Avx512())) return false;  // the processor lacks it
+    gLimited.store(FastestUpTo(widest), std::memory_order_release);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace band_walk

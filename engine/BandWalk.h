@@ -29,7 +29,16 @@ const BandWalk* Plain();
 const BandWalk* Avx2();
 const BandWalk* Avx512();
 
-// The fastest the processor runs.
+// The fastest the processor runs, or the one LimitTo chose.
 const BandWalk* Best();
+
+// For tests, to run every path end to end on one machine: from now on
+// Best() gives the fastest walk of at most the named instruction set
+// ("plain", "sse2", "avx2", "avx512"), the one a processor without the
+// wider sets runs (the plain walk up to SSE2); objects built earlier keep
+// theirs. Refused (false, nothing changes) for an unknown name or a set
+// this build or processor lacks. Best() is read when an object is built,
+// never while it processes.
+bool LimitTo(const char* instructionSet);
 
 }  // namespace band_walk

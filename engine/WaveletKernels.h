@@ -56,7 +56,15 @@ const WaveletKernels* Sse2();
 const WaveletKernels* Avx2();
 const WaveletKernels* Avx512();
 
-// The fastest the processor runs.
+// The fastest the processor runs, or the ones LimitTo chose.
 const WaveletKernels* Best();
+
+// For tests, to run every path end to end on one machine: from now on
+// Best() gives the fastest kernels of at most the named instruction set
+// ("plain", "sse2", "avx2", "avx512"), those a processor without the wider
+// sets runs; objects built earlier keep theirs. Refused (false, nothing
+// changes) for an unknown name or a set this build or processor lacks.
+// Best() is read when an object is built, never while it processes.
+bool LimitTo(const char* instructionSet);
 
 }  // namespace wavelet_kernels

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/Benondelettes.h"
+#include "engine/MovAverage.h"
 #include "engine/ParameterLaws.h"
 #include "engine/TransientEngine.h"
 #include "tests/engine/EngineTestSignals.h"
@@ -24,8 +25,9 @@ using Frame = std::vector<double>;
 
 // One completed input frame to its processed form. `previous` is the last
 // processed frame of the same channel and slot: the first coefficient of a
-// band [a, b) is compared with its sample at b - 1.
-Frame ReferenceFrame(const double* input, const Frame& previous, int mode, double amount,
+// band [a, b) is compared with its sample at b - 1. amountFraction: the
+// smoothed amount at the frame's wrap.
+Frame ReferenceFrame(const double* input, const Frame& previous, int mode, double amountFraction,
                      double sensitivity) {
   static Benondelettes wavelets(N);
   Frame w(input, input + N);
@@ -36,7 +38,7 @@ Frame ReferenceFrame(const double* input, const Frame& previous, int mode, doubl
   // Bands: [0, 1), then [2^j, 2^(j+1)) for j = 1..11; edited when they start
   // above T. A coefficient further than t from its predecessor (as that now
   // stands) loses 40 dB.
-  const int T = static_cast<int>(N - N * AmountFraction(amount));
+  const int T = static_cast<int>(N - N * amountFraction);
   const double t = 1.0 - 0.99 * sensitivity;
   std::vector<std::pair<int, int>> bands = {{0, 1}};
   for (int start = 2; start < N; start *= 2) bands.push_back({start, 2 * start});
@@ -65,15 +67,20 @@ struct Setting {
 // The residual part of one channel: slot s completes frame k over the inputs
 // [s N/2 + k N, s N/2 + (k + 1) N) and plays it back during the next N samples;
 // before a slot's first frame it plays zeros. A frame is processed with the
-// setting in force at the sample that completes it.
+// setting in force at the sample that completes it, the amount as smoothed
+// up to that sample (a running mean of 220 samples from 0).
 std::vector<double> ReferenceResidual(const std::vector<double>& x,
                                       const std::function<Setting(size_t)>& settingAt) {
+  std::vector<double> smoothedFraction(x.size());
+  MovAverage smoother(220, 0.0);
+  for (size_t i = 0; i < x.size(); ++i) smoothedFraction[i] = smoother.movav(AmountFraction(settingAt(i).amount));
   std::vector<double> wet(x.size(), 0.0);
   for (int slot = 0; slot < 2; ++slot) {
     Frame previous(N, 0.0);
     for (size_t start = slot * N / 2; start + N <= x.size(); start += N) {
-      const Setting s = settingAt(start + N - 1);
-      const Frame processed = ReferenceFrame(&x[start], previous, s.mode, s.amount, s.sensitivity);
+      const size_t wrap = start + N - 1;
+      const Setting s = settingAt(wrap);
+      const Frame processed = ReferenceFrame(&x[start], previous, s.mode, smoothedFraction[wrap], s.sensitivity);
       for (size_t p = 0; p < N && start + N + p < x.size(); ++p)
         wet[start + N + p] = slot == 0 ? processed[p] : wet[start + N + p] + processed[p];
       previous = processed;
@@ -85,7 +92,7 @@ std::vector<double> ReferenceResidual(const std::vector<double>& x,
 // Runs the engine over `in` with the residual part alone at the output and
 // compares both channels with the reference bit for bit. Returns how many
 // output samples differ from the delayed input (something was attenuated).
-// Settings may change between blocks (amount excepted: it is smoothed).
+// Settings may change between blocks.
 int CompareWithReference(const engine_test::Stereo& in, const std::function<Setting(size_t)>& settingAt,
                          const std::vector<int>& blocks) {
   auto engine = std::make_unique<TransientEngine>();
@@ -96,6 +103,7 @@ int CompareWithReference(const engine_test::Stereo& in, const std::function<Sett
     const Setting s = settingAt(pos);
     engine->SetMode(s.mode);
     engine->SetSensitivity(s.sensitivity);
+    engine->SetAmountTarget(AmountFraction(s.amount));
   });
 
   int changed = 0;
@@ -198,6 +206,25 @@ TEST(BandEditing, AFrameKeepsTheSettingsOfItsWrapWhileItsWorkIsSpread) {
     if (i < wrap1 - 1) return Setting{3, 0.7, 0.6};    // halfway through the work
     if (i < wrap0Next + 300) return Setting{3, 0.7, 0.99};  // one sample before slot 1's wrap
     return Setting{1, 0.7, 0.8};
+  };
+  EXPECT_GT(CompareWithReference(in, settingAt, {1}), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A frame's band threshold is the smoothed amount's at its wrap: the amount
+// jumps to its top step 100 samples before slot 0's wrap and back 60
+// samples before slot 1's, so the smoothed values there lie between steps
+// (3 bands edited where the target gives 8, then 4 where it gives 2).
+// Catches a frame that takes the amount's target.
+TEST(BandEditing, AFrameTakesTheAmountAsSmoothedAtItsWrap) {
+  const engine_test::Stereo in = engine_test::DrumLikeSignal(4 * N, 9);
+  const size_t wrap0 = 2 * N - 1, wrap1 = 2 * N + N / 2 - 1;
+  auto settingAt = [&](size_t i) {
+    const bool top = i + 100 >= wrap0 && i + 60 < wrap1;
+    return Setting{2, top ? 1.0 : 0.2, 0.9};
   };
   EXPECT_GT(CompareWithReference(in, settingAt, {1}), 0);
 }
