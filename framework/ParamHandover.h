@@ -13,10 +13,11 @@
 // threading rules, under which the audio class and the instantiation class
 // never run at once.
 //
-// Reader (audio thread): Take reads every value with a sequence check (a
-// generation counter, odd while a section is open) and never waits: when a
-// section is open or closes during the read, it takes nothing this time and
-// tries again at the next block.
+// Reader (audio thread): Take reads every value at every block with a
+// sequence check (a generation counter, odd while a section is open) and
+// never waits: when a section is open or closes during the read, it takes
+// nothing this time and tries again at the next block. A single value
+// stored outside any section is taken too, at the next block.
 #include <atomic>
 #include <cstdint>
 
@@ -34,10 +35,10 @@ public:
   void BeginWrite();
   void EndWrite();
 
-  // Audio thread. When a complete generation newer than the last taken one
-  // stands, reads the value of every parameter in params and calls changed(index, value)
-  // for each that differs (to the bit) from the value taken last time; the
-  // first take reports every parameter. Returns whether it took.
+  // Audio thread. Unless a section is open, reads the value of every
+  // parameter in params and calls changed(index, value) for each that
+  // differs (to the bit) from the value taken last time; the first take
+  // reports every parameter. Returns whether it took.
   template <class Changed>
   bool Take(const WDL_PtrList<IParam>& params, Changed changed);
 
@@ -50,7 +51,6 @@ private:
   std::atomic<uint32_t> mGeneration{0};
   int mWriteDepth = 0;  // writer side only
   bool mTakenAny = false;
-  uint32_t mTakenGeneration = 0;
   WDL_TypedBuf<double> mRead;   // audio thread: this take's values
   WDL_TypedBuf<double> mTaken;  // audio thread: the values reported last
 };
@@ -59,7 +59,6 @@ template <class Changed>
 bool ParamHandover::Take(const WDL_PtrList<IParam>& params, Changed changed) {
   const uint32_t generation = mGeneration.load(std::memory_order_acquire);
   if (generation & 1u) return false;
-  if (mTakenAny && generation == mTakenGeneration) return false;
   if (!readWhole(params, generation)) return false;
   const int n = mRead.GetSize();
   const double* read = mRead.Get();
@@ -70,6 +69,5 @@ bool ParamHandover::Take(const WDL_PtrList<IParam>& params, Changed changed) {
     changed(i, read[i]);
   }
   mTakenAny = true;
-  mTakenGeneration = generation;
   return true;
 }

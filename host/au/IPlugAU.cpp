@@ -531,6 +531,8 @@ ComponentResult IPlugAU::SetParamProc(void* pPlug, AudioUnitParameterID paramID,
     const int idx = static_cast<int>(paramID);
     IParam* param = paramID > 0x7FFFFFFF ? nullptr : plug->GetParam(idx);
     if (!param) return kAudioUnitErr_InvalidParameter;
+    // With the parameters that follow it (an exclusive mode or solo).
+    ParamWriteSection section(plug);
     param->Set(value);
     if (IGraphicsLink* gui = plug->GetGUI()) gui->SetParameterFromPlug(idx, value, false);
     plug->OnParamChange(idx);
