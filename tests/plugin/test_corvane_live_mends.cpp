@@ -192,9 +192,9 @@ TEST(CorvaneLiveMends, SetupChangesNeverRunUnderARender) {
     for (int spin = 0; spin < 100000 && rendered.load() == before; ++spin) std::this_thread::yield();
   }
   ASSERT_EQ(AudioUnitUninitialize(unit), noErr);
-  EXPECT_EQ(render.Block(), kAudioUnitErr_Uninitialized);
   done.store(true);
   audio.join();
+  EXPECT_EQ(render.Block(), kAudioUnitErr_Uninitialized);
   EXPECT_GT(rendered.load(), 0);
   EXPECT_EQ(other.load(), 0);
   EXPECT_EQ(torn.load(), 0);
