@@ -55,6 +55,8 @@ public:
   void Advance(int samples);
   // Does every remaining step now.
   void Finish();
+  // Drops the job unfinished (its frames and outputs are cleared by the caller).
+  void Cancel() { mRunning = false; }
 
   struct Costs;
 

@@ -74,6 +74,43 @@ void TransientEngine::ProcessBlock(double** inputs, double** outputs, int nFrame
   }
   flushMeterRun();
   mHost->LowerMeters((nFrames > 0 ? nFrames : 0) * mMeterFallPerSample);
+  if (nFrames > 0) mHasAudio = true;
+}
+
+void TransientEngine::Flush() {
+  if (!mHasAudio) return;
+  mHasAudio = false;
+  mJob.Cancel();
+  std::fill(mInputs.begin(), mInputs.end(), 0.0);
+  std::fill(mOutputs.begin(), mOutputs.end(), 0.0);
+  std::fill(mDry.begin(), mDry.end(), 0.0);
+  // N samples from the start, slot 0 has just wrapped into its other input
+  // buffer; slot 1, which starts N/2 late, is half way through its first.
+  mPosition[0] = 0;
+  mPosition[1] = kFrameLength / 2;
+  mCollecting[0] = 1;
+  mCollecting[1] = 0;
+  mMeterRunLength = 0;
+  settleSmoothers();
+}
+
+// Each smoother as a new one is after N samples of its target: pushed from
+// silence until a push changes nothing more (pushes the processing would
+// skip), at most N times.
+void TransientEngine::settleSmoothers() {
+  constexpr auto relaxed = std::memory_order_relaxed;
+  const double targets[3] = {mTransientTarget.load(relaxed), mResidualTarget.load(relaxed),
+                             mAmountTarget.load(relaxed)};
+  for (int s = 0; s < 3; ++s) {
+    MovAverage& smoother = *mSmoothers[s];
+    smoother.resume(0.0);
+    for (int i = 0; i < kFrameLength && !smoother.IsSettledAt(targets[s]); ++i) smoother.movav(targets[s]);
+    mSmoothed[s].store(smoother.getLastValue(), relaxed);
+  }
+  mPrevSmoothedTransient = mSmoothers[0]->getLastValue();
+  mPrevSmoothedResidual = mSmoothers[1]->getLastValue();
+  mHost->UpdateFader1();
+  mHost->UpdateFader2();
 }
 
 void TransientEngine::flushMeterRun() {

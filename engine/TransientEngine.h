@@ -55,6 +55,13 @@ public:
   // Audio thread. inputs[0..1] and outputs[0..1] each hold nFrames samples;
   // an output may share memory with the input of the same channel.
   void ProcessBlock(double** inputs, double** outputs, int nFrames, double sampleRate);
+  // Audio thread, between blocks, after a host's reset (a locate): the
+  // engine drops every sample from before it and stands where a new engine
+  // stands after N samples of silence with the settings in force: every
+  // buffer silent, slot 0 just wrapped and slot 1 half way, the smoothers
+  // settled on their targets and the gains updated from them. An engine that
+  // has processed no audio since it was made or last flushed is left as it is.
+  void Flush();
 
   // Parameter handling (any thread).
   // Modes other than the three are ignored: the mode in force stays.
@@ -120,6 +127,7 @@ private:
                          int k);
   void startFrames(int slot);
   void flushMeterRun();
+  void settleSmoothers();
 
   EngineHost* mHost;
 
@@ -141,6 +149,7 @@ private:
   double mPrevSmoothedTransient = 0.0;
   double mPrevSmoothedResidual = 0.0;
   double mLastSampleRate = -1.0;
+  bool mHasAudio = false;  // a sample processed since construction or the last Flush
   double mMeterFallPerSample = 0.0;
   int mPosition[kSlots] = {0, -kFrameLength / 2};
   int mCollecting[kSlots] = {0, 0};  // which input buffer of each slot collects

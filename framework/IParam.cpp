@@ -96,22 +96,24 @@ void IParam::SetShape(double shape) {
   if (shape != 0.0) mShape = shape;
 }
 
-// A value that is not a finite number (a damaged state, a host's NaN) is
-// ignored rather than clamped: it would otherwise become the maximum.
+// A direct set clamps into the range, infinities included; NaN, which has
+// no place in it, is ignored.
 void IParam::Set(double value) {
-  if (!std::isfinite(value)) return;
+  if (std::isnan(value)) return;
   store(value < mMin ? mMin : value < mMax ? value : mMax);
 }
 
 double IParam::DBToAmp() const { return std::exp(Value() * 0.1151292546497); }
 
-void IParam::SetNormalized(double normalizedValue) {
+void IParam::SetNormalized(double normalizedValue) { store(FromNormalized(normalizedValue)); }
+
+double IParam::FromNormalized(double normalizedValue) const {
   // A negative base would give NaN for fractional shapes; NaN would spread
   // into the stored value and the state chunk.
   if (!(normalizedValue > 0.0)) normalizedValue = 0.0;
   double v = mMin + (mMax - mMin) * std::pow(normalizedValue, mShape);
   if (mType != kTypeDouble && mStep > 0.0) v = mStep * std::floor(v / mStep + 0.5);
-  store(v < mMax ? v : mMax);
+  return v < mMax ? v : mMax;
 }
 
 double IParam::GetNormalized(double nonNormalizedValue) const {

@@ -50,7 +50,7 @@ public:
   void NegateDisplay() { mNegateDisplay = true; }
   void SetCanAutomate(bool canAutomate) { mCanAutomate = canAutomate; }
 
-  // Real-unit access; Set clamps into [mMin, mMax].
+  // Real-unit access; Set clamps into [mMin, mMax] (±inf too) and ignores NaN.
   void Set(double value);
   double Value() const { return mValue.load(std::memory_order_relaxed); }
   bool Bool() const { return Value() >= 0.5; }
@@ -60,6 +60,8 @@ public:
   // Normalized access. Arguments below 0 (and NaN) count as 0; above 1 the
   // value is held at mMax.
   void SetNormalized(double normalizedValue);
+  // The real value SetNormalized would store, without storing it.
+  double FromNormalized(double normalizedValue) const;
   double GetNormalized() const { return GetNormalized(Value()); }
   double GetNormalized(double nonNormalizedValue) const;
 

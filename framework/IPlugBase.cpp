@@ -88,6 +88,7 @@ IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const 
 
   ParseChannelIO(channelIOStr);
   mLatencyDelay = new LatencyDelay(NInChannels(), mLatency);
+  mParamHandover = std::make_unique<ParamHandover>(nParams);
 }
 
 void IPlugBase::ParseChannelIO(const char* channelIOStr) {
@@ -176,6 +177,7 @@ void IPlugBase::SetParameterFromGUI(int paramIdx, double normalizedValue) {
   WDL_MutexLock lock(&mMutex);
   IParam* param = GetParam(paramIdx);
   if (!param) return;
+  ParamWriteSection section(this);
   param->SetNormalized(normalizedValue);
   // The host hears the position the editor asked for, not the snapped one.
   InformHostOfParamChange(paramIdx, normalizedValue);
@@ -183,6 +185,7 @@ void IPlugBase::SetParameterFromGUI(int paramIdx, double normalizedValue) {
 }
 
 void IPlugBase::OnParamReset() {
+  ParamWriteSection section(this);
   for (int i = 0; i < NParams(); ++i) OnParamChange(i);
 }
 
@@ -273,6 +276,7 @@ void IPlugBase::SetBlockSize(int blockSize) {
     if (!ch->mConnected || *ch->mDest == old) *ch->mDest = ch->mScratchBuf.Get();
   }
   mLatencyDelay->SetMaxBlock(blockSize);
+  mDelayedScratch.Resize(blockSize);
   mBlockSize = blockSize;
 }
 
@@ -461,30 +465,65 @@ void IPlugBase::ConvertOutputsToFloat(int nFrames, bool accumulate, int framesRe
   }
 }
 
+void IPlugBase::TakeParamChanges() {
+  mParamHandover->Take(mParams, [this](int idx, double value) { OnParamChangeAudio(idx, value); });
+}
+
+void IPlugBase::BeginBlock(bool bypassed) {
+  TakeParamChanges();
+  if (mAudioResetRequested.exchange(false, std::memory_order_acq_rel)) {
+    mLatencyDelay->Clear();
+    mBypassFade.Snap(bypassed);
+    OnAudioReset();
+  }
+  // The first block starts where the host wants it, without a fade.
+  if (!mBypassFade.Snapped()) mBypassFade.Snap(bypassed);
+}
+
+void IPlugBase::MixBypassFade(bool bypassed, int nFrames) {
+  const int nIn = NInChannels();
+  double* delayed = mDelayedScratch.Get();
+  if (!delayed || nFrames <= 0) return;
+  for (int i = 0; i < NOutChannels(); ++i) {
+    double* out = *mOutChannels.Get(i)->mDest;
+    if (!out) continue;
+    if (i < nIn)
+      mLatencyDelay->ReadDelayed(i, delayed, nFrames);
+    else
+      std::memset(delayed, 0, sizeof(double) * static_cast<size_t>(nFrames));
+    mBypassFade.Mix(bypassed, mSampleRate, out, delayed, out, nFrames);
+  }
+  mBypassFade.Advance(bypassed, mSampleRate, nFrames);
+}
+
 void IPlugBase::ProcessBuffers(double, int nFrames) {
   DenormalGuard guard;
-  RunProcessing(CutFrames(nFrames));
+  BeginBlock(false);
+  const int frames = CutFrames(nFrames);
+  RunProcessing(frames);
+  if (mBypassFade.Fading(false)) MixBypassFade(false, frames);
 }
 
 void IPlugBase::ProcessBuffers(float, int nFrames) {
+  ProcessBuffers(0.0, nFrames);
   DenormalGuard guard;
-  const int frames = CutFrames(nFrames);
-  RunProcessing(frames);
-  ConvertOutputsToFloat(frames, false, nFrames);
+  ConvertOutputsToFloat(CutFrames(nFrames), false, nFrames);
 }
 
 void IPlugBase::ProcessBuffersAccumulating(float, int nFrames) {
+  ProcessBuffers(0.0, nFrames);
   DenormalGuard guard;
-  const int frames = CutFrames(nFrames);
-  RunProcessing(frames);
-  ConvertOutputsToFloat(frames, true, nFrames);
+  ConvertOutputsToFloat(CutFrames(nFrames), true, nFrames);
 }
 
 void IPlugBase::PassThroughBuffers(double, int nFrames) {
   DenormalGuard guard;
+  BeginBlock(true);
   const int frames = CutFrames(nFrames);
   mLatencyDelay->Push(mInData.Get(), NInChannels(), frames);
   DeliverDelayedInput(frames);
+  // Nothing was processed to fade from: the switch is immediate.
+  mBypassFade.Snap(true);
 }
 
 void IPlugBase::PassThroughBuffers(float, int nFrames) {
@@ -495,9 +534,13 @@ void IPlugBase::PassThroughBuffers(float, int nFrames) {
 
 void IPlugBase::ProcessBuffersBypassed(double, int nFrames) {
   DenormalGuard guard;
+  BeginBlock(true);
   const int frames = CutFrames(nFrames);
   RunProcessing(frames);
-  DeliverDelayedInput(frames);
+  if (mBypassFade.Fading(true))
+    MixBypassFade(true, frames);
+  else
+    DeliverDelayedInput(frames);
 }
 
 void IPlugBase::ProcessBuffersBypassed(float, int nFrames) {

@@ -12,18 +12,23 @@
 // lock); the host's main thread and the editor call everything else. mMutex
 // is the plug-in's recursive lock: parameter writes, state serialization,
 // the default Reset/OnParamChange/OnActivate and AttachGraphics take it.
-// The audio thread must read only the copies OnParamChange makes, never an
-// IParam.
+// Parameter values reach the audio thread whole, at the start of a block:
+// every write of them is inside a ParamWriteSection, and each processing
+// entry first hands the changed values to OnParamChangeAudio. What the audio
+// path reads is derived there, on the audio thread alone.
 #include "framework/ByteChunk.h"
 #include "framework/Containers.h"
 #include "framework/Hosts.h"
 #include "framework/IGraphicsLink.h"
 #include "framework/IParam.h"
 #include "framework/IPlugStructs.h"
+#include "framework/BypassCrossfade.h"
 #include "framework/LatencyDelay.h"
 #include "framework/Mutex.h"
+#include "framework/ParamHandover.h"
 
 #include <atomic>
+#include <memory>
 
 // Length of the effect, product and manufacturer names, terminator included.
 constexpr int kMaxEffectNameLen = 128;
@@ -56,13 +61,20 @@ public:
   virtual void Reset();
   // Thread of whoever stored the value, with the lock held. Default: lock and return.
   virtual void OnParamChange(int paramIdx);
-  // Any thread, the audio thread included: brings what the audio path reads
-  // up to date with the parameter's stored value, without locking,
-  // allocating or touching the editor's controls. A host adapter that
-  // applies the host's values on the audio thread (LV2's run) calls this
-  // instead of OnParamChange; a plug-in's OnParamChange usually calls it
-  // under the lock. Default: nothing.
+  // Any thread, the audio thread included, inside the writer's
+  // ParamWriteSection: what follows from a stored value beyond the audio
+  // path (other parameters that follow it, the editor's texts), without
+  // locking or allocating. A host adapter that applies the host's values on
+  // the audio thread (LV2's run) calls this instead of OnParamChange; a
+  // plug-in's OnParamChange usually calls it under the lock. Default: nothing.
   virtual void OnParamChangeRealtime(int paramIdx) {}
+  // Audio thread, at the start of a block: parameter paramIdx now holds
+  // value for the audio path (each change of a write section arrives in the
+  // same block; the first block reports every parameter). Default: nothing.
+  virtual void OnParamChangeAudio(int paramIdx, double value) {}
+  // Audio thread, at the start of the first block after RequestAudioReset:
+  // drop every sample of audio from before the reset. Default: nothing.
+  virtual void OnAudioReset() {}
   // Render thread. Default: output i copies input i, outputs without input are silent.
   virtual void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames);
   // Render thread. Default: the same in 32-bit samples.
@@ -130,6 +142,25 @@ public:
 
   // ---- Parameters ----
 
+  // Brackets a write of parameter values (one or many): the audio thread
+  // takes the values only between sections. Writer thread (under the
+  // plug-in's lock, or in LV2's run); sections nest.
+  class ParamWriteSection {
+  public:
+    explicit ParamWriteSection(IPlugBase* plug) : mPlug(plug) { mPlug->mParamHandover->BeginWrite(); }
+    ~ParamWriteSection() { mPlug->mParamHandover->EndWrite(); }
+    ParamWriteSection(const ParamWriteSection&) = delete;
+    ParamWriteSection& operator=(const ParamWriteSection&) = delete;
+
+  private:
+    IPlugBase* mPlug;
+  };
+
+  // Audio thread: hands the parameters' changes to OnParamChangeAudio (see
+  // ParamHandover.h). Every processing entry calls it first; a caller that
+  // runs ProcessDoubleReplacing itself calls it before.
+  void TakeParamChanges();
+
   // Any thread; null outside 0..NParams()-1.
   IParam* GetParam(int paramIdx) const { return mParams.Get(paramIdx); }
   int NParams() const { return mParams.GetSize(); }
@@ -168,6 +199,11 @@ public:
   // Main thread sets, render thread reads: atomic, no lock on the render path.
   bool GetIsBypassed() const { return mIsBypassed.load(std::memory_order_relaxed); }
   void SetIsBypassed(bool bypassed) { mIsBypassed.store(bypassed, std::memory_order_relaxed); }
+  // Any thread (a host's reset, a locate): the audio thread drops the audio
+  // it holds (the bypass delay line, and the plug-in's own through
+  // OnAudioReset) at the start of its next block. Whatever the host's thread,
+  // nothing is cleared under a render that may be running.
+  void RequestAudioReset() { mAudioResetRequested.store(true, std::memory_order_release); }
 
   // ---- Channels ----
   // Called by the adapter on the render thread before each render, and on
@@ -207,8 +243,10 @@ public:
   //
   // The first argument selects the sample type. nFrames is cut to the block
   // size announced with SetBlockSize (a host that exceeds it gets silence
-  // for the extra frames of its float outputs). Every entry pushes the
-  // block's input into the bypass delay line and runs with flush-to-zero.
+  // for the extra frames of its float outputs). Every entry first takes the
+  // parameters' changes and a requested reset, pushes the block's input into
+  // the bypass delay line and runs with flush-to-zero. Switching between
+  // ProcessBuffers and ProcessBuffersBypassed crossfades (BypassCrossfade.h).
 
   void ProcessBuffers(double sampleType, int nFrames);
   void ProcessBuffers(float sampleType, int nFrames);
@@ -250,6 +288,10 @@ public:
   // a preset slot) is exactly one state this plug-in can restore. Hosts
   // check this before applying anything.
   bool IsWholeState(const ByteChunk* pChunk) const;
+  // The most bytes a state of this plug-in takes, so a host's data can be
+  // refused by its size before it is copied. Plug-ins that override
+  // UnserializeState override this too.
+  virtual int MaxStateSize() const { return NParams() * static_cast<int>(sizeof(double)); }
   // One value per parameter: int for bool/int/enum parameters, else double.
   void MakePreset(const char* name, ...);
   // nParamsNamed pairs of (int index, value typed as for MakePreset).
@@ -306,9 +348,20 @@ protected:
   LatencyDelay* mLatencyDelay = nullptr;
 
 private:
+  // Audio thread, first in every processing entry.
+  void BeginBlock(bool bypassed);
+  // Audio thread: the processed outputs mixed with the delayed input while
+  // the bypass crossfade moves toward `bypassed`.
+  void MixBypassFade(bool bypassed, int nFrames);
+
   void ParseChannelIO(const char* channelIOStr);
   int CutFrames(int nFrames) const;
   void RunProcessing(int nFrames);
   void DeliverDelayedInput(int nFrames);
   void ConvertOutputsToFloat(int nFrames, bool accumulate, int framesRequested);
+
+  std::unique_ptr<ParamHandover> mParamHandover;
+  std::atomic<bool> mAudioResetRequested{false};
+  BypassCrossfade mBypassFade;          // audio thread
+  WDL_TypedBuf<double> mDelayedScratch;  // one channel's delayed input, mBlockSize frames
 };

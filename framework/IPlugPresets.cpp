@@ -94,6 +94,8 @@ int IPlugBase::CheckParams(const ByteChunk* pChunk, int startPos) const {
 int IPlugBase::UnserializeParams(ByteChunk* pChunk, int startPos) {
   if (CheckParams(pChunk, startPos) < 0) return -1;
   WDL_MutexLock lock(&mMutex);
+  // The audio thread gets the whole state at once, never part of it.
+  ParamWriteSection section(this);
   int pos = startPos;
   for (int i = 0; i < NParams(); ++i) {
     IParam* param = GetParam(i);

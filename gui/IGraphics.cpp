@@ -128,13 +128,17 @@ void IGraphics::ApplyPlugUpdates() {
   for (int paramIdx = 0; paramIdx < mFromPlug.Size(); ++paramIdx) {
     double value;
     if (!mFromPlug.Take(paramIdx, &value)) continue;
-    for (IControl* c : mControls) {
-      if (c->ParamIdx() == paramIdx) c->SetValueFromPlug(value);
-      const int aux = c->AuxParamIdx(paramIdx);
-      if (aux >= 0) c->SetAuxParamValueFromPlug(aux, value);
-    }
+    if (paramIdx != mGestureParam) applyFromPlug(paramIdx, value);
   }
   if (mPlug) mPlug->OnEditorRefresh();
+}
+
+void IGraphics::applyFromPlug(int paramIdx, double value) {
+  for (IControl* c : mControls) {
+    if (c->ParamIdx() == paramIdx) c->SetValueFromPlug(value);
+    const int aux = c->AuxParamIdx(paramIdx);
+    if (aux >= 0) c->SetAuxParamValueFromPlug(aux, value);
+  }
 }
 
 void IGraphics::SetControlFromPlug(int controlIdx, double normalizedValue) {

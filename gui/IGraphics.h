@@ -194,6 +194,7 @@ private:
   IParam* paramOf(int paramIdx);
   void BeginGesture(int paramIdx);
   void EndGesture();
+  void applyFromPlug(int paramIdx, double value);
   // The twins of the loaded images at the current scale.
   void loadTwins();
   // Drawing at a scale above 1 (the 1x path stays as it always was).
@@ -210,7 +211,11 @@ private:
   int mWidth, mHeight, mFPS;
   int mMouseCapture = -1, mMouseOver = -1;
   int mMouseX = 0, mMouseY = 0;
-  int mGestureParam = -1;  // the parameter whose gesture the host has been told began
+  // The parameter whose gesture the host has been told began. Its controls
+  // take no value from the plug-in until the gesture ends: the control under
+  // the user's hand must not jump back to a value the host reports late (an
+  // LV2 host echoes each value the editor sent, a period or two behind).
+  int mGestureParam = -1;
   bool mHandleMouseOver = false;
   bool mStrict = true;
   IControl* mKeyCatcher = nullptr;  // owned

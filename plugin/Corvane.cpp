@@ -50,22 +50,56 @@ void Corvane::OnParamChange(int paramIdx) {
   OnParamChangeRealtime(paramIdx);
 }
 
-// Every value written here is one atomic number of the engine (or a fader's
-// text) that the audio thread reads at its next sample or, while the gains
-// are settled, its next run of at most 64 samples; the editor follows in
-// OnEditorRefresh.
+// What follows from a stored value besides the audio path, on the thread
+// that stored it (lock-free; LV2's run calls it on the audio thread): the
+// solos and the modes exclude each other in the parameters themselves, so a
+// saved state holds what is heard, and a fader's text follows its parameter
+// even while no audio runs. The audio path follows in OnParamChangeAudio.
 void Corvane::OnParamChangeRealtime(int paramIdx) {
   IParam* param = GetParam(paramIdx);
   if (!param) return;
   const double v = param->Value();
   switch (paramIdx) {
-    case kTransient:
-      mGainParam[0].store(v, std::memory_order_relaxed);
-      updateFader(0, false);
+    case kTransient: case kResidual: refreshFaderText(paramIdx - kTransient, v); break;
+    case kSoloTransient: if (v > 0.5) switchOff(kSoloResidual); break;
+    case kSoloResidual: if (v > 0.5) switchOff(kSoloTransient); break;
+    case kMode1: case kMode2: case kMode3:
+      // A mode parameter selects its mode only at exactly 1.0.
+      if (v == 1.0)
+        for (int other = kMode1; other <= kMode3; ++other)
+          if (other != paramIdx) switchOff(other);
       break;
-    case kResidual:
-      mGainParam[1].store(v, std::memory_order_relaxed);
-      updateFader(1, false);
+    default: break;
+  }
+}
+
+// The other parameter of an exclusive pair or group goes to 0 in the
+// parameter model, the editor and the host (inside the writer's section).
+void Corvane::switchOff(int paramIdx) {
+  IParam* other = GetParam(paramIdx);
+  if (other->Value() == 0.0) return;
+  other->Set(0.0);
+  if (IGraphicsLink* editor = GetGUI()) editor->SetParameterFromPlug(paramIdx, 0.0, true);
+  InformHostOfParamChange(paramIdx, 0.0);
+}
+
+// The text the fader settles on: the gain law's text of the parameter in the
+// parameter's own zone. Without audio nothing else would write it (the
+// smoothed value the audio thread picks the zone from stays where it is);
+// while audio runs, the audio thread's texts follow as the value smooths.
+// The gain and the smoothing target are the audio thread's alone.
+void Corvane::refreshFaderText(int part, double u) {
+  (part == 0 ? mFader1 : mFader2)->double2char(GainLaw(u, u, PartFaderScale(part)).textDb);
+}
+
+// Audio thread, at the start of a block: the engine follows the stored
+// parameters. Only this thread derives gains, targets, pan factors, solo
+// flags and the mode, so no other thread can leave a stale one behind.
+void Corvane::OnParamChangeAudio(int paramIdx, double v) {
+  switch (paramIdx) {
+    case kTransient: case kResidual:
+      mGainParam[paramIdx - kTransient] = v;
+      updateFader(paramIdx - kTransient);
       break;
     case kAmount: mEngine.SetAmountTarget(AmountFraction(v)); break;
     case kSensitivity: mEngine.SetSensitivity(v); break;
@@ -81,13 +115,15 @@ void Corvane::OnParamChangeRealtime(int paramIdx) {
     }
     case kSoloTransient: soloChanged(0, v); break;
     case kSoloResidual: soloChanged(1, v); break;
-    case kMode1: case kMode2: case kMode3: modeChanged(paramIdx - kMode1 + 1, v); break;
+    case kMode1: case kMode2: case kMode3:
+      if (v == 1.0) mEngine.SetMode(paramIdx - kMode1 + 1);
+      break;
     default: break;
   }
 }
 
-// The solos exclude each other: the one switched on last wins; switching one
-// off leaves both parts audible. The other solo parameter's stored value is kept.
+// Audio thread. The solos exclude each other: the one switched on last wins;
+// switching one off leaves both parts audible.
 void Corvane::soloChanged(int part, double value) {
   const float flag = static_cast<float>(value);
   if (part == 0) mEngine.SetTransientSolo(flag); else mEngine.SetResidualSolo(flag);
@@ -96,25 +132,12 @@ void Corvane::soloChanged(int part, double value) {
   }
 }
 
-// A mode parameter switches the mode only at exactly 1.0.
-// Selecting a mode leaves exactly one mode parameter at 1: the other two go
-// to 0 in the parameter model, the editor and the host, so a saved state
-// always holds the mode that is heard (any thread; every step is lock-free).
-void Corvane::modeChanged(int mode, double value) {
-  if (value != 1.0) return;
-  mEngine.SetMode(mode);
-  for (int m = 1; m <= 3; ++m) {
-    IParam* other = GetParam(kMode1 + m - 1);
-    if (m == mode || other->Value() == 0.0) continue;
-    other->Set(0.0);
-    if (IGraphicsLink* editor = GetGUI()) editor->SetParameterFromPlug(kMode1 + m - 1, 0.0, true);
-    InformHostOfParamChange(kMode1 + m - 1, 0.0);
-  }
-}
+void Corvane::OnAudioReset() { mEngine.Flush(); }
 
 // A state keeps exactly one mode at 1: of several (a state saved before modes
 // excluded each other), the highest, which is the one such a state has
-// always been restored to; of none, the mode playing now.
+// always been restored to; of none, the mode playing now. Likewise at most
+// one solo: of both, the residual one, which such a state has always played.
 int Corvane::UnserializeState(ByteChunk* pChunk, int startPos) {
   const int end = CheckParams(pChunk, startPos);
   if (end < 0) return -1;
@@ -125,17 +148,18 @@ int Corvane::UnserializeState(ByteChunk* pChunk, int startPos) {
     if (values[kMode1 + m - 1] == 1.0) mode = m;
   if (mode == 0) mode = mEngine.GetMode();
   for (int m = 1; m <= 3; ++m) values[kMode1 + m - 1] = m == mode ? 1.0 : 0.0;
+  if (values[kSoloTransient] > 0.5 && values[kSoloResidual] > 0.5) values[kSoloTransient] = 0.0;
   ByteChunk exclusive;
   for (double v : values) exclusive.Put(&v);
   return IPlugBase::UnserializeState(&exclusive, 0) < 0 ? -1 : end;
 }
 
-// The solo buttons, the meters' solo looks and the mode buttons show what the
-// engine does (transient solo wins when both flags are on), whichever thread
-// changed it.
+// The solo buttons, the meters' solo looks and the mode buttons show the
+// stored parameters (the solos and the modes exclude each other there), so
+// they are right whether or not audio runs.
 void Corvane::OnEditorRefresh() {
-  const bool transientSolo = mEngine.TransientSolo() > 0.5f;
-  const bool residualSolo = !transientSolo && mEngine.ResidualSolo() > 0.5f;
+  const bool transientSolo = GetParam(kSoloTransient)->Value() > 0.5;
+  const bool residualSolo = !transientSolo && GetParam(kSoloResidual)->Value() > 0.5;
   mSolo1->SetValueFromPlug(transientSolo ? 1.0 : 0.0);
   mSolo2->SetValueFromPlug(residualSolo ? 1.0 : 0.0);
   mOver1->SetSoloShown(transientSolo);
@@ -144,30 +168,30 @@ void Corvane::OnEditorRefresh() {
   mVU1->SetDimmed(residualSolo);
   mVU2->SetHighlighted(residualSolo);
   mVU2->SetDimmed(transientSolo);
-  const int mode = mEngine.GetMode();
+  int mode = mEngine.GetMode();  // a host may have left no mode parameter at 1
+  for (int m = 1; m <= 3; ++m)
+    if (GetParam(kMode1 + m - 1)->Value() == 1.0) mode = m;
   for (int m = 1; m <= 3; ++m) mModeButtons[m - 1]->SetValueFromPlug(m == mode ? 1.0 : 0.0);
 }
 
-void Corvane::UpdateFader1() { updateFader(0, true); }
-void Corvane::UpdateFader2() { updateFader(1, true); }
+void Corvane::UpdateFader1() { updateFader(0); }
+void Corvane::UpdateFader2() { updateFader(1); }
 
-// The text follows the parameter and the zone of the smoothed value, so
-// while a gain is smoothed it seldom changes: the engine's calls format it
-// only when its decibels differ from the ones they last formatted. (If a
-// parameter change's own text lands in between, the engine's next change of
-// decibels writes over it as before.)
-void Corvane::updateFader(int part, bool fromEngine) {
+// Audio thread. The text follows the parameter and the zone of the smoothed
+// value, so while a gain is smoothed it seldom changes: it is formatted only
+// when its decibels differ from the ones this thread last formatted. (If a
+// parameter change's own text lands in between, the next block takes the
+// change and formats it again.)
+void Corvane::updateFader(int part) {
   Fader* fader = part == 0 ? mFader1 : mFader2;
-  const double u = mGainParam[part].load(std::memory_order_relaxed);
+  const double u = mGainParam[part];
   if (part == 0) mEngine.SetTransientTarget(u); else mEngine.SetResidualTarget(u);
   const double v = part == 0 ? mEngine.SmoothedTransient() : mEngine.SmoothedResidual();
   const GainLawResult r = GainLaw(u, v, PartFaderScale(part));
   if (r.zoneFound) {
     if (part == 0) mEngine.SetTransientGain(r.gain); else mEngine.SetResidualGain(r.gain);
   }
-  if (!fromEngine) {
-    fader->double2char(r.textDb);
-  } else if (!(r.textDb == mEngineTextDb[part])) {
+  if (!(r.textDb == mEngineTextDb[part])) {
     fader->double2char(r.textDb);
     mEngineTextDb[part] = r.textDb;
   }

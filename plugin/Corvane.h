@@ -51,9 +51,13 @@ public:
   void Reset() override;
   // Any thread that stores a parameter; holds the plug-in's lock throughout.
   void OnParamChange(int paramIdx) override;
-  // Any thread, the audio thread included: the engine follows the stored
-  // value, lock-free.
+  // The thread that stored the value, lock-free: the parameters that follow
+  // it (exclusive solos and modes) and the fader's text.
   void OnParamChangeRealtime(int paramIdx) override;
+  // Audio thread, at the start of a block: the engine follows the value.
+  void OnParamChangeAudio(int paramIdx, double value) override;
+  // Audio thread, at the start of the first block after a host's reset.
+  void OnAudioReset() override;
   // User-interface thread: the buttons and meters that follow the engine's
   // solo and mode state.
   void OnEditorRefresh() override;
@@ -63,7 +67,7 @@ public:
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
 
   // Recompute one part's gain from its parameter and smoothed value by the
-  // gain law and refresh its fader's text (parameter handling and audio thread).
+  // gain law and refresh its fader's text (audio thread, from the processing loop).
   void UpdateFader1() override;
   void UpdateFader2() override;
 
@@ -99,17 +103,18 @@ private:
   void attachMeters(IGraphics* g);
   void attachButtons(IGraphics* g);
 
-  // fromEngine: the engine's call while the smoothed value moves (audio
-  // thread, every sample), which formats the text only when it changes.
-  void updateFader(int part, bool fromEngine);
+  // Audio thread: the gain law for one part (target, gain, text).
+  void updateFader(int part);
   void soloChanged(int part, double value);
-  void modeChanged(int mode, double value);
+  // Writer thread.
+  void switchOff(int paramIdx);
+  void refreshFaderText(int part, double u);
 
   TransientEngine mEngine;
-  // Copies of the two gain parameters for the audio thread's fader updates.
-  std::atomic<double> mGainParam[2] = {{0.0}, {0.0}};
-  // Audio thread only: the decibels of each fader's text as the engine's
-  // calls last formatted it (NaN: never).
+  // Audio thread only: the two gain parameters as last taken.
+  double mGainParam[2] = {0.0, 0.0};
+  // Audio thread only: the decibels of each fader's text as updateFader
+  // last formatted it (NaN: never).
   double mEngineTextDb[2] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()};
 
   // Editor controls (owned by the graphics context).

@@ -237,12 +237,17 @@ ComponentResult IPlugAU::DispatchSelector(int select, ComponentParameters* param
       mActive = true;
       OnParamReset();
       OnActivate(true);
+      mRenderable.store(true);
       return noErr;
     case kAudioUnitUninitializeSelect:
+      mRenderable.store(false);
+      WaitForRenders();
       mActive = false;
       OnActivate(false);
       return noErr;
     case kAudioUnitResetSelect:
+      // A host resets around a locate: the audio thread drops what it holds.
+      RequestAudioReset();
       Reset();
       return noErr;
     case kAudioUnitRenderSelect:
@@ -526,6 +531,8 @@ ComponentResult IPlugAU::SetParamProc(void* pPlug, AudioUnitParameterID paramID,
     const int idx = static_cast<int>(paramID);
     IParam* param = paramID > 0x7FFFFFFF ? nullptr : plug->GetParam(idx);
     if (!param) return kAudioUnitErr_InvalidParameter;
+    // With the parameters that follow it (an exclusive mode or solo).
+    ParamWriteSection section(plug);
     param->Set(value);
     if (IGraphicsLink* gui = plug->GetGUI()) gui->SetParameterFromPlug(idx, value, false);
     plug->OnParamChange(idx);
@@ -590,60 +597,75 @@ void IPlugAU::ResizeGraphics(int w, int h) {
 
 // ---- Host transport ----
 
+// A writer is a few stores long, so a reader that meets one retries at once.
+HostCallbackInfo IPlugAU::HostCallbacks() const {
+  void* words[sizeof(HostCallbackInfo) / sizeof(void*)];
+  for (;;) {
+    const unsigned generation = mHostCallbacks.generation.load(std::memory_order_acquire);
+    for (size_t i = 0; i < sizeof words / sizeof words[0]; ++i)
+      words[i] = mHostCallbacks.words[i].load(std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_acquire);
+    if (!(generation & 1u) && mHostCallbacks.generation.load(std::memory_order_relaxed) == generation) break;
+  }
+  HostCallbackInfo record;
+  std::memcpy(&record, words, sizeof record);
+  return record;
+}
+
 double IPlugAU::GetTempo() {
-  if (mHostCallbacks.beatAndTempoProc) {
+  const HostCallbackInfo cb = HostCallbacks();
+  if (cb.beatAndTempoProc) {
     Float64 currentBeat = 0.0, tempo = 0.0;
-    mHostCallbacks.beatAndTempoProc(mHostCallbacks.hostUserData, &currentBeat, &tempo);
+    cb.beatAndTempoProc(cb.hostUserData, &currentBeat, &tempo);
     if (tempo > 0.0) mTempo = tempo;
   }
   return mTempo;
 }
 
 void IPlugAU::GetTimeSig(int* pNum, int* pDenom) {
-  if (!mHostCallbacks.musicalTimeLocationProc) return;
+  const HostCallbackInfo cb = HostCallbacks();
+  if (!cb.musicalTimeLocationProc) return;
   UInt32 deltaSampleOffset = 0, denominator = 0;
   Float32 numerator = 0.0f;
   Float64 downBeat = 0.0;
-  mHostCallbacks.musicalTimeLocationProc(mHostCallbacks.hostUserData, &deltaSampleOffset,
-                                         &numerator, &denominator, &downBeat);
+  cb.musicalTimeLocationProc(cb.hostUserData, &deltaSampleOffset, &numerator, &denominator, &downBeat);
   if (pNum) *pNum = static_cast<int>(numerator);
   if (pDenom) *pDenom = static_cast<int>(denominator);
 }
 
 int IPlugAU::GetSamplePos() {
-  if (!mHostCallbacks.transportStateProc) return 0;
+  const HostCallbackInfo cb = HostCallbacks();
+  if (!cb.transportStateProc) return 0;
   Boolean playing = false, changed = false, cycling = false;
   Float64 currentSample = 0.0, cycleStart = 0.0, cycleEnd = 0.0;
-  mHostCallbacks.transportStateProc(mHostCallbacks.hostUserData, &playing, &changed,
-                                    &currentSample, &cycling, &cycleStart, &cycleEnd);
+  cb.transportStateProc(cb.hostUserData, &playing, &changed, &currentSample, &cycling, &cycleStart, &cycleEnd);
   return static_cast<int>(currentSample + 0.5);
 }
 
 void IPlugAU::GetTime(ITimeInfo* pTimeInfo) {
   if (!pTimeInfo) return;
-  if (mHostCallbacks.beatAndTempoProc) {
+  const HostCallbackInfo cb = HostCallbacks();
+  if (cb.beatAndTempoProc) {
     Float64 currentBeat = 0.0, tempo = 0.0;
-    mHostCallbacks.beatAndTempoProc(mHostCallbacks.hostUserData, &currentBeat, &tempo);
+    cb.beatAndTempoProc(cb.hostUserData, &currentBeat, &tempo);
     if (tempo > 0.0) pTimeInfo->mTempo = tempo;
     if (currentBeat > 0.0) pTimeInfo->mPPQPos = currentBeat;
   }
-  if (mHostCallbacks.transportStateProc) {
+  if (cb.transportStateProc) {
     Boolean playing = false, changed = false, cycling = false;
     Float64 currentSample = 0.0, cycleStart = 0.0, cycleEnd = 0.0;
-    mHostCallbacks.transportStateProc(mHostCallbacks.hostUserData, &playing, &changed,
-                                      &currentSample, &cycling, &cycleStart, &cycleEnd);
+    cb.transportStateProc(cb.hostUserData, &playing, &changed, &currentSample, &cycling, &cycleStart, &cycleEnd);
     if (currentSample > 0.0) pTimeInfo->mSamplePos = currentSample;
     if (cycleStart > 0.0) pTimeInfo->mCycleStart = cycleStart;
     if (cycleEnd > 0.0) pTimeInfo->mCycleEnd = cycleEnd;
     pTimeInfo->mTransportIsRunning = playing;
     pTimeInfo->mTransportLoopEnabled = cycling;
   }
-  if (mHostCallbacks.musicalTimeLocationProc) {
+  if (cb.musicalTimeLocationProc) {
     UInt32 deltaSampleOffset = 0, denominator = 0;
     Float32 numerator = 0.0f;
     Float64 downBeat = 0.0;
-    mHostCallbacks.musicalTimeLocationProc(mHostCallbacks.hostUserData, &deltaSampleOffset,
-                                           &numerator, &denominator, &downBeat);
+    cb.musicalTimeLocationProc(cb.hostUserData, &deltaSampleOffset, &numerator, &denominator, &downBeat);
     pTimeInfo->mNumerator = static_cast<int>(numerator);
     pTimeInfo->mDenominator = static_cast<int>(denominator);
     if (downBeat > 0.0) pTimeInfo->mLastBar = downBeat;

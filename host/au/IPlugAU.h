@@ -19,6 +19,8 @@
 //   extern "C" ComponentResult MyPlug_Entry(ComponentParameters* p, Handle s) {
 //     return IPlugAU::IPlugAUEntry(p, s, MakePlug);
 //   }
+#include <atomic>
+
 #include <AudioToolbox/AudioToolbox.h>
 #include <AudioUnit/AudioUnit.h>
 #include <CoreServices/CoreServices.h>
@@ -228,6 +230,10 @@ private:
   ComponentResult Render(AudioUnitRenderActionFlags* pFlags, const AudioTimeStamp* pTimestamp,
                          UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pBufferList);
   ComponentResult PullInputs(const AudioTimeStamp* pTimestamp, UInt32 nFrames);
+  // Main thread, at Uninitialize: returns once no render is in.
+  void WaitForRenders() const;
+  // Any thread: the host's callbacks as last set, whole.
+  HostCallbackInfo HostCallbacks() const;
   void SendRenderNotify(AudioUnitRenderActionFlags flags, const AudioTimeStamp* pTimestamp,
                         UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pBufferList);
 
@@ -235,10 +241,23 @@ private:
   WDL_String mCocoaViewFactoryClassName;
   ComponentInstance mCI = nullptr;  // the host's instance of this unit, set at open
   bool mActive = false;             // between Initialize and Uninitialize
+  // Render admission: a render counts itself in before it checks that the
+  // unit is initialized, and Uninitialize clears the flag and then waits
+  // until no render is in, so nothing it hands to setup changes (scratch
+  // buffers, delay lines) is ever resized under a render.
+  std::atomic<bool> mRenderable{false};
+  std::atomic<int> mRendersInFlight{0};
   bool mIsOffline = false;          // the host's offline-render flag
   double mLastRenderSampleTime = -1.0;  // sample time whose inputs are attached
   double mTempo = 120.0;                // last tempo the host reported
-  HostCallbackInfo mHostCallbacks = {nullptr, nullptr, nullptr, nullptr};
+  // The host's callbacks, written by the main thread while renders may ask
+  // for the transport: a sequence-checked record, so any thread reads it
+  // whole, never half of an old record and half of a new one.
+  struct HostCallbackSlots {
+    std::atomic<unsigned> generation{0};  // odd while written
+    std::atomic<void*> words[sizeof(HostCallbackInfo) / sizeof(void*)] = {};
+  };
+  HostCallbackSlots mHostCallbacks;
   WDL_PtrList<BusChannels> mInBuses, mOutBuses;
   WDL_PtrList<InputBusConnection> mInBusConnections;  // one per input bus
   WDL_PtrList<PropertyListener> mPropertyListeners;

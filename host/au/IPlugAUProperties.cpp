@@ -605,6 +605,8 @@ ComponentResult IPlugAU::ChangeSampleRate(Float64 rate) {
     return kAudioUnitErr_Initialized;
   }
   SetSampleRate(rate);
+  // Audio held at another rate is noise at this one.
+  RequestAudioReset();
   Reset();
   return noErr;
 }
@@ -633,10 +635,19 @@ ComponentResult IPlugAU::SetBypass(bool bypassed) {
 // and only whole entries are copied (half a function pointer would be
 // called as a whole one).
 ComponentResult IPlugAU::SetHostCallbacks(const void* pData, UInt32 dataSize) {
-  mHostCallbacks = HostCallbackInfo{nullptr, nullptr, nullptr, nullptr};
+  HostCallbackInfo record = {nullptr, nullptr, nullptr, nullptr};
   const size_t whole = (dataSize < sizeof(HostCallbackInfo) ? dataSize : sizeof(HostCallbackInfo)) /
                        sizeof(void*) * sizeof(void*);
-  std::memcpy(&mHostCallbacks, pData, whole);
+  std::memcpy(&record, pData, whole);
+  // Sequence-checked hand-over: readers retry while the counter is odd or moved.
+  void* words[sizeof(HostCallbackInfo) / sizeof(void*)];
+  std::memcpy(words, &record, sizeof record);
+  HostCallbackSlots& slots = mHostCallbacks;
+  const unsigned generation = slots.generation.load(std::memory_order_relaxed);
+  slots.generation.store(generation + 1, std::memory_order_relaxed);
+  std::atomic_thread_fence(std::memory_order_release);
+  for (size_t i = 0; i < sizeof words / sizeof words[0]; ++i) slots.words[i].store(words[i], std::memory_order_relaxed);
+  slots.generation.store(generation + 2, std::memory_order_release);
   return noErr;
 }
 

@@ -1,5 +1,6 @@
 // IPlugAU: bus and channel negotiation, input connections and the render path.
 #include <cstring>
+#include <thread>
 
 #include "framework/Log.h"
 #include "host/au/IPlugAU.h"
@@ -315,9 +316,31 @@ ComponentResult IPlugAU::PullInputs(const AudioTimeStamp* pTimestamp, UInt32 nFr
   return noErr;
 }
 
+void IPlugAU::WaitForRenders() const {
+  while (mRendersInFlight.load() != 0) std::this_thread::yield();
+}
+
+namespace {
+// Counts a render in for its whole duration.
+class RenderAdmission {
+public:
+  explicit RenderAdmission(std::atomic<int>& inFlight) : mInFlight(inFlight) { mInFlight.fetch_add(1); }
+  ~RenderAdmission() { mInFlight.fetch_sub(1); }
+  RenderAdmission(const RenderAdmission&) = delete;
+  RenderAdmission& operator=(const RenderAdmission&) = delete;
+
+private:
+  std::atomic<int>& mInFlight;
+};
+}  // namespace
+
 ComponentResult IPlugAU::Render(AudioUnitRenderActionFlags* pFlags,
                                 const AudioTimeStamp* pTimestamp, UInt32 outputBusIdx,
                                 UInt32 nFrames, AudioBufferList* pBufferList) {
+  // Counted in first, then the check (both sequentially consistent): once
+  // Uninitialize has cleared the flag and seen no render in, none gets past.
+  RenderAdmission admission(mRendersInFlight);
+  if (!mRenderable.load()) return kAudioUnitErr_Uninitialized;
   if (!pTimestamp || !(pTimestamp->mFlags & kAudioTimeStampSampleTimeValid) ||
       outputBusIdx >= static_cast<UInt32>(mOutBuses.GetSize()) ||
       nFrames > static_cast<UInt32>(GetBlockSize()) || !pBufferList)

@@ -113,11 +113,15 @@ ComponentResult IPlugAU::SetState(CFPropertyListRef pPropList) {
   CFDataRef data = static_cast<CFDataRef>(dataValue);
   ByteChunk chunk;
   const CFIndex length = CFDataGetLength(data);
-  if (length < 0 || length > 0x7FFFFFFF) return kAudioUnitErr_InvalidPropertyValue;
+  // A size no state of this plug-in has is refused before anything is copied.
+  if (length < 0 || length > MaxStateSize()) return kAudioUnitErr_InvalidPropertyValue;
   chunk.Resize(static_cast<int>(length));
   if (length > 0) std::memcpy(chunk.GetBytes(), CFDataGetBytePtr(data), static_cast<size_t>(length));
   if (!IsWholeState(&chunk)) return kAudioUnitErr_InvalidPropertyValue;
 
+  // One write section: the named preset becomes the current one, but only
+  // the saved values, all at once, ever reach the audio thread.
+  ParamWriteSection section(this);
   RestorePreset(name);
   if (UnserializeState(&chunk, 0) < 0) return kAudioUnitErr_InvalidPropertyValue;
   RedrawParamControls();

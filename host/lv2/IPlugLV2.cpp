@@ -18,19 +18,12 @@
 struct IPlugLV2::PendingUpdate {
   std::atomic<bool> begin{false};
   std::atomic<bool> end{false};
-  std::atomic<bool> hasValue{false};  // the host has not heard the current value
-};
-
-// One control port's last values the UI wrote to the host, which run()
-// consumes when they come back as echoes.
-struct IPlugLV2::RecentWrites {
-  static constexpr int kRecent = 4;
-  std::atomic<float> values[kRecent];
-  int next = 0;  // UI thread only
-
-  RecentWrites() {
-    for (auto& v : values) v.store(std::numeric_limits<float>::quiet_NaN());
-  }
+  // The editor asks for `request` (real units): the latest asked wins.
+  std::atomic<double> request{0.0};
+  std::atomic<bool> hasRequest{false};
+  // The parameter's own value changed without the host (it follows another
+  // parameter, or a state was restored): the host has not heard it.
+  std::atomic<bool> tellValue{false};
 };
 
 namespace {
@@ -183,7 +176,6 @@ bool IPlugLV2::InitForHost(const IPlugLV2Def* pDef, int variant, double sampleRa
     mControlPorts.Get()[k] = nullptr;
     mLastSeen.Get()[k] = ControlValue(k);
   }
-  mRecent.reset(new RecentWrites[nControls > 0 ? nControls : 1]);
   mAudioIn.Resize(v.nIn);
   mAudioOut.Resize(v.nOut);
   mInPtrs.Resize(v.nIn);
@@ -234,18 +226,25 @@ void IPlugLV2::ConnectPort(uint32_t port, void* data) {
 void IPlugLV2::Activate() {
   // As a host's initialisation: every parameter reaches the plug-in once.
   OnParamReset();
+  // Hosts deactivate and activate a plug-in to flush it (around a locate):
+  // the audio from before must not play again. (Before any audio was
+  // processed this changes nothing.)
+  RequestAudioReset();
   Reset();
   OnActivate(true);
 }
 
 void IPlugLV2::Deactivate() { OnActivate(false); }
 
-bool IPlugLV2::ConsumeEcho(uint32_t port, float v) {
-  for (auto& r : mRecent[port].values) {
-    float expected = v;
-    if (r.compare_exchange_strong(expected, std::numeric_limits<float>::quiet_NaN())) return true;
-  }
-  return false;
+float IPlugLV2::PortValueFor(int paramIdx, double value) const {
+  const uint32_t port = mLayout.Param(paramIdx);
+  if (mLayout.ParamOfPort(port) == paramIdx) return static_cast<float>(value);
+  const int c = mLayout.ChoiceOfPort(port);
+  if (c < 0 || value != 1.0) return std::numeric_limits<float>::quiet_NaN();
+  const IPlugLV2Choice& choice = mDef->choices[c];
+  for (int j = 0; j < choice.nParams; ++j)
+    if (choice.params[j] == paramIdx) return static_cast<float>(j);
+  return std::numeric_limits<float>::quiet_NaN();
 }
 
 float IPlugLV2::ControlValue(uint32_t port) const {
@@ -259,18 +258,20 @@ float IPlugLV2::ControlValue(uint32_t port) const {
   return std::numeric_limits<float>::quiet_NaN();  // none chosen: nothing to tell
 }
 
-void IPlugLV2::ApplyHostValue(int paramIdx, float v) {
+void IPlugLV2::ApplyHostValue(int paramIdx, double v) {
   IParam* param = GetParam(paramIdx);
   // A port that now carries the value the plug-in already holds (a state
   // just restored, a value the editor set) changes nothing; applying its
   // single-precision copy would only blur the plug-in's value.
-  if (static_cast<float>(param->Value()) == v) return;
-  param->Set(v);
-  if (mGraphics) mGraphics->SetParameterFromPlug(paramIdx, v, false);
+  if (static_cast<float>(param->Value()) == static_cast<float>(v)) return;
+  param->Set(v);  // clamps (an infinity too) into the range
+  // The editor shows what the parameter now holds, by the same rule.
+  if (mGraphics) mGraphics->SetParameterFromPlug(paramIdx, param->Value(), false);
   OnParamChangeRealtime(paramIdx);
 }
 
 void IPlugLV2::ApplyControlPorts() {
+  ParamWriteSection section(this);
   for (int k = 0; k < mLayout.NControls(); ++k) {
     const float* port = mControlPorts.Get()[k];
     if (!port) continue;
@@ -278,22 +279,21 @@ void IPlugLV2::ApplyControlPorts() {
     float& last = mLastSeen.Get()[k];
     if (v == last || std::isnan(v)) continue;
     last = v;
-    if (ConsumeEcho(static_cast<uint32_t>(k), v)) continue;
     const int param = mLayout.ParamOfPort(static_cast<uint32_t>(k));
     if (param >= 0) {
       ApplyHostValue(param, v);
       // The host's value is now the plug-in's: nothing left to tell it.
-      mPending[param].hasValue.store(false, std::memory_order_relaxed);
+      mPending[param].tellValue.store(false, std::memory_order_relaxed);
       continue;
     }
     // A choice: the chosen parameter goes to 1, the others to 0.
     const IPlugLV2Choice& choice = mDef->choices[mLayout.ChoiceOfPort(static_cast<uint32_t>(k))];
     const long rounded = std::lround(v);
     const int chosen = rounded < 0 ? 0 : rounded >= choice.nParams ? choice.nParams - 1 : static_cast<int>(rounded);
-    ApplyHostValue(choice.params[chosen], 1.0f);
+    ApplyHostValue(choice.params[chosen], 1.0);
     for (int j = 0; j < choice.nParams; ++j) {
-      if (j != chosen) ApplyHostValue(choice.params[j], 0.0f);
-      mPending[choice.params[j]].hasValue.store(false, std::memory_order_relaxed);
+      if (j != chosen) ApplyHostValue(choice.params[j], 0.0);
+      mPending[choice.params[j]].tellValue.store(false, std::memory_order_relaxed);
     }
   }
 }
@@ -338,6 +338,15 @@ void IPlugLV2::GetTimeSig(int* pNum, int* pDenom) {
 
 // ---- Editor -> host ----
 
+void IPlugLV2::SetParameterFromGUI(int paramIdx, double normalizedValue) {
+  Trace(TRACELOC, "%d:%f", paramIdx, normalizedValue);
+  const IParam* param = GetParam(paramIdx);
+  if (!param || !mPending) return;
+  PendingUpdate& p = mPending[paramIdx];
+  p.request.store(param->FromNormalized(normalizedValue), std::memory_order_relaxed);
+  p.hasRequest.store(true, std::memory_order_release);
+}
+
 void IPlugLV2::BeginInformHostOfParamChange(int idx) {
   Trace(TRACELOC, "%d", idx);
   if (GetParam(idx) && mPending) mPending[idx].begin.store(true, std::memory_order_release);
@@ -356,7 +365,7 @@ void IPlugLV2::EndInformHostOfParamChange(int idx) {
 void IPlugLV2::QueueValueForHost(int paramIdx) {
   // The value itself is read when the queue is drained: the host always
   // hears the parameter's latest value.
-  if (GetParam(paramIdx) && mPending) mPending[paramIdx].hasValue.store(true, std::memory_order_release);
+  if (GetParam(paramIdx) && mPending) mPending[paramIdx].tellValue.store(true, std::memory_order_release);
 }
 
 void IPlugLV2::QueueAllParamsForHost() {
@@ -369,16 +378,15 @@ void IPlugLV2::DrainHostUpdates(IPlugLV2HostWriter* writer) {
     PendingUpdate& p = mPending[i];
     const uint32_t port = mLayout.Param(i);
     if (p.begin.exchange(false, std::memory_order_acquire)) writer->Touch(port, true);
-    if (p.hasValue.exchange(false, std::memory_order_acquire)) {
-      // Ports carry real units (a choice: the position of the chosen parameter).
-      const float v = ControlValue(port);
-      if (!std::isnan(v)) {
-        RecentWrites& recent = mRecent[port];
-        recent.values[recent.next].store(v);
-        recent.next = (recent.next + 1) % RecentWrites::kRecent;
-        writer->Write(port, v);
-      }
-    }
+    // Ports carry real units (a choice: the position of the chosen parameter).
+    // What the editor asked for goes first: it comes back through run().
+    const bool tell = p.tellValue.exchange(false, std::memory_order_acquire);
+    float v = std::numeric_limits<float>::quiet_NaN();
+    if (p.hasRequest.exchange(false, std::memory_order_acquire))
+      v = PortValueFor(i, p.request.load(std::memory_order_relaxed));
+    else if (tell)
+      v = ControlValue(port);
+    if (!std::isnan(v)) writer->Write(port, v);
     if (p.end.exchange(false, std::memory_order_acquire)) writer->Touch(port, false);
   }
 }

@@ -9,14 +9,18 @@
 //   then             "latency" output (lv2:reportsLatency)
 //   then             nIn audio inputs, then nOut audio outputs
 //
-// Parameters: run() compares every control port with the value it saw last
-// and hands only the ports that changed to the parameter model, the
-// editor's mailbox and OnParamChangeRealtime; it takes no lock, so the
-// editor holding the plug-in's lock never delays the audio thread. Editor
-// changes travel the other way through a queue the UI drains on its thread
-// and writes to the host's ports (DrainHostUpdates), so the host's values and
-// the plug-in's agree. A port change that is only the echo of such a write
-// is not applied again.
+// Parameters: the host's control ports are the parameters' one source, and
+// run() their one writer. It compares every control port with the value it
+// saw last and hands only the ports that changed to the parameter model, the
+// editor's mailbox and OnParamChangeRealtime, inside one write section (the
+// audio path takes them whole at the block's start); it takes no lock, so
+// the editor holding the plug-in's lock never delays the audio thread. The
+// editor does not set parameters itself: its changes travel to the host
+// through a queue the UI drains on its thread and writes to the host's ports
+// (DrainHostUpdates), and come back through run() like any host change, so
+// no change of the host's is ever mistaken for the editor's, and a group of
+// parameters (a choice, the two pans of a control) is only ever written by
+// one thread.
 //
 // State: the LV2 state extension stores the plug-in's state chunk (what
 // SerializeState writes) as one atom:Chunk property; restore refuses, with
@@ -139,6 +143,8 @@ public:
   // ---- IPlugBase overrides (slot order) ----
   // Every LV2 plug-in applies port changes on the audio thread.
   void OnParamChangeRealtime(int paramIdx) override = 0;
+  // Editor thread: the value goes to the host's port (see above).
+  void SetParameterFromGUI(int paramIdx, double normalizedValue) override;
   void BeginInformHostOfParamChange(int idx) override;
   void InformHostOfParamChange(int idx, double normalizedValue) override;
   void EndInformHostOfParamChange(int idx) override;
@@ -181,16 +187,17 @@ public:
 
 private:
   struct PendingUpdate;
-  struct RecentWrites;
   // Hands the changed control ports to the parameters (audio thread).
   void ApplyControlPorts();
   // A host value for one parameter: stored, sent to the editor, applied (audio thread).
-  void ApplyHostValue(int paramIdx, float v);
+  void ApplyHostValue(int paramIdx, double v);
+  // What a control port carries for a parameter holding `value`: the value,
+  // or a choice's position (NaN when the parameter is not the chosen one).
+  // Any thread.
+  float PortValueFor(int paramIdx, double value) const;
   // What a control port carries now: a parameter's value, or a choice's
   // position (NaN when none of its parameters is at 1). Any thread.
   float ControlValue(uint32_t port) const;
-  // True (and forgotten) when v is a value the UI wrote to the port recently.
-  bool ConsumeEcho(uint32_t port, float v);
   // Queues every parameter's value for the host (after a state restore).
   void QueueAllParamsForHost();
   void QueueValueForHost(int paramIdx);
@@ -212,8 +219,8 @@ private:
   WDL_TypedBuf<float*> mInPtrs, mOutPtrs;  // the current slice of each audio port
 
   // Editor -> host queue: one record per parameter, written on the editor's
-  // thread, drained on the UI thread; the recent writes are read by run().
+  // thread (and by run() for the parameters that follow another), drained on
+  // the UI thread.
   std::unique_ptr<PendingUpdate[]> mPending;   // per parameter
-  std::unique_ptr<RecentWrites[]> mRecent;     // per control port
   std::atomic<int> mRequestedW{0}, mRequestedH{0};
 };

@@ -22,7 +22,8 @@ LV2_State_Status IPlugLV2::RestoreState(LV2_State_Retrieve_Function retrieve,
   const void* data = retrieve(handle, mStateKey, &size, &type, &flags);
   if (!data) return LV2_STATE_ERR_NO_PROPERTY;
   if (type != mAtomChunk) return LV2_STATE_ERR_BAD_TYPE;
-  if (size > static_cast<size_t>(1 << 30)) return LV2_STATE_ERR_UNKNOWN;
+  // A size no state of this plug-in has is refused before anything is copied.
+  if (size > static_cast<size_t>(MaxStateSize())) return LV2_STATE_ERR_UNKNOWN;
   ByteChunk chunk;
   chunk.PutBytes(data, static_cast<int>(size));
   // Checked whole before anything is applied: a refused state changes nothing.

@@ -24,6 +24,7 @@ bool Known(OSStatus status) {
     case kAudioUnitErr_InvalidPropertyValue:
     case kAudioUnitErr_PropertyNotInUse:
     case kAudioUnitErr_Initialized:  // a change of the render setup while initialized
+    case kAudioUnitErr_Uninitialized:  // a render before Initialize or after Uninitialize
     case badComponentSelector:
       return true;
     default:

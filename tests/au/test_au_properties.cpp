@@ -630,6 +630,8 @@ TEST_F(AUListenerTest, EditorGesturesReachTheHostsEventListeners) {
   plug->BeginInformHostOfParamChange(kGain);
   plug->SetParameterFromGUI(kGain, 0.75);  // normalized: 1.5 in real units
   plug->EndInformHostOfParamChange(kGain);
+  EXPECT_TRUE(log.events.empty());  // delivered on the listener's run loop, not in the call
+  CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false);
   ASSERT_EQ(log.events.size(), 3u);
   EXPECT_EQ(log.events[0].type, static_cast<AudioUnitEventType>(kAudioUnitEvent_BeginParameterChangeGesture));
   EXPECT_EQ(log.events[1].type, static_cast<AudioUnitEventType>(kAudioUnitEvent_ParameterValueChange));

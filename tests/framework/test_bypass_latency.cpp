@@ -5,6 +5,8 @@
 // run with flush-to-zero and never allocate.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "framework/DenormalGuard.h"
@@ -98,6 +100,9 @@ TEST(BypassLatency, SampleExactAcrossTogglesAndBlockSizes) {
       TestPlug plug(0, "2-2", 0, kLatency);
       plug.processing = TestPlug::Processing::kDelayByLatency;
       plug.SetBlockSize(12);
+      // At 100 Hz the bypass crossfade lasts one frame: every switch is
+      // sample exact here (the fade itself is tested on its own).
+      plug.SetSampleRate(100.0);
       std::vector<double> right;
       std::vector<bool> checked;
       const std::vector<double> left =
@@ -116,6 +121,48 @@ TEST(BypassLatency, ProcessingWhileBypassedStillRunsThePlugIn) {
   RunToggling(plug, true, {8, 8}, {Entry::kProcessBypassed}, nullptr);
   EXPECT_EQ(plug.processCalls, 2);
   EXPECT_EQ(plug.lastFrames, 8);
+}
+
+// Switching bypass crossfades over 10 ms between the processed signal and
+// the delayed input, both ways: no step larger than the signals' own, and
+// after the fade exactly the signal switched to. The plug-in here passes its
+// input undelayed, so processed and bypassed differ as much as a sine
+// shifted by the latency can. Catches a switch without a fade (a click), a
+// fade toward the wrong end, and a fade that never ends.
+TEST(BypassLatency, SwitchingCrossfadesWithoutAClick) {
+  const int kLatency = 7, kRate = 1000, kFade = 10;  // 10 ms at 1 kHz
+  TestPlug plug(0, "2-2", 0, kLatency);
+  plug.SetBlockSize(16);
+  plug.SetSampleRate(kRate);
+  plug.SetInputChannelConnections(0, 2, true);
+  plug.SetOutputChannelConnections(0, 2, true);
+  std::vector<double> in(400), out(in.size());
+  for (size_t t = 0; t < in.size(); ++t) in[t] = std::sin(0.05 * t);
+  const std::vector<bool> bypassedBlock = {false, false, false, true, true, true, false, false, false,
+                                           false, true, false, true, true, true, true, false, false,
+                                           false, false, false, false, false, false, false};
+  for (size_t b = 0; b * 16 < in.size(); ++b) {
+    double* ins[] = {&in[b * 16], &in[b * 16]};
+    double* outs[] = {&out[b * 16], &out[b * 16]};
+    plug.AttachInputBuffers(0, 2, ins, 16);
+    plug.AttachOutputBuffers(0, 2, outs);
+    if (bypassedBlock[b]) plug.ProcessBuffersBypassed(0.0, 16); else plug.ProcessBuffers(0.0, 16);
+  }
+  double largestStep = 0.0;  // of the input itself
+  for (size_t t = 1; t < in.size(); ++t) largestStep = std::max(largestStep, std::fabs(in[t] - in[t - 1]));
+  // A fade adds about a tenth of the two signals' difference (up to 0.35)
+  // per sample to the input's own step (0.05); a switch without one jumps by
+  // all of it.
+  for (size_t t = 1; t < out.size(); ++t)
+    ASSERT_LE(std::fabs(out[t] - out[t - 1]), 2.5 * largestStep) << "a click at sample " << t;
+  // Blocks whose whole run lies kFade samples past a switch hold exactly one signal.
+  for (size_t t = 16 + kFade; t < out.size(); ++t) {
+    const size_t b = t / 16;
+    bool settled = true;
+    for (size_t back = 0; back < kFade && settled; ++back) settled = bypassedBlock[(t - back) / 16] == bypassedBlock[b];
+    if (!settled || t < static_cast<size_t>(kLatency)) continue;
+    ASSERT_EQ(out[t], bypassedBlock[b] ? in[t - kLatency] : in[t]) << t;
+  }
 }
 
 TEST(BypassLatency, WithoutLatencyPassThroughIsAPlainCopy) {

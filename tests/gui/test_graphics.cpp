@@ -274,7 +274,7 @@ TEST(IGraphics, MeasuringLeftAlignedTextSetsTheRightEdge) {
 TEST(IGraphics, ParameterValuesReachBoundControls) {
   Editor e;
   auto* gain = new ProbeControl(&e.plug, IRECT(0, 0, 10, 10), RecordingPlug::kGain);
-  auto* aux = new ProbeControl(&e.plug, IRECT(0, 0, 10, 10));
+  auto* aux = new ProbeControl(&e.plug, IRECT(20, 0, 30, 10));
   aux->AddAuxParam(RecordingPlug::kSwitch);
   e.gui->AttachControl(gain);
   e.gui->AttachControl(aux);
@@ -293,6 +293,19 @@ TEST(IGraphics, ParameterValuesReachBoundControls) {
   e.gui->SetParameterFromPlug(99, 1.0, false);  // no such parameter: nothing
   e.gui->SetControlFromPlug(99, 1.0);
   e.gui->SetControlFromPlug(-1, 1.0);
+
+  // While the user drags the control, values reported for its parameter
+  // (a host's late echo of what the editor sent) do not move it back;
+  // after the gesture they do again. Catches a drag that fights the echoes.
+  IMouseMod mod(true);
+  e.gui->OnMouseDown(5, 5, &mod);
+  e.gui->SetParameterFromPlug(RecordingPlug::kGain, 0.1, true);
+  e.gui->ApplyPlugUpdates();
+  EXPECT_DOUBLE_EQ(gain->GetValue(), 0.75);
+  e.gui->OnMouseUp(5, 5, &mod);
+  e.gui->SetParameterFromPlug(RecordingPlug::kGain, 0.2, true);
+  e.gui->ApplyPlugUpdates();
+  EXPECT_DOUBLE_EQ(gain->GetValue(), 0.2);
 }
 
 }  // namespace

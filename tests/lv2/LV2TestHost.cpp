@@ -78,6 +78,8 @@ LV2TestInstance::~LV2TestInstance() {
 
 void LV2TestInstance::Activate() { mDesc->activate(mHandle); }
 
+void LV2TestInstance::Deactivate() { mDesc->deactivate(mHandle); }
+
 void LV2TestInstance::Run(int n) { mDesc->run(mHandle, static_cast<uint32_t>(n)); }
 
 std::vector<std::vector<float>> LV2TestInstance::Process(const std::vector<std::vector<float>>& in,
@@ -214,6 +216,7 @@ std::vector<std::vector<float>> DirectCorvane(const std::vector<std::vector<floa
     const int m = static_cast<int>(std::min<size_t>(700, n - pos));
     double* ins[2] = {&din[0][pos], &din[1][pos]};
     double* outs[2] = {&dout[0][pos], &dout[1][pos]};
+    plug->TakeParamChanges();
     plug->ProcessDoubleReplacing(ins, outs, m);
   }
   std::vector<std::vector<float>> out;

@@ -52,6 +52,7 @@ public:
   IPlugLV2* Plug() { return static_cast<IPlugLV2*>(mHandle); }
   const LV2PortLayout& Layout() { return Plug()->Layout(); }
   void Activate();
+  void Deactivate();
   // Runs n frames from in[c] into out[c] (the instance's own buffers).
   void Run(int n);
   // Processes whole signals in blocks of `block` frames (in place when asked).
@@ -97,6 +98,28 @@ public:
   void Touch(uint32_t port, bool grabbed) override { events.push_back({grabbed ? 'b' : 'e', port, 0.0f}); }
   void Write(uint32_t port, float value) override { events.push_back({'w', port, value}); }
   std::vector<Event> events;
+};
+
+// What a host does with the editor's writes: they queue up (UI thread) and
+// reach the control ports just before the next run (audio thread), the last
+// one of a port winning.
+class HostPortWriter : public IPlugLV2HostWriter {
+public:
+  void Touch(uint32_t, bool) override {}
+  void Write(uint32_t port, float value) override {
+    std::lock_guard<std::mutex> lock(mLock);
+    mQueued.emplace_back(port, value);
+  }
+  // Audio thread, before LV2TestInstance::Run.
+  void DeliverTo(LV2TestInstance& inst) {
+    std::lock_guard<std::mutex> lock(mLock);
+    for (const auto& w : mQueued) inst.Control(w.first) = w.second;
+    mQueued.clear();
+  }
+
+private:
+  std::mutex mLock;
+  std::vector<std::pair<uint32_t, float>> mQueued;
 };
 
 enum ETestParams { kGain = 0, kShape, kActive, kSteps, kNumTestParams };

@@ -50,6 +50,7 @@ TEST(LV2State, SavesTheStateChunkAndRestoresEveryParameter) {
   b.Activate();
   ASSERT_EQ(b.Restore(props), LV2_STATE_SUCCESS);
   EXPECT_EQ(Values(b.Plug()), Values(a.Plug()));
+  b.Plug()->TakeParamChanges();
   EXPECT_EQ(static_cast<Corvane*>(b.Plug())->Engine().GetMode(), 3);
 
   // The host hears every restored value; its stale ports do not undo them.

@@ -1,10 +1,13 @@
 // Event listeners: matching, the sender's own registrations, values read back
-// from the unit, disposal during delivery.
+// from the unit, disposal during delivery, and delivery on the listener's own
+// run loop, never inside the sender's call.
 #include <AudioToolbox/AudioToolbox.h>
 #include <CoreServices/ComponentRegistry.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <future>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -43,6 +46,9 @@ void Record(void* refCon, void* object, const AudioUnitEvent* event, UInt64, Aud
     recorder->disposeOnDelivery = nullptr;
   }
 }
+
+// What this thread's run loop holds for its listeners, delivered.
+void Deliver() { CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false); }
 
 AudioUnitEvent ParameterEvent(AudioUnitEventType type, AudioUnit unit, AudioUnitParameterID id) {
   AudioUnitEvent event = {};
@@ -86,18 +92,20 @@ TEST_F(AUEvents, OnlyMatchingParameterEventsAreDelivered) {
   AUEventListenerNotify(nullptr, nullptr, &end);
   AudioUnitEvent otherUnit = ParameterEvent(kAudioUnitEvent_BeginParameterChangeGesture, nullptr, 3);
   AUEventListenerNotify(nullptr, nullptr, &otherUnit);
-  gParameterValue = 0.5f;
   AUEventListenerNotify(nullptr, nullptr, &change);
+  gParameterValue = 0.5f;
+  Deliver();
 
   ASSERT_EQ(mRecorder.seen.size(), 2u);
   EXPECT_EQ(mRecorder.seen[0].type, kAudioUnitEvent_BeginParameterChangeGesture);
   EXPECT_EQ(mRecorder.seen[0].object, &object);
   EXPECT_EQ(mRecorder.seen[0].id, 3u);
   EXPECT_EQ(mRecorder.seen[1].type, kAudioUnitEvent_ParameterValueChange);
-  EXPECT_EQ(mRecorder.seen[1].value, 0.5f);  // read back from the unit
+  EXPECT_EQ(mRecorder.seen[1].value, 0.5f);  // read back from the unit at delivery
 
   ASSERT_EQ(AUEventListenerRemoveEventType(mListener, &object, &begin), noErr);
   AUEventListenerNotify(nullptr, nullptr, &begin);
+  Deliver();
   EXPECT_EQ(mRecorder.seen.size(), 2u);
 }
 
@@ -116,6 +124,7 @@ TEST_F(AUEvents, AnyParameterMatchesEveryIdAndPropertyEventsMatchTheirProperty) 
   AUEventListenerNotify(nullptr, nullptr, &property);
   property.mArgument.mProperty.mPropertyID = kAudioUnitProperty_Latency;
   AUEventListenerNotify(nullptr, nullptr, &property);
+  Deliver();
   EXPECT_EQ(mRecorder.seen.size(), 4u);
 }
 
@@ -125,9 +134,11 @@ TEST_F(AUEvents, TheSendersOwnRegistrationIsSkipped) {
   AUEventListenerAddEventType(mListener, &mine, &change);
   AUEventListenerAddEventType(mListener, &theirs, &change);
   AUEventListenerNotify(mListener, &mine, &change);
+  Deliver();
   ASSERT_EQ(mRecorder.seen.size(), 1u);
   EXPECT_EQ(mRecorder.seen[0].object, &theirs);
   AUEventListenerNotify(mListener, nullptr, &change);  // no object: all of the sender's are skipped
+  Deliver();
   EXPECT_EQ(mRecorder.seen.size(), 1u);
 }
 
@@ -136,6 +147,7 @@ TEST_F(AUEvents, ParameterSetChangesTheUnitAndNotifies) {
   AUEventListenerAddEventType(mListener, nullptr, &change);
   const AudioUnitParameter parameter = change.mArgument.mParameter;
   EXPECT_EQ(AUParameterSet(nullptr, nullptr, &parameter, 0.125f, 0), noErr);
+  Deliver();
   ASSERT_EQ(mRecorder.seen.size(), 1u);
   EXPECT_EQ(mRecorder.seen[0].value, 0.125f);
 }
@@ -149,11 +161,44 @@ TEST_F(AUEvents, AListenerDisposedDuringDeliveryGetsNothingMore) {
   AUEventListenerAddEventType(other, nullptr, &begin);
   mRecorder.disposeOnDelivery = other;  // the first delivery disposes of the second listener
   AUEventListenerNotify(nullptr, nullptr, &begin);
+  Deliver();
   EXPECT_EQ(mRecorder.seen.size(), 1u);
   EXPECT_TRUE(second.seen.empty());
   EXPECT_EQ(AUListenerDispose(other), kAudio_ParamError);  // already gone
   EXPECT_EQ(AUEventListenerAddEventType(other, nullptr, &begin), kAudio_ParamError);
   EXPECT_EQ(AUEventListenerNotify(nullptr, nullptr, nullptr), kAudio_ParamError);
+}
+
+// A listener created for another thread's run loop hears nothing inside the
+// sender's call, and everything, in order, once that thread runs its loop.
+// Catches delivery on the sender's thread (a slow host listener then held
+// up whoever sent: the editor under the plug-in's lock, and so the render).
+TEST_F(AUEvents, DeliveryWaitsForTheListenersOwnRunLoop) {
+  Recorder remote;
+  std::promise<CFRunLoopRef> loopOf;
+  std::promise<void> sent;
+  std::thread listenerThread([&] {
+    loopOf.set_value(CFRunLoopGetCurrent());
+    sent.get_future().wait();
+    while (remote.seen.size() < 2) CFRunLoopRunInMode(kCFRunLoopDefaultMode, 1.0, true);
+  });
+  AUEventListenerRef other = nullptr;
+  ASSERT_EQ(AUEventListenerCreate(Record, &remote, loopOf.get_future().get(), kCFRunLoopDefaultMode, 0, 0, &other),
+            noErr);
+  AudioUnitEvent begin = ParameterEvent(kAudioUnitEvent_BeginParameterChangeGesture, mUnit, 5);
+  AudioUnitEvent end = ParameterEvent(kAudioUnitEvent_EndParameterChangeGesture, mUnit, 5);
+  AUEventListenerAddEventType(other, nullptr, &begin);
+  AUEventListenerAddEventType(other, nullptr, &end);
+  AUEventListenerNotify(nullptr, nullptr, &begin);
+  AUEventListenerNotify(nullptr, nullptr, &end);
+  Deliver();  // this thread's loop holds nothing for it
+  EXPECT_TRUE(remote.seen.empty());
+  sent.set_value();
+  listenerThread.join();
+  ASSERT_EQ(remote.seen.size(), 2u);
+  EXPECT_EQ(remote.seen[0].type, kAudioUnitEvent_BeginParameterChangeGesture);
+  EXPECT_EQ(remote.seen[1].type, kAudioUnitEvent_EndParameterChangeGesture);
+  AUListenerDispose(other);
 }
 
 }  // namespace

@@ -63,6 +63,7 @@ TEST(PlatformThreads, NotifyWhileOtherThreadsRegisterAndDispose) {
   for (auto& sender : senders) sender.join();
   stop.store(true);
   churn.join();
+  CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false);  // the listeners' loop: this thread's
   EXPECT_GE(gDelivered.load(), 1000);  // the permanent listener saw every one
   EXPECT_EQ(AUListenerDispose(listener), noErr);
 }

@@ -39,6 +39,7 @@ void Process(Corvane& c, engine_test::Stereo& in, engine_test::Stereo& out, int 
     const int n = static_cast<int>(std::min<size_t>(block, in.size() - pos));
     double* ins[2] = {&in.left[pos], &in.right[pos]};
     double* outs[2] = {&out.left[pos], &out.right[pos]};
+    c.TakeParamChanges();
     c.ProcessDoubleReplacing(ins, outs, n);
   }
 }
@@ -81,6 +82,7 @@ TEST(Corvane, EveryFactoryPresetOverwritesEveryParameter) {
     c->SetParameterFromGUI(p % 2 ? kSoloTransient : kSoloResidual, 1.0);
     for (int i = 0; i < kNumCorvaneParams; ++i) c->GetParam(i)->Set(0.4375);
     ASSERT_TRUE(c->RestorePreset(p));
+    c->TakeParamChanges();
     EditorTick(*c);
     int modesOn = 0, mode = 0;
     for (int i = 0; i < kNumCorvaneParams; ++i) {
@@ -107,6 +109,7 @@ TEST(Corvane, SolosExcludeEachOtherOnTheEngineAndTheMeters) {
   EXPECT_TRUE(c->ResidualMeter()->IsDimmed());
   EXPECT_TRUE(c->TransientOverlay()->IsSoloShown());
   c->SetParameterFromGUI(kSoloResidual, 1.0);
+  c->TakeParamChanges();
   EditorTick(*c);
   EXPECT_EQ(c->Engine().TransientSolo(), 0.0f);
   EXPECT_EQ(c->Engine().ResidualSolo(), 1.0f);
@@ -114,7 +117,8 @@ TEST(Corvane, SolosExcludeEachOtherOnTheEngineAndTheMeters) {
   EXPECT_TRUE(c->TransientMeter()->IsDimmed());
   EXPECT_TRUE(c->ResidualMeter()->IsHighlighted());
   EXPECT_FALSE(c->TransientOverlay()->IsSoloShown());
-  EXPECT_EQ(c->GetParam(kSoloTransient)->Value(), 1.0);  // its stored value is kept
+  // The parameters hold the solo that plays, so a saved state restores it.
+  EXPECT_EQ(c->GetParam(kSoloTransient)->Value(), 0.0);
   c->SetParameterFromGUI(kSoloResidual, 0.0);
   EditorTick(*c);
   EXPECT_FALSE(c->TransientMeter()->IsDimmed() || c->ResidualMeter()->IsHighlighted());
@@ -134,6 +138,7 @@ TEST(Corvane, LastModeParameterAtOneDecidesOnRestore) {
   ByteChunk edited;
   for (double v : values) edited.Put(&v);
   EXPECT_EQ(c->UnserializeState(&edited, 0), 8 * kNumCorvaneParams);
+  c->TakeParamChanges();
   EXPECT_EQ(c->Engine().GetMode(), 3);
   EXPECT_EQ(c->GetParam(kMode1)->Value(), 0.0);
   EXPECT_EQ(c->GetParam(kMode3)->Value(), 1.0);
@@ -164,8 +169,10 @@ TEST(Corvane, ASelectedModeIsTheOneASavedSessionRestores) {
     ASSERT_EQ(AUEventListenerAddEventType(listener, nullptr, &change), noErr);
   }
   ASSERT_EQ(AudioUnitSetParameter(unit, kMode3, kAudioUnitScope_Global, 0, 1.0f, 0), noErr);
+  CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false);
   seen.clear();
   ASSERT_EQ(AudioUnitSetParameter(unit, kMode1, kAudioUnitScope_Global, 0, 1.0f, 0), noErr);
+  CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false);
   EXPECT_EQ(seen, (std::vector<std::pair<int, float>>{{kMode3, 0.0f}}));
 
   CFPropertyListRef saved = nullptr;
@@ -176,6 +183,7 @@ TEST(Corvane, ASelectedModeIsTheOneASavedSessionRestores) {
   ASSERT_EQ(AudioUnitSetProperty(reopened, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &saved, sizeof(saved)),
             noErr);
   auto* plug = static_cast<Corvane*>(reinterpret_cast<IPlugBase*>(GetComponentInstanceStorage(reopened)));
+  plug->TakeParamChanges();
   EXPECT_EQ(plug->Engine().GetMode(), 1);
   for (int m = kMode1; m <= kMode3; ++m) EXPECT_EQ(plug->GetParam(m)->Value(), m == kMode1 ? 1.0 : 0.0) << m;
   CFRelease(saved);
@@ -191,12 +199,14 @@ TEST(Corvane, EachPanMovesItsOwnPartToItsSide) {
   auto c = Initialised();
   const TransientEngine& e = c->Engine();
   c->SetParameterFromGUI(kPan1, 0.25);
+  c->TakeParamChanges();
   EXPECT_EQ(e.TransientPanLeft(), 1.0);
   EXPECT_EQ(e.TransientPanRight(), 0.5);
   EXPECT_EQ(e.ResidualPanLeft(), 1.0);
   EXPECT_EQ(e.ResidualPanRight(), 1.0);
   c->SetParameterFromGUI(kPan1, 0.5);
   c->SetParameterFromGUI(kPan2, 0.875);
+  c->TakeParamChanges();
   EXPECT_EQ(e.ResidualPanLeft(), 0.25);
   EXPECT_EQ(e.ResidualPanRight(), 1.0);
   EXPECT_EQ(e.TransientPanLeft(), 1.0);
@@ -218,6 +228,29 @@ TEST(Corvane, GainFadersReachTheirEnds) {
   EXPECT_EQ(c->TransientFader()->GetValueText(), "-inf");
   EXPECT_EQ(c->Engine().TransientGain(), GainLaw(0.0, c->Engine().SmoothedTransient(), PartFaderScale(0)).gain);
   EXPECT_LT(c->Engine().TransientGain(), 1e-15);
+}
+
+// A change stored on another thread writes nothing the audio thread derives
+// from it: gains and smoothing targets are derived on the audio thread
+// alone, at its next block (two threads each deriving them could leave the
+// stale one last, and once settled nothing would correct it). The fader's
+// text follows at once, audio or not. Catches a writer thread that sets a
+// target or a gain, and a text taken from the zone of a smoothed value that
+// no audio has moved (it read +132.0 before any audio).
+TEST(Corvane, AChangeOffTheAudioThreadLeavesGainsToTheAudioThread) {
+  auto c = Initialised();
+  c->TakeParamChanges();
+  const double gain = c->Engine().TransientGain();
+  const double minusSix = FaderPositionForDb(-6.0, PartFaderScale(0));
+  c->SetParameterFromGUI(kTransient, minusSix);
+  EXPECT_EQ(c->TransientFader()->GetValueText(), " -6.0");
+  EXPECT_EQ(c->Engine().TransientGain(), gain);
+  EXPECT_NE(c->Engine().SmoothedTransient(), minusSix);
+  engine_test::Stereo in(600), out(600);
+  Process(*c, in, out, 600);
+  EXPECT_EQ(c->Engine().TransientGain(),
+            GainLaw(minusSix, c->Engine().SmoothedTransient(), PartFaderScale(0)).gain);
+  EXPECT_EQ(c->TransientFader()->GetValueText(), " -6.0");
 }
 
 // Gain ramps update the fader texts on the audio thread: still no allocation.

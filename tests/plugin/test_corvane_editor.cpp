@@ -48,6 +48,7 @@ TEST(CorvaneEditor, KnobDraggedThroughTheContext) {
   for (int step = 1; step <= 150; ++step) g->OnMouseDrag(x, y - step, &mod);
   g->OnMouseUp(x, y - 150, &mod);
   EXPECT_NEAR(c->GetParam(kAmount)->Value(), 0.7, 1e-9);
+  c->TakeParamChanges();
   EXPECT_EQ(c->Engine().AmountTarget(), 0.98828125);
   g->OnMouseDblClick(x, y, &mod);
   EXPECT_DOUBLE_EQ(c->GetParam(kAmount)->Value(), 0.7);
@@ -62,12 +63,14 @@ TEST(CorvaneEditor, ButtonsAndFaderThroughTheContext) {
   g->OnMouseDown(mode3.MW(), mode3.MH(), &mod);
   g->OnMouseUp(mode3.MW(), mode3.MH(), &mod);
   g->ApplyPlugUpdates();
+  c->TakeParamChanges();
   EXPECT_EQ(c->Engine().GetMode(), 3);
   EXPECT_EQ(c->ModeButton(1)->GetValue(), 0.0);
   const IRECT solo = *c->SoloButton(1)->GetRECT();
   g->OnMouseDown(solo.MW(), solo.MH(), &mod);
-  EXPECT_EQ(c->Engine().ResidualSolo(), 0.0f);  // toggles on release
+  EXPECT_EQ(c->GetParam(kSoloResidual)->Value(), 0.0);  // toggles on release
   g->OnMouseUp(solo.MW(), solo.MH(), &mod);
+  c->TakeParamChanges();
   EXPECT_EQ(c->Engine().ResidualSolo(), 1.0f);
 
   // A double click on the transient fader returns it to its 0 dB mark.

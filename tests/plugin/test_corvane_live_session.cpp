@@ -14,56 +14,26 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <thread>
 #include <vector>
 
 #include "editor/Bouton.h"
 #include "plugin/Corvane.h"
 #include "gui/IGraphics.h"
+#include "tests/plugin/ReadyUnit.h"
 
 namespace {
 
 constexpr UInt32 kFrames = 64;
-
-OSStatus SineInput(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 nFrames,
-                   AudioBufferList* list) {
-  for (UInt32 c = 0; c < list->mNumberBuffers; ++c) {
-    float* out = static_cast<float*>(list->mBuffers[c].mData);
-    for (UInt32 t = 0; t < nFrames; ++t) out[t] = 0.5f * std::sin(0.02f * static_cast<float>(ts->mSampleTime + t));
-  }
-  return noErr;
-}
 
 OSStatus CountCall(void* counter, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32, AudioBufferList*) {
   static_cast<std::atomic<int>*>(counter)->fetch_add(1, std::memory_order_relaxed);
   return noErr;
 }
 
-AudioUnit OpenReadyUnit() {
-  ComponentDescription cd = {kAudioUnitType_Effect, static_cast<OSType>(kCorvaneUniqueID),
-                             static_cast<OSType>(kCorvaneUniqueID), 0, 0};
-  static Component component = RegisterComponentEntry(&cd, Corvane_Entry, "Velmora: Corvane");
-  AudioUnit unit = nullptr;
-  if (OpenAComponent(component, &unit) != noErr) return nullptr;
-  AudioStreamBasicDescription asbd;
-  IPlugAU::MakeDefaultASBD(&asbd, 44100.0, 2, false);
-  AURenderCallbackStruct input = {SineInput, nullptr};
-  UInt32 maxFrames = kFrames;
-  if (AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &asbd, sizeof asbd) ||
-      AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &asbd, sizeof asbd) ||
-      AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &maxFrames,
-                           sizeof maxFrames) ||
-      AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &input,
-                           sizeof input) ||
-      AudioUnitInitialize(unit)) {
-    CloseComponent(unit);
-    return nullptr;
-  }
-  return unit;
-}
-
 TEST(CorvaneLiveSession, RenderHostAndEditorThreadsAtOnce) {
-  AudioUnit unit = OpenReadyUnit();
+  AudioUnit unit = corvane_test::OpenReadyUnit(kFrames);
   ASSERT_NE(unit, nullptr);
   void* storage = GetComponentInstanceStorage(unit);  // what fast dispatch is called with
   auto* plug = static_cast<Corvane*>(reinterpret_cast<IPlugBase*>(storage));
@@ -75,6 +45,16 @@ TEST(CorvaneLiveSession, RenderHostAndEditorThreadsAtOnce) {
   std::atomic<bool> hostDone{false};
   std::atomic<int> kept{0}, churned{0};  // calls of a lasting and of a passing render notification
   ASSERT_EQ(AudioUnitAddRenderNotify(unit, CountCall, &kept), noErr);
+
+  // The host's automation on the render thread, through the fast-dispatch
+  // set-parameter function, which takes the plug-in's lock: how long it
+  // waits at worst (printed; the lock is held only for short work now that
+  // no host listener runs under it).
+  AudioUnitSetParameterProc setParam = nullptr;
+  size = sizeof setParam;
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global,
+                                 kAudioUnitSetParameterSelect, &setParam, &size), noErr);
+  double longestSetParam = 0.0;
 
   int renderFailures = 0, blocks = 0;
   double energy = 0.0;
@@ -95,6 +75,10 @@ TEST(CorvaneLiveSession, RenderHostAndEditorThreadsAtOnce) {
         energy += left[t] * left[t];
       }
       ts.mSampleTime += kFrames;
+      const auto before = std::chrono::steady_clock::now();
+      if (setParam(storage, kSensitivity, kAudioUnitScope_Global, 0, (blocks % 10) / 10.0f, 0) != noErr) ++renderFailures;
+      const std::chrono::duration<double> waited = std::chrono::steady_clock::now() - before;
+      if (waited.count() > longestSetParam) longestSetParam = waited.count();
     }
   });
 
@@ -148,6 +132,7 @@ TEST(CorvaneLiveSession, RenderHostAndEditorThreadsAtOnce) {
   renderThread.join();
   editorThread.join();
 
+  std::printf("longest fast-dispatch set-parameter call on the render thread: %.1f us\n", longestSetParam * 1e6);
   EXPECT_EQ(hostFailures, 0);
   EXPECT_EQ(renderFailures, 0);
   EXPECT_TRUE(finite);

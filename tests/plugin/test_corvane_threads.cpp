@@ -36,10 +36,12 @@ TEST(CorvaneThreads, RenderRedrawAndParameterChangesRaceFree) {
   for (size_t pos = 0; pos < in.size(); pos += 256) {
     double* ins[2] = {&in.left[pos], &in.right[pos]};
     double* outs[2] = {&out.left[pos], &out.right[pos]};
+    c->TakeParamChanges();
     c->ProcessDoubleReplacing(ins, outs, 256);
   }
   done = true;
   ui.join();
+  c->TakeParamChanges();  // the next block would take the last changes
   c->Editor()->ApplyPlugUpdates();  // this thread runs the editor from here on
 
   // What each thread did shows: audio came out, the editor redrew, and the

@@ -257,6 +257,7 @@ uint64_t OutputHash(const Case& k, const Stereo& in) {
     const int n = std::min(kBlocks[b % 3], kLength - pos);
     double* ins[2] = {const_cast<double*>(&in.left[pos]), const_cast<double*>(&in.right[pos])};
     double* outs[2] = {&out.left[pos], &out.right[pos]};
+    c->TakeParamChanges();
     c->ProcessDoubleReplacing(ins, outs, n);
     pos += n;
   }

@@ -116,11 +116,11 @@ TEST_F(EditorWindow, KnobDragButtonsAndFaderDoubleClick) {
 
   const IRECT solo = *plug->SoloButton(1)->GetRECT();
   Click(solo.MW(), solo.MH());
-  EXPECT_EQ(plug->Engine().ResidualSolo(), 1.0f);
+  EXPECT_EQ(plug->GetParam(kSoloResidual)->Value(), 1.0);
   const IRECT mode3 = *plug->ModeButton(3)->GetRECT();
   Click(mode3.MW(), mode3.MH());
   Pump(g, 60);  // a redraw tick brings the other buttons up to date
-  EXPECT_EQ(plug->Engine().GetMode(), 3);
+  EXPECT_EQ(plug->GetParam(kMode3)->Value(), 1.0);
   EXPECT_EQ(plug->ModeButton(1)->GetValue(), 0.0);
 
   // A double click on the transient fader returns it to its 0 dB mark.
@@ -228,7 +228,7 @@ TEST_F(EditorWindow, EmbeddedInAParentWindow) {
   // Clicks arrive in editor pixels inside the parent.
   const IRECT solo = *plug->SoloButton(0)->GetRECT();
   Click(solo.MW(), solo.MH());
-  EXPECT_EQ(plug->Engine().TransientSolo(), 1.0f);
+  EXPECT_EQ(plug->GetParam(kSoloTransient)->Value(), 1.0);
   // The host destroys its window: the editor notices and closes cleanly.
   XDestroyWindow(d, parent);
   XSync(d, False);

@@ -81,6 +81,13 @@ bool AUHost::Configure(int nChannels, double sampleRate, int maxFrames, std::str
     *error = StatusText("initializing the audio unit", s);
     return false;
   }
+  // Renders go through the unit's fast-dispatch render function, as hosts
+  // do: the component entry would take the plug-in's lock for every block.
+  UInt32 procSize = sizeof mRenderProc;
+  if (AudioUnitGetProperty(mUnit, kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global, kAudioUnitRenderSelect,
+                           &mRenderProc, &procSize) != noErr)
+    mRenderProc = nullptr;
+  mRenderStorage = GetComponentInstanceStorage(mUnit);
   mChannels = nChannels;
   mMaxFrames = maxFrames;
   mSampleRate = sampleRate;
@@ -235,7 +242,8 @@ OSStatus AUHost::Render(const float* const* in, float* const* out, int nFrames) 
   ts.mFlags = kAudioTimeStampSampleTimeValid;
   AudioUnitRenderActionFlags flags = 0;
   mInput = in;
-  OSStatus s = AudioUnitRender(mUnit, &flags, &ts, 0, static_cast<UInt32>(nFrames), list);
+  OSStatus s = mRenderProc ? mRenderProc(mRenderStorage, &flags, &ts, 0, static_cast<UInt32>(nFrames), list)
+                          : AudioUnitRender(mUnit, &flags, &ts, 0, static_cast<UInt32>(nFrames), list);
   mInput = nullptr;
   mSampleTime += nFrames;
   // The unit may have pointed the buffers at its own memory.

@@ -78,5 +78,7 @@ private:
   double mSampleRate = 44100.0;
   double mSampleTime = 0.0;
   const float* const* mInput = nullptr;  // valid during Render only
+  AudioUnitRenderProc mRenderProc = nullptr;  // the unit's fast-dispatch render, when it has one
+  void* mRenderStorage = nullptr;             // what it is called with
   std::vector<unsigned char> mListStorage;
 };

@@ -1,7 +1,13 @@
 // Event listeners: a registry of (listener, object, event) registrations.
-// Notification collects the matching registrations under the registry lock
-// and calls the procs after releasing it, so a proc may add, remove or
-// dispose of listeners (its own included) and may notify again.
+//
+// A notification is not delivered inside the call that sends it: the
+// sender (a plug-in informing its host, often under the plug-in's lock)
+// only queues it, without allocating, for each matching registration on
+// the run loop its listener was created for, and wakes that loop. The procs
+// run when the loop's thread runs it (CFRunLoopRunInMode), outside every
+// lock of ours, so a slow listener never holds up the sender, and a proc may
+// add, remove or dispose of listeners (its own included) and notify again.
+// A value change reads the parameter's value at delivery.
 #include <AudioToolbox/AudioUnitUtilities.h>
 
 #include <algorithm>
@@ -13,9 +19,16 @@
 #include <new>
 #include <vector>
 
+#include "platform/apple/src/RunLoopWork.h"
+
+namespace {
+struct LoopQueue;
+}
+
 struct AUListenerBase {
   AUEventListenerProc proc;
   void* refCon;
+  LoopQueue* queue;  // of the run loop the listener was created for
   std::atomic<bool> alive{true};
 };
 
@@ -27,10 +40,66 @@ struct Registration {
   AudioUnitEvent event;
 };
 
+// The notifications waiting for one run loop: a ring of fixed size, filled
+// by senders and emptied by the loop's thread. Full, it drops the newest
+// (and counts them).
+struct LoopQueue {
+  static constexpr int kCapacity = 4096;
+  struct Pending {
+    std::shared_ptr<AUListenerBase> listener;
+    void* object = nullptr;
+    AudioUnitEvent event = {};
+    UInt64 hostTime = 0;
+  };
+
+  explicit LoopQueue(CFRunLoopRef l) : loop(l), ring(kCapacity) {}
+
+  bool Push(const std::shared_ptr<AUListenerBase>& listener, void* object, const AudioUnitEvent& event,
+            UInt64 hostTime) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (count == kCapacity) {
+      ++dropped;
+      return false;
+    }
+    Pending& p = ring[(head + count) % kCapacity];
+    p.listener = listener;
+    p.object = object;
+    p.event = event;
+    p.hostTime = hostTime;
+    ++count;
+    return true;
+  }
+
+  // Moves up to n pending notifications into out; how many.
+  int Take(Pending* out, int n) {
+    std::lock_guard<std::mutex> lock(mutex);
+    int taken = 0;
+    for (; taken < n && count > 0; ++taken, --count) {
+      out[taken] = std::move(ring[head]);
+      head = (head + 1) % kCapacity;
+    }
+    return taken;
+  }
+
+  const CFRunLoopRef loop;
+  std::mutex mutex;
+  std::vector<Pending> ring;  // sized once
+  int head = 0, count = 0;
+  long dropped = 0;
+};
+
 struct Registry {
   std::mutex mutex;
   std::vector<std::shared_ptr<AUListenerBase>> listeners;
   std::vector<Registration> registrations;
+  std::vector<std::unique_ptr<LoopQueue>> queues;  // one per run loop, kept
+
+  LoopQueue* QueueFor(CFRunLoopRef loop) {
+    for (const auto& q : queues)
+      if (q->loop == loop) return q.get();
+    queues.push_back(std::make_unique<LoopQueue>(loop));
+    return queues.back().get();
+  }
 
   std::shared_ptr<AUListenerBase> Find(AUEventListenerRef ref) const {
     for (const auto& listener : listeners)
@@ -73,6 +142,36 @@ UInt64 HostTimeNanoseconds() {
       std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
 }
 
+// The loop's thread: every notification queued for it, in order.
+bool DeliverPending(CFRunLoopRef loop) {
+  LoopQueue* queue = nullptr;
+  {
+    Registry& registry = TheRegistry();
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    for (const auto& q : registry.queues)
+      if (q->loop == loop) queue = q.get();
+  }
+  if (!queue) return false;
+  bool delivered = false;
+  LoopQueue::Pending batch[32];
+  for (int n; (n = queue->Take(batch, 32)) > 0;) {
+    for (int i = 0; i < n; ++i) {
+      LoopQueue::Pending& p = batch[i];
+      if (!p.listener->alive.load()) continue;
+      AudioUnitParameterValue value = 0;
+      if (p.event.mEventType == kAudioUnitEvent_ParameterValueChange) {
+        const AudioUnitParameter& param = p.event.mArgument.mParameter;
+        if (AudioUnitGetParameter(param.mAudioUnit, param.mParameterID, param.mScope, param.mElement, &value) != noErr)
+          value = 0;
+      }
+      p.listener->proc(p.listener->refCon, p.object, &p.event, p.hostTime, value);
+      delivered = true;
+    }
+    for (int i = 0; i < n; ++i) batch[i].listener.reset();
+  }
+  return delivered;
+}
+
 }  // namespace
 
 extern "C" {
@@ -81,11 +180,14 @@ OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void* inCallbackRefCo
                                Float32 inNotificationInterval, Float32 inValueChangeGranularity, AUEventListenerRef* outListener) {
   if (!inProc || !outListener) return kAudio_ParamError;
   try {
+    corvane_cf::AddRunLoopPerformer(DeliverPending);
     auto listener = std::make_shared<AUListenerBase>();
     listener->proc = inProc;
     listener->refCon = inCallbackRefCon;
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
+    // Without a run loop, the main thread's delivers.
+    listener->queue = registry.QueueFor(inRunLoop ? inRunLoop : CFRunLoopGetMain());
     registry.listeners.push_back(listener);
     *outListener = listener.get();
     return noErr;
@@ -139,27 +241,26 @@ OSStatus AUListenerDispose(AUParameterListenerRef inListener) {
 
 OSStatus AUEventListenerNotify(AUEventListenerRef inSendingListener, void* inSendingObject, const AudioUnitEvent* inEvent) {
   if (!inEvent) return kAudio_ParamError;
-  std::vector<Registration> targets;
-  try {
+  const UInt64 hostTime = HostTimeNanoseconds();
+  // The loops to wake: each touched one, once (a handful at most).
+  CFRunLoopRef woken[8];
+  int nWoken = 0;
+  {
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
     for (const Registration& r : registry.registrations) {
       const bool fromItself = r.listener.get() == inSendingListener && (!inSendingObject || r.object == inSendingObject);
-      if (!fromItself && Matches(r.event, *inEvent)) targets.push_back(r);
+      if (fromItself || !Matches(r.event, *inEvent)) continue;
+      LoopQueue* queue = r.listener->queue;
+      if (!queue->Push(r.listener, r.object, *inEvent, hostTime)) continue;
+      if (std::find(woken, woken + nWoken, queue->loop) != woken + nWoken) continue;
+      if (nWoken < 8)
+        woken[nWoken++] = queue->loop;
+      else
+        CFRunLoopWakeUp(queue->loop);
     }
-  } catch (const std::bad_alloc&) {
-    return kAudio_MemFullError;
   }
-  if (targets.empty()) return noErr;
-
-  AudioUnitParameterValue value = 0;
-  if (inEvent->mEventType == kAudioUnitEvent_ParameterValueChange) {
-    const AudioUnitParameter& p = inEvent->mArgument.mParameter;
-    if (AudioUnitGetParameter(p.mAudioUnit, p.mParameterID, p.mScope, p.mElement, &value) != noErr) value = 0;
-  }
-  const UInt64 hostTime = HostTimeNanoseconds();
-  for (const Registration& r : targets)
-    if (r.listener->alive.load()) r.listener->proc(r.listener->refCon, r.object, inEvent, hostTime, value);
+  for (int i = 0; i < nWoken; ++i) CFRunLoopWakeUp(woken[i]);
   return noErr;
 }
 

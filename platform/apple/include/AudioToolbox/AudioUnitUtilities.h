@@ -48,8 +48,9 @@ typedef struct AUListenerBase *AUParameterListenerRef;
 typedef AUParameterListenerRef AUEventListenerRef;
 
 /* inParameterValue: for a value change, the parameter's value read from the
-   unit with AudioUnitGetParameter at notification time (0 when that fails);
-   0 for other events. inEventHostTime: a monotonic clock in nanoseconds. */
+   unit with AudioUnitGetParameter at delivery (0 when that fails); 0 for
+   other events. inEventHostTime: when the event was sent, on a monotonic
+   clock in nanoseconds. */
 typedef void (*AUEventListenerProc)(void *inCallbackRefCon, void *inObject, const AudioUnitEvent *inEvent,
                                     UInt64 inEventHostTime, AudioUnitParameterValue inParameterValue);
 typedef void (*AUParameterListenerProc)(void *inCallbackRefCon, void *inObject, const AudioUnitParameter *inParameter,
@@ -61,9 +62,12 @@ extern OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void *inCallba
 /* inObject is handed back to the proc and lets a sender skip its own listener. */
 extern OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void *inObject, const AudioUnitEvent *inEvent);
 extern OSStatus AUEventListenerRemoveEventType(AUEventListenerRef inListener, void *inObject, const AudioUnitEvent *inEvent);
-/* Calls every listener registered for a matching event (same type, unit,
-   id, scope and element), except inSendingListener's registrations made with
-   inSendingObject (any of them when inSendingObject is NULL). */
+/* Queues the event for every listener registered for a matching event
+   (same type, unit, id, scope and element), except inSendingListener's
+   registrations made with inSendingObject (any of them when inSendingObject
+   is NULL). Each listener's proc is called when the run loop it was created
+   for runs (the main thread's when it was created with none), never inside
+   this call. */
 extern OSStatus AUEventListenerNotify(AUEventListenerRef inSendingListener, void *inSendingObject, const AudioUnitEvent *inEvent);
 /* A listener may be disposed of from inside its own proc. */
 extern OSStatus AUListenerDispose(AUParameterListenerRef inListener);
