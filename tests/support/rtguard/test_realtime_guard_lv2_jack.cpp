@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <jack/jack.h>
 
+#include <fstream>
 #include <string>
 
 #include "tests/lv2/LV2TestHost.h"
@@ -61,27 +62,49 @@ int PlantingProcess(jack_nframes_t, void*) {
   return 0;
 }
 
+const char* const kProbe = "rtguard-probe";
+
 // Runs a client whose callback plants the fault until the guard ends the
 // process (returns after 20 s if it does not).
 void RunPlantingClient(const std::string& server) {
   jack_status_t status;
-  jack_client_t* client = jack_client_open("rtguard-probe",
-      static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status, server.c_str());
+  jack_client_t* client =
+      jack_client_open(kProbe, static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status, server.c_str());
   if (!client) return;
+  jack_port_register(client, "in", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);  // shows it is there
   jack_set_process_callback(client, PlantingProcess, nullptr);
   if (jack_activate(client) == 0) test_support::WaitUntil([] { return false; }, 20.0);
   jack_client_close(client);
+}
+
+// Waits until the server has let go of the probes the guard ended: a
+// server stopped while it still waits on a dead client overruns the
+// tests' stop timeout, is killed, and leaves its entry in JACK's
+// machine-wide registry of servers (which holds eight).
+bool ProbesGone(const std::string& server) {
+  jack_status_t status;
+  jack_client_t* monitor = jack_client_open("rtguard-monitor",
+      static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status, server.c_str());
+  if (!monitor) return false;
+  const bool gone = test_support::WaitUntil([&] {
+    const char** ports = jack_get_ports(monitor, kProbe, nullptr, 0);
+    jack_free(ports);
+    return ports == nullptr;
+  }, 20.0);
+  jack_client_close(monitor);
+  return gone;
 }
 
 TEST_F(RealtimeGuardHosts, JackProcessCallbackIsGuarded) {
   if (!test_support::DummyJackServer::Installed()) GTEST_SKIP() << "jackd is not installed";
   test_support::TempDir work;
   test_support::DummyJackServer server(work.Path() + "/jackd.log");
-  ASSERT_TRUE(server.Up());
+  ASSERT_TRUE(server.Up()) << std::ifstream(work.Path() + "/jackd.log").rdbuf();
   for (Fault fault : {Fault::kNew, Fault::kLock}) {
     SetFault(fault);
     EXPECT_DEATH(RunPlantingClient(server.Name()), ExpectedReport(fault, "JACK process callback"));
   }
+  EXPECT_TRUE(ProbesGone(server.Name()));
 }
 
 }  // namespace
