@@ -9,6 +9,8 @@
 //   rtguard::RealtimeScope scope(rtguard::kAuRender);
 //   render(storage, &flags, &ts, 0, frames, list);
 //
+// or, for one call, rtguard::Realtime(rtguard::kAuRender, [&] { return render(...); }).
+//
 // Without the preloaded library a scope does nothing. The JACK process
 // callback needs no scope: the library marks it itself.
 //
@@ -55,5 +57,12 @@ public:
   RealtimeScope(const RealtimeScope&) = delete;
   RealtimeScope& operator=(const RealtimeScope&) = delete;
 };
+
+// Calls `call` marked, and returns what it returns.
+template <class Call>
+auto Realtime(const char* what, Call&& call) {
+  RealtimeScope scope(what);
+  return call();
+}
 
 }  // namespace rtguard

@@ -45,10 +45,9 @@ TEST_F(RealtimeGuardHosts, AUFastDispatchRenderIsGuarded) {
   void* storage = GetComponentInstanceStorage(unit);
   au_test::HostBuffers out(2, 256);
   const AudioTimeStamp ts = au_test::SampleTimeStamp(0);
+  AudioUnitRenderActionFlags flags = 0;
   auto renderMarked = [&] {
-    AudioUnitRenderActionFlags flags = 0;
-    rtguard::RealtimeScope scope(rtguard::kAuRender);
-    return render(storage, &flags, &ts, 0, 256, out.List());
+    return rtguard::Realtime(rtguard::kAuRender, [&] { return render(storage, &flags, &ts, 0, 256, out.List()); });
   };
   for (Fault fault : {Fault::kNew, Fault::kLock}) {
     SetFault(fault);
