@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "tests/au/AUHostTest.h"
+#include "tests/support/rtguard/RealtimeScope.h"
 
 namespace au_test {
 namespace {
@@ -38,7 +39,9 @@ TEST_F(AUThreadTest, ParametersChangeWhileTheRenderThreadRuns) {
     while (!stop.load()) {
       AudioUnitRenderActionFlags flags = 0;
       const AudioTimeStamp ts = SampleTimeStamp(sampleTime);
-      if (renderProc(storage, &flags, &ts, 0, 256, out.List()) != noErr) renderErrors++;
+      if (rtguard::Realtime(rtguard::kAuRender, [&] { return renderProc(storage, &flags, &ts, 0, 256, out.List()); }) !=
+          noErr)
+        renderErrors++;
       // Gain is 0.5 or 1.5 at every moment, never anything in between.
       for (int t = 0; t < 256; ++t) {
         const float dry = DelayedInput(t + sampleTime);

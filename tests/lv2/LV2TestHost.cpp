@@ -10,6 +10,7 @@
 
 #include "plugin/Corvane.h"
 #include "plugin/CorvaneLV2.h"
+#include "tests/support/rtguard/RealtimeScope.h"
 #include <memory>
 
 namespace lv2_test {
@@ -80,7 +81,10 @@ void LV2TestInstance::Activate() { mDesc->activate(mHandle); }
 
 void LV2TestInstance::Deactivate() { mDesc->deactivate(mHandle); }
 
-void LV2TestInstance::Run(int n) { mDesc->run(mHandle, static_cast<uint32_t>(n)); }
+void LV2TestInstance::Run(int n) {
+  rtguard::RealtimeScope realtime(rtguard::kLv2Run);  // the audio class
+  mDesc->run(mHandle, static_cast<uint32_t>(n));
+}
 
 std::vector<std::vector<float>> LV2TestInstance::Process(const std::vector<std::vector<float>>& in,
                                                          int block, bool inPlace) {

@@ -25,6 +25,7 @@
 #include "gui/IGraphicsStructs.h"
 #include "plugin/CorvaneLV2.h"
 #include "tests/lv2/LV2TestHost.h"
+#include "tests/support/rtguard/RealtimeScope.h"
 // Xlib's macros come after every header that might use those names.
 #include "tests/x11/WindowChecks.h"
 #include "tests/x11/XvfbServer.h"
@@ -103,7 +104,7 @@ public:
         ApplyWrites();
         for (int t = 0; t < kBlock; ++t, pos = (pos + 1) % mDrums[0].size())
           for (int c = 0; c < 2; ++c) mIn[c][t] = mDrums[c][pos];
-        lilv_instance_run(mInstance, kBlock);
+        rtguard::Realtime(rtguard::kLv2Run, [&] { lilv_instance_run(mInstance, kBlock); });
         float peak = 0.0f;
         for (int c = 0; c < 2; ++c)
           for (float v : mOut[c]) peak = std::max(peak, std::fabs(v));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "plugin/Corvane.h"
+#include "tests/support/rtguard/RealtimeScope.h"
 
 namespace corvane_test {
 
@@ -68,7 +69,9 @@ public:
       AudioBuffer b[2];
     } list = {2, {{1, mFrames * 4, mLeft.data()}, {1, mFrames * 4, mRight.data()}}};
     AudioUnitRenderActionFlags flags = 0;
-    const OSStatus s = mRender(mStorage, &flags, &mTime, 0, mFrames, reinterpret_cast<AudioBufferList*>(&list));
+    const OSStatus s = rtguard::Realtime(rtguard::kAuRender, [&] {
+      return mRender(mStorage, &flags, &mTime, 0, mFrames, reinterpret_cast<AudioBufferList*>(&list));
+    });
     mTime.mSampleTime += mFrames;
     return s;
   }

@@ -22,6 +22,7 @@
 #include "plugin/Corvane.h"
 #include "gui/IGraphics.h"
 #include "tests/plugin/ReadyUnit.h"
+#include "tests/support/rtguard/RealtimeScope.h"
 
 namespace {
 
@@ -69,7 +70,10 @@ TEST(CorvaneLiveSession, RenderHostAndEditorThreadsAtOnce) {
         AudioBuffer b[2];
       } list = {2, {{1, kFrames * 4, left.data()}, {1, kFrames * 4, right.data()}}};
       AudioUnitRenderActionFlags flags = 0;
-      if (render(storage, &flags, &ts, 0, kFrames, reinterpret_cast<AudioBufferList*>(&list)) != noErr) ++renderFailures;
+      const OSStatus status = rtguard::Realtime(rtguard::kAuRender, [&] {
+        return render(storage, &flags, &ts, 0, kFrames, reinterpret_cast<AudioBufferList*>(&list));
+      });
+      if (status != noErr) ++renderFailures;
       for (UInt32 t = 0; t < kFrames; ++t) {
         finite = finite && std::isfinite(left[t]) && std::isfinite(right[t]);
         energy += left[t] * left[t];

@@ -11,6 +11,7 @@
 #include "plugin/Corvane.h"
 #include "gui/IGraphics.h"
 #include "tests/engine/EngineTestSignals.h"
+#include "tests/support/rtguard/RealtimeScope.h"
 
 TEST(CorvaneThreads, RenderRedrawAndParameterChangesRaceFree) {
   std::unique_ptr<Corvane> c(static_cast<Corvane*>(MakePlug()));
@@ -36,6 +37,7 @@ TEST(CorvaneThreads, RenderRedrawAndParameterChangesRaceFree) {
   for (size_t pos = 0; pos < in.size(); pos += 256) {
     double* ins[2] = {&in.left[pos], &in.right[pos]};
     double* outs[2] = {&out.left[pos], &out.right[pos]};
+    rtguard::RealtimeScope realtime(rtguard::kPluginProcess);
     c->TakeParamChanges();
     c->ProcessDoubleReplacing(ins, outs, 256);
   }
