@@ -28,7 +28,7 @@ TEST(CorvaneThreads, RenderRedrawAndParameterChangesRaceFree) {
         ++draws;
       }
       c->SetParameterFromGUI(kTransient, (i % 10) / 10.0);
-      c->SetParameterFromGUI(kSoloTransient, i % 3 == 0 ? 1.0 : 0.0);
+      c->SetParameterFromGUI(kSoloTransient, i % 3 == 1 ? 1.0 : 0.0);
       lastMode = 1 + i % 3;
       c->SetParameterFromGUI(kMode1 + lastMode - 1, 1.0);
       changes = i + 1;
@@ -58,5 +58,5 @@ TEST(CorvaneThreads, RenderRedrawAndParameterChangesRaceFree) {
   EXPECT_GT(energy, 0.0);
   EXPECT_EQ(c->Engine().GetMode(), lastMode);
   for (int m = 1; m <= 3; ++m) EXPECT_EQ(c->ModeButton(m)->GetValue(), m == lastMode ? 1.0 : 0.0) << m;
-  EXPECT_EQ(c->Engine().TransientSolo(), (changes - 1) % 3 == 0 ? 1.0f : 0.0f);
+  EXPECT_EQ(c->Engine().TransientSolo(), (changes - 1) % 3 == 1 ? 1.0f : 0.0f);
 }
