@@ -17,7 +17,7 @@ constexpr int kN = FrameJob::kFrameLength;
 constexpr int kLastStage = kN;
 constexpr int kStageBeforeLast = kN / 2;
 
-// The first part is cut into this many steps of equal work, one every
+// The first part is cut into at most this many steps of equal units, one every
 // kDeadline / kSteps = 8 samples: a 64-frame block does 8 of them.
 constexpr int kSteps = 128;
 
@@ -81,19 +81,38 @@ int ItemsFor(long budget, long units, int grain, int left) {
   return items < left ? static_cast<int>(items) : left;
 }
 
+// The units of one call over `items` items (none: no call).
+long CallUnits(int items, long unitsPerItem) { return items > 0 ? kCallUnits + items * unitsPerItem : 0; }
+
+long CeilDiv(long a, long b) { return (a + b - 1) / b; }
 int RoundUp(int value, int grain) { return (value + grain - 1) / grain * grain; }
 
 }  // namespace
 
 // ---- Planning (constructor) ----
 
+struct FrameJob::Tables {
+  NeededRanges needed[3];          // by mode
+  Plan plans[3][kLevels + 1];      // by mode and first edited band
+};
+
+// The pace of every job there can be, planned before any starts so that a
+// wrap costs nothing more than the job's first share; once per process, by
+// the first job made (planning only counts: any job can do it).
 FrameJob::FrameJob() {
-  for (int mode = 1; mode <= 3; ++mode) mNeeded[mode - 1] = FindNeededRanges(ModeFilters(mode));
-  // The pace of every job there can be, planned here so that a wrap costs
-  // nothing more than the job's first share.
-  for (int mode = 1; mode <= 3; ++mode)
-    for (int band = 0; band <= kLevels; ++band) mPlans[mode - 1][band] = planJob(mode, band);
+  static const Tables& tables = planEveryJob();
+  mTables = &tables;
   mSpentUnits = 0;
+}
+
+// Called once, from the initialisation above.
+const FrameJob::Tables& FrameJob::planEveryJob() {
+  static Tables tables;
+  for (int mode = 1; mode <= 3; ++mode) tables.needed[mode - 1] = FindNeededRanges(ModeFilters(mode));
+  mTables = &tables;
+  for (int mode = 1; mode <= 3; ++mode)
+    for (int band = 0; band <= kLevels; ++band) tables.plans[mode - 1][band] = planJob(mode, band);
+  return tables;
 }
 
 // Only the middle half of the frame is kept, so the inverse transform needs
@@ -125,16 +144,39 @@ FrameJob::NeededRanges FrameJob::FindNeededRanges(const Benondelettes::Filters* 
   return need;
 }
 
+// Steps as small as they can be with no more than kSteps of them, so that
+// every 64 samples of the first part take as many steps (8) as any other.
 FrameJob::Plan FrameJob::planJob(int mode, int firstEditedBand) {
   configure(mode, firstEditedBand);
   beginChannel(0);
   mBudget = kUnlimitedUnits;
   spendBudget(false);
-  Plan plan;
-  plan.stepUnits = (kUnlimitedUnits - mBudget + kSteps - 1) / kSteps;
-  mStepUnits = plan.stepUnits;
+  // Cut into steps, the first part makes more calls, each charged
+  // kCallUnits: steps of a kSteps-th of its units in one go are too many,
+  // steps of a kSteps-th of what those spend are close to few enough.
+  Plan tooMany = countSteps(CeilDiv(kUnlimitedUnits - mBudget, kSteps));
+  if (tooMany.steps <= kSteps) return tooMany;
+  Plan fewEnough = countSteps(CeilDiv(mSpentUnits, kSteps));
+  while (fewEnough.steps > kSteps) {
+    tooMany = fewEnough;
+    fewEnough = countSteps(2 * fewEnough.stepUnits);
+  }
+  while (fewEnough.stepUnits - tooMany.stepUnits > 1) {
+    const Plan middle = countSteps((tooMany.stepUnits + fewEnough.stepUnits) / 2);
+    (middle.steps > kSteps ? tooMany : fewEnough) = middle;
+  }
+  return fewEnough;
+}
+
+// The steps of stepUnits each that the first part takes (mSpentUnits: the
+// units they spend).
+FrameJob::Plan FrameJob::countSteps(long stepUnits) {
+  mStepUnits = stepUnits;
   beginChannel(0);
   mBudget = 0;
+  mSpentUnits = 0;
+  Plan plan;
+  plan.stepUnits = stepUnits;
   while (step(false)) ++plan.steps;
   return plan;
 }
@@ -142,7 +184,7 @@ FrameJob::Plan FrameJob::planJob(int mode, int firstEditedBand) {
 void FrameJob::configure(int mode, int firstEditedBand) {
   mFilters = ModeFilters(mode);
   mCosts = &kCosts[mode - 1];
-  mNeed = &mNeeded[mode - 1];
+  mNeed = &mTables->needed[mode - 1];
   mFirstEditedBand = firstEditedBand;
 }
 
@@ -160,7 +202,7 @@ void FrameJob::Start(double* const frames[2], double* const outputs[2], int mode
   const int firstEditedBand = FirstEditedBand(bandThreshold);
   configure(mode, firstEditedBand);
   mThreshold = threshold;
-  const Plan& plan = mPlans[mode - 1][firstEditedBand];
+  const Plan& plan = mTables->plans[mode - 1][firstEditedBand];
   mStepUnits = plan.stepUnits;
   mTotalSteps = plan.steps;
   beginChannel(0);
@@ -230,7 +272,7 @@ bool FrameJob::spend(int end, long unitsPerItem, int grain, bool doWork, Work&& 
   assert(mBudget > 0 && mCursor < end && "a phase is entered only with items left");
   const int to = mCursor + ItemsFor(mBudget, unitsPerItem, grain, end - mCursor);
   if (doWork) work(mCursor, to);
-  charge(kCallUnits + (to - mCursor) * unitsPerItem);
+  charge(CallUnits(to - mCursor, unitsPerItem));
   mCursor = to;
   return to == end;
 }
@@ -339,28 +381,27 @@ void FrameJob::inverseOutputs(int ch, double* out, int stage, int from, int to, 
 // The last two inverse stages of both channels, after the rest: by
 // `advances` samples after the wrap, the last stage's output pairs up to
 // N/8 + (advances - N/4) (in multiples of kPairGrain), one pair per channel
-// per sample, with what they read first: the last stage's entries (laid out
-// in the second buffers, while the stage before still writes) and the pairs
-// of the stage before that those take. The samples read by then are at
-// positions below `advances`, whose pairs are below advances / 2 and so
+// per sample, with what they read first: the last stage's entries (laid
+// out in the second buffers, while the stage before still writes) and the
+// pairs of the stage before that those take. The samples read by then are
+// at positions below `advances`, whose pairs are below advances / 2 and so
 // already written.
 void FrameJob::writeMiddle(int advances) {
   assert(FirstPartDone() && advances >= kDeadline);
   const int lastTo = std::min(kMiddleEndPair, kMiddleFirstPair + RoundUp(advances - kDeadline, kPairGrain));
   if (lastTo > mLastPairsDone) {
-    const int entriesTo = lastTo + HalfTaps(mFilters) - 1;
-    const int beforeTo = std::min((lastTo + 1) / 2, neededPairs(kStageBeforeLast).end);  // the a those take
+    const int entriesTo = lastTo + HalfTaps(mFilters) - 1;  // entry t takes a[t - P + 1] and d[t - P + 1]
+    const int beforeTo = std::max(mBeforePairsDone, std::min((lastTo + 1) / 2, neededPairs(kStageBeforeLast).end));
     const int L = Taps(mFilters);
     for (int ch = 0; ch < kChannels; ++ch) {
       if (beforeTo > mBeforePairsDone) inverseOutputs(ch, mFrames[ch], kStageBeforeLast, mBeforePairsDone, beforeTo);
       mWavelets[ch].PrepareInverse(mFrames[ch], kLastStage, L, mLastEntriesDone, entriesTo, 1);
       inverseOutputs(ch, mOutputs[ch], kLastStage, mLastPairsDone, lastTo, 1);
     }
-    long units = kCallUnits + (entriesTo - mLastEntriesDone) * mCosts->inverseLayout + kCallUnits +
-                 (lastTo - mLastPairsDone) * mCosts->inversePair;
-    if (beforeTo > mBeforePairsDone) units += kCallUnits + (beforeTo - mBeforePairsDone) * mCosts->inversePair;
-    mSpentUnits += kChannels * units;
-    mBeforePairsDone = std::max(mBeforePairsDone, beforeTo);
+    mSpentUnits += kChannels * (CallUnits(beforeTo - mBeforePairsDone, mCosts->inversePair) +
+                                CallUnits(entriesTo - mLastEntriesDone, mCosts->inverseLayout) +
+                                CallUnits(lastTo - mLastPairsDone, mCosts->inversePair));
+    mBeforePairsDone = beforeTo;
     mLastEntriesDone = entriesTo;
     mLastPairsDone = lastTo;
   }

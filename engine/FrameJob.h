@@ -9,30 +9,33 @@
 // and its value at position p, p samples after it. So the work (per
 // channel: the forward transform, the band walk, the inverse transform,
 // whose last stage writes the middle half straight into the slot's output
-// buffer; of these, only what the middle half reads) is done in two parts:
-// everything but the last two inverse stages' pairs in the first 1024
-// samples, then those, one last-stage pair per channel per sample, in the
-// next 1024, always ahead of the positions read. The other slot wraps 2048
-// samples after this one, when the job is over. The job takes the mode, the
-// band threshold and the coefficient threshold as they stood at the wrap,
-// and every number it computes is the one the one-call transforms compute,
-// so the output is the same bit for bit, whatever the blocks.
-//
-// The first part runs through five phases per channel, each over items:
+// buffer; of these, only what the middle half reads) is done in two parts.
+// The first part, done in the first 1024 samples, runs through five phases
+// per channel, each over items:
 //   forward layout   the frame's entries laid out for the first stage,
 //   forward pairs    each stage's output pairs, stage N down to the last,
 //   band walk        each edited band's coefficients,
 //   inverse layout   each stage's entries (only those its needed pairs read),
 //   inverse pairs    each stage's needed output pairs,
-// and every item is priced in work units by the mode's cost table
-// (FrameJob.cpp); the second part lays out and writes the last two stages'
-// items at the same prices.
+// up to the layout of the stage before the last. The second part, in the
+// next 1024 samples, writes the last stage's pairs, one per channel per
+// sample, always ahead of the positions read, with what they read first:
+// the last stage's entries and the stage before's pairs. The other slot
+// wraps 2048 samples after this one, when the job is over. The job takes
+// the mode, the band threshold and the coefficient threshold as they stood
+// at the wrap, and every number it computes is the one the one-call
+// transforms compute, so the output is the same bit for bit, whatever the
+// blocks.
 //
-// Pace: the first part is cut into steps of equal units (a step may cross
-// from one stage or phase into the next), counted when it starts, and a
-// fixed share of them is done per sample (Bresenham over the 1024 samples);
-// the second part's share is fixed per sample too. So the work is spread
-// and never depends on how the host cuts blocks.
+// Pace: every item is priced in work units by the mode's cost table
+// (FrameJob.cpp), and each call by a fixed number of them. The first part
+// is cut into at most 128 steps of equal units (a step may cross from one
+// stage or phase into the next), counted when it starts, and a fixed share
+// of them is done per sample (Bresenham over the 1024 samples), so every
+// 64 samples take as many steps; the second part's share is fixed per
+// sample too. So the work never depends on how the host cuts blocks. The
+// two parts are not equal: the first, which the first value read needs,
+// holds most of a job's units (test_frame_job_pacing.cpp says how much).
 //
 // Audio thread only; no allocation.
 #include "engine/BandWalk.h"
@@ -91,7 +94,10 @@ private:
     long stepUnits = 0;
     int steps = 0;
   };
+  struct Tables;
+  const Tables& planEveryJob();
   Plan planJob(int mode, int firstEditedBand);
+  Plan countSteps(long stepUnits);
   void configure(int mode, int firstEditedBand);
 
   // The first part: steps, each a budget of units spent on the phases in
@@ -122,8 +128,7 @@ private:
   // channel's work goes on.
   Benondelettes mWavelets[kChannels] = {Benondelettes(kFrameLength), Benondelettes(kFrameLength)};
   const BandWalk* mWalk = band_walk::Best();
-  NeededRanges mNeeded[3];  // by mode
-  Plan mPlans[3][kLevels + 1];  // by mode and first edited band
+  const Tables* mTables = nullptr;  // the needed ranges and plans, shared
 
   // The job's settings, from Start.
   double* mFrames[kChannels] = {nullptr, nullptr};
