@@ -17,8 +17,8 @@ constexpr int kN = FrameJob::kFrameLength;
 constexpr int kLastStage = kN;
 constexpr int kStageBeforeLast = kN / 2;
 
-// The first part is cut into at most this many steps of equal units, one every
-// kDeadline / kSteps = 8 samples: a 64-frame block does 8 of them.
+// The first part is cut into at most this many steps of equal units, one
+// every kDeadline / kSteps = 8 samples: a 64-frame block does 8 of them.
 constexpr int kSteps = 128;
 
 // Work units per item of each phase, for each mode, and per call: set from
@@ -52,6 +52,12 @@ constexpr int kMiddleEndPair = 3 * kN / 8;
 // details of the stage of length 2^(j+1) lie.
 constexpr int BandBegin(int band) { return band == 0 ? 0 : 1 << band; }
 constexpr int BandEnd(int band) { return band == 0 ? 1 : 2 << band; }
+
+// The last band holds the last stage's details. The first part walks it
+// only as far as the entries before the middle's first pair read; the
+// second part walks on just ahead of the entries it lays out.
+constexpr int kLastBand = FrameJob::kLevels - 1;
+constexpr int kLastBandFirstPartEnd = BandBegin(kLastBand) + kMiddleFirstPair;
 
 // The first band not edited at band threshold T: bands start above T from it on.
 int FirstEditedBand(int bandThreshold) {
@@ -141,6 +147,8 @@ FrameJob::NeededRanges FrameJob::FindNeededRanges(const Benondelettes::Filters* 
     // The stage before writes the a[pairs.begin - P + 1, pairs.end) read here: its pairs.
     pairs = wraps ? Range{0, half / 2} : Range{(pairs.begin - P + 1) / 2, (pairs.end + 1) / 2};
   }
+  // Where the second part's walk of the last band ends.
+  assert(need.walkEnd[kLastBand] == BandBegin(kLastBand) + kMiddleEndPair);
   return need;
 }
 
@@ -213,6 +221,7 @@ void FrameJob::Start(double* const frames[2], double* const outputs[2], int mode
   mSpentUnits = 0;
   mLastPairsDone = kMiddleFirstPair;
   mLastEntriesDone = kMiddleFirstPair;
+  mLastBandWalked = kLastBandFirstPartEnd;
   mBeforePairsDone = neededPairs(kStageBeforeLast).begin;
 }
 
@@ -331,9 +340,11 @@ void FrameJob::beginBand(int band) {
 
 void FrameJob::bandWalk(bool doWork) {
   assert(mBand >= mFirstEditedBand && mBand < kLevels);
-  if (doWork && mCursor == BandBegin(mBand)) mReference = mOutputs[mChannel][BandEnd(mBand) - 1];
-  const bool done = spend(mNeed->walkEnd[mBand], mCosts->bandWalk, 1, doWork, [&](int from, int to) {
-    mReference = mWalk->walk(frame(), from, to, mReference, mThreshold);
+  double& reference = mReference[mChannel];
+  if (doWork && mCursor == BandBegin(mBand)) reference = mOutputs[mChannel][BandEnd(mBand) - 1];
+  const int end = mBand == kLastBand ? kLastBandFirstPartEnd : mNeed->walkEnd[mBand];
+  const bool done = spend(end, mCosts->bandWalk, 1, doWork, [&](int from, int to) {
+    reference = mWalk->walk(frame(), from, to, reference, mThreshold);
   });
   if (done) beginBand(mBand + 1);
 }
@@ -382,25 +393,31 @@ void FrameJob::inverseOutputs(int ch, double* out, int stage, int from, int to, 
 // `advances` samples after the wrap, the last stage's output pairs up to
 // N/8 + (advances - N/4) (in multiples of kPairGrain), one pair per channel
 // per sample, with what they read first: the last stage's entries (laid
-// out in the second buffers, while the stage before still writes) and the
-// pairs of the stage before that those take. The samples read by then are
-// at positions below `advances`, whose pairs are below advances / 2 and so
+// out in the second buffers, while the stage before still writes), which
+// take the last band's details (walked on up to the last one read) and the
+// a that the stage before's pairs write. The samples read by then are at
+// positions below `advances`, whose pairs are below advances / 2 and so
 // already written.
 void FrameJob::writeMiddle(int advances) {
   assert(FirstPartDone() && advances >= kDeadline);
   const int lastTo = std::min(kMiddleEndPair, kMiddleFirstPair + RoundUp(advances - kDeadline, kPairGrain));
   if (lastTo > mLastPairsDone) {
     const int entriesTo = lastTo + HalfTaps(mFilters) - 1;  // entry t takes a[t - P + 1] and d[t - P + 1]
+    const int walkTo = mFirstEditedBand <= kLastBand ? BandBegin(kLastBand) + lastTo : mLastBandWalked;
     const int beforeTo = std::max(mBeforePairsDone, std::min((lastTo + 1) / 2, neededPairs(kStageBeforeLast).end));
     const int L = Taps(mFilters);
     for (int ch = 0; ch < kChannels; ++ch) {
+      if (walkTo > mLastBandWalked)
+        mReference[ch] = mWalk->walk(mFrames[ch], mLastBandWalked, walkTo, mReference[ch], mThreshold);
       if (beforeTo > mBeforePairsDone) inverseOutputs(ch, mFrames[ch], kStageBeforeLast, mBeforePairsDone, beforeTo);
       mWavelets[ch].PrepareInverse(mFrames[ch], kLastStage, L, mLastEntriesDone, entriesTo, 1);
       inverseOutputs(ch, mOutputs[ch], kLastStage, mLastPairsDone, lastTo, 1);
     }
-    mSpentUnits += kChannels * (CallUnits(beforeTo - mBeforePairsDone, mCosts->inversePair) +
+    mSpentUnits += kChannels * (CallUnits(walkTo - mLastBandWalked, mCosts->bandWalk) +
+                                CallUnits(beforeTo - mBeforePairsDone, mCosts->inversePair) +
                                 CallUnits(entriesTo - mLastEntriesDone, mCosts->inverseLayout) +
                                 CallUnits(lastTo - mLastPairsDone, mCosts->inversePair));
+    mLastBandWalked = walkTo;
     mBeforePairsDone = beforeTo;
     mLastEntriesDone = entriesTo;
     mLastPairsDone = lastTo;

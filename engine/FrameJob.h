@@ -14,18 +14,19 @@
 // per channel, each over items:
 //   forward layout   the frame's entries laid out for the first stage,
 //   forward pairs    each stage's output pairs, stage N down to the last,
-//   band walk        each edited band's coefficients,
+//   band walk        each edited band's coefficients (of the last band,
+//                    only those the entries before the middle read),
 //   inverse layout   each stage's entries (only those its needed pairs read),
 //   inverse pairs    each stage's needed output pairs,
 // up to the layout of the stage before the last. The second part, in the
 // next 1024 samples, writes the last stage's pairs, one per channel per
 // sample, always ahead of the positions read, with what they read first:
-// the last stage's entries and the stage before's pairs. The other slot
-// wraps 2048 samples after this one, when the job is over. The job takes
-// the mode, the band threshold and the coefficient threshold as they stood
-// at the wrap, and every number it computes is the one the one-call
-// transforms compute, so the output is the same bit for bit, whatever the
-// blocks.
+// the last band walked on, the last stage's entries, the stage before's
+// pairs. The other slot wraps 2048 samples after this one, when the job is
+// over. The job takes the mode, the band threshold and the coefficient
+// threshold as they stood at the wrap, and every number it computes is the
+// one the one-call transforms compute, so the output is the same bit for
+// bit, whatever the blocks.
 //
 // Pace: every item is priced in work units by the mode's cost table
 // (FrameJob.cpp), and each call by a fixed number of them. The first part
@@ -145,12 +146,15 @@ private:
   int mStage = 0;  // the length of the stage being laid out or computed
   int mBand = 0;   // the band being walked
   int mCursor = 0; // the phase's next entry, pair or coefficient
-  double mReference = 0.0;  // the band walk's running reference
+  // Each channel's band walk's running reference (the last band's walk
+  // goes on in the second part).
+  double mReference[kChannels] = {0.0, 0.0};
 
   // Where the second part stands, both channels alike.
   int mLastPairsDone = 0;     // last stage: output pairs written
   int mLastEntriesDone = 0;   // last stage: entries laid out
   int mBeforePairsDone = 0;   // the stage before: output pairs written
+  int mLastBandWalked = 0;    // last band: walked up to this coefficient
 
   // The pace.
   bool mRunning = false;
