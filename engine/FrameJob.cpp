@@ -26,6 +26,9 @@ constexpr int kSteps = 128;
 // a job costs about the same (a unit is about a tenth of a cycle). The
 // forward layout is charged for a frame that is no longer in the cache, as
 // when many instances run: it reads the frame collected over 4096 samples.
+// Re-derived by bench/engine/FrameJobCosts.cpp: run
+//   build/release/bench/engine/bench_engine --benchmark_filter=FrameJobCosts
+// which prints a row per mode in this layout and the call's units.
 constexpr FrameJob::Costs kCosts[3] = {
     // forward layout, forward pair, band walk, inverse layout, inverse pair
     {14, 10, 29, 9, 10},   // Haar
