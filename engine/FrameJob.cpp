@@ -61,6 +61,11 @@ constexpr int BandEnd(int band) { return band == 0 ? 1 : 2 << band; }
 // second part walks on just ahead of the entries it lays out.
 constexpr int kLastBand = FrameJob::kLevels - 1;
 constexpr int kLastBandFirstPartEnd = BandBegin(kLastBand) + kMiddleFirstPair;
+// It walks on in multiples of this many coefficients: a walk call costs
+// about what 60 more coefficients do, and calls as short as the second
+// part's writes (16 pairs sample by sample, 64 in blocks) would cost more
+// than the walk saved in the first part.
+constexpr int kLastBandWalkGrain = 128;
 
 // The first band not edited at band threshold T: bands start above T from it on.
 int FirstEditedBand(int bandThreshold) {
@@ -151,7 +156,7 @@ FrameJob::NeededRanges FrameJob::FindNeededRanges(const Benondelettes::Filters* 
     pairs = wraps ? Range{0, half / 2} : Range{(pairs.begin - P + 1) / 2, (pairs.end + 1) / 2};
   }
   // Where the second part's walk of the last band ends.
-  assert(need.walkEnd[kLastBand] == BandBegin(kLastBand) + kMiddleEndPair);
+  assert(need.walkEnd[kLastBand] == BandBegin(kLastBand) + RoundUp(kMiddleEndPair, kLastBandWalkGrain));
   return need;
 }
 
@@ -406,7 +411,8 @@ void FrameJob::writeMiddle(int advances) {
   const int lastTo = std::min(kMiddleEndPair, kMiddleFirstPair + RoundUp(advances - kDeadline, kPairGrain));
   if (lastTo > mLastPairsDone) {
     const int entriesTo = lastTo + HalfTaps(mFilters) - 1;  // entry t takes a[t - P + 1] and d[t - P + 1]
-    const int walkTo = mFirstEditedBand <= kLastBand ? BandBegin(kLastBand) + lastTo : mLastBandWalked;
+    const int walkTo =
+        mFirstEditedBand <= kLastBand ? BandBegin(kLastBand) + RoundUp(lastTo, kLastBandWalkGrain) : mLastBandWalked;
     const int beforeTo = std::max(mBeforePairsDone, std::min((lastTo + 1) / 2, neededPairs(kStageBeforeLast).end));
     const int L = Taps(mFilters);
     for (int ch = 0; ch < kChannels; ++ch) {

@@ -92,8 +92,8 @@ TEST(FrameJobPacing, FirstPartEndsByItsDeadlineAndTheJobByTheNextWrap) {
 // as the last stage does would take a buffer per stage in flight.) With
 // the job advanced 64 samples at a time, as the engine does for blocks of
 // 64 and more (the second part then makes a quarter of the calls it makes
-// sample by sample), the first part is 63-73% of the units, so its windows
-// take 1.26-1.47x the mean however evenly it is spread. Asserted: the bound
+// sample by sample), the first part is 64-74% of the units, so its windows
+// take 1.28-1.47x the mean however evenly it is spread. Asserted: the bound
 // each mode meets, at every amount step, in runs of 1, 37 and 64 samples.
 constexpr double kWindowOverMeanBound[3] = {1.45, 1.48, 1.52};
 
