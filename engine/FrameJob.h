@@ -69,9 +69,9 @@ public:
   // Does every remaining step now.
   void Finish();
 
-  // What the pace is checked by (audio thread, or any thread between
-  // calls): the work units this job has spent since Start, both parts,
-  // priced by the mode's cost table, and whether its first part is over.
+  // What the pace is tested by, read between calls: the work units this
+  // job has spent since Start, both parts, priced by the mode's cost
+  // table, and whether its first part is over.
   long SpentUnits() const { return mSpentUnits; }
   bool FirstPartDone() const { return mChannel == kChannels; }
 
