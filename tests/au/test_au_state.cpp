@@ -7,6 +7,7 @@
 
 #include "host/au/CFAUPreset.h"
 #include "tests/au/AUHostTest.h"
+#include "tests/support/AllocationCounter.h"
 
 namespace au_test {
 namespace {
@@ -181,6 +182,18 @@ TEST_F(AUStateTest, DamagedDataIsRefusedWithNothingChanged) {
     CFRelease(edited);
     CFRelease(data);
   }
+  // A huge blob is refused by its size before it is copied (up to 2 GiB
+  // was copied first).
+  const std::vector<UInt8> huge(64 << 20, 0);
+  CFDataRef hugeData = CFDataCreate(nullptr, huge.data(), static_cast<CFIndex>(huge.size()));
+  CFMutableDictionaryRef withHuge = WithKey(plist, "data", hugeData);
+  {
+    corvane_test::AllocationScope scope;
+    EXPECT_EQ(SetClassInfo(unit, withHuge), kAudioUnitErr_InvalidPropertyValue);
+    EXPECT_LT(scope.Largest(), 1 << 20);
+  }
+  CFRelease(withHuge);
+  CFRelease(hugeData);
   EXPECT_EQ(SetClassInfo(unit, plist), noErr);  // the whole state still restores
   EXPECT_EQ(plug->GetCurrentPresetIdx(), 0);
   CFRelease(dataKey);

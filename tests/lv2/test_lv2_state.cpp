@@ -11,6 +11,7 @@
 #include "plugin/Corvane.h"
 #include "plugin/CorvaneLV2.h"
 #include "tests/lv2/LV2TestHost.h"
+#include "tests/support/AllocationCounter.h"
 
 using namespace lv2_test;
 
@@ -79,6 +80,15 @@ TEST(LV2State, DamagedOrForeignStatesAreRefusedAndChangeNothing) {
   auto longChunk = good;
   longChunk[0].bytes.resize(8 * 12);
   EXPECT_EQ(inst.Restore(longChunk), LV2_STATE_ERR_UNKNOWN);
+  // A host's huge blob is refused by its size before anything is copied
+  // (up to 1 GiB was copied first).
+  auto huge = good;
+  huge[0].bytes.resize(64 << 20);
+  {
+    corvane_test::AllocationScope scope;
+    EXPECT_EQ(inst.Restore(huge), LV2_STATE_ERR_UNKNOWN);
+    EXPECT_LT(scope.Largest(), 1 << 20);
+  }
   auto empty = good;
   empty[0].bytes.clear();
   EXPECT_EQ(inst.Restore(empty), LV2_STATE_ERR_UNKNOWN);

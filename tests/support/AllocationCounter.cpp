@@ -5,10 +5,14 @@
 
 namespace {
 thread_local long tAllocations = 0;
+thread_local long tLargest = 0;
 thread_local int tOpenScopes = 0;
 
 void* CountedAlloc(std::size_t size) {
-  if (tOpenScopes > 0) ++tAllocations;
+  if (tOpenScopes > 0) {
+    ++tAllocations;
+    if (static_cast<long>(size) > tLargest) tLargest = static_cast<long>(size);
+  }
   if (size == 0) size = 1;
   void* p = std::malloc(size);
   if (!p) throw std::bad_alloc();
@@ -17,9 +21,16 @@ void* CountedAlloc(std::size_t size) {
 }  // namespace
 
 namespace corvane_test {
-AllocationScope::AllocationScope() : mStart(tAllocations) { ++tOpenScopes; }
-AllocationScope::~AllocationScope() { --tOpenScopes; }
+AllocationScope::AllocationScope() : mStart(tAllocations), mLargestBefore(tLargest) {
+  tLargest = 0;
+  ++tOpenScopes;
+}
+AllocationScope::~AllocationScope() {
+  --tOpenScopes;
+  if (mLargestBefore > tLargest) tLargest = mLargestBefore;  // an outer scope keeps its own
+}
 long AllocationScope::Count() const { return tAllocations - mStart; }
+long AllocationScope::Largest() const { return tLargest; }
 }  // namespace corvane_test
 
 void* operator new(std::size_t size) { return CountedAlloc(size); }

@@ -19,9 +19,12 @@ public:
   AllocationScope(const AllocationScope&) = delete;
   AllocationScope& operator=(const AllocationScope&) = delete;
   long Count() const;
+  // The largest single allocation, in bytes, since the scope opened.
+  long Largest() const;
 
 private:
   long mStart;
+  long mLargestBefore;
 };
 
 }  // namespace corvane_test
