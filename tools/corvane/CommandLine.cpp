@@ -20,21 +20,6 @@ const option kSettingOptions[] = {
 };
 const int kNumSettingOptions = static_cast<int>(sizeof kSettingOptions / sizeof kSettingOptions[0]);
 
-const char kSettingsHelp[] =
-    "Settings (applied in this order: preset, preset file, then the others as given):\n"
-    "  --preset NAME|NUMBER     a factory preset (see 'corvane info')\n"
-    "  --load-preset FILE       a .aupreset file\n"
-    "  --mode haar|daub4|bior68 the wavelet\n"
-    "  --amount 0..1            how many wavelet bands take part (default 0.7)\n"
-    "  --sensitivity 0..1       how sharp a jump counts as transient (default 0.7)\n"
-    "  --transient DB           transient fader, as the editor shows it: +12 to -96, or -inf\n"
-    "  --residual DB            residual fader, likewise (default 0 for both)\n"
-    "  --pan-transient -1..1    transient pan: -1 left, 0 centre, 1 right (or L, C, R)\n"
-    "  --pan-residual -1..1     residual pan\n"
-    "  --solo transient|residual|none\n"
-    "  --set NAME=VALUE         any parameter by name or index, normalized 0..1\n"
-    "  --save-preset FILE       save the resulting settings as a .aupreset file\n";
-
 std::vector<option> WithSettingOptions(const std::vector<option>& own) {
   std::vector<option> all(own);
   all.insert(all.end(), kSettingOptions, kSettingOptions + kNumSettingOptions);

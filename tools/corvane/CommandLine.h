@@ -31,8 +31,6 @@ struct RawSetting {
 // The settings options as getopt_long entries (no terminator).
 extern const option kSettingOptions[];
 extern const int kNumSettingOptions;
-// Their help text, for every command that takes them.
-extern const char kSettingsHelp[];
 
 // getopt_long options: the command's own, then the settings options.
 std::vector<option> WithSettingOptions(const std::vector<option>& own);

@@ -9,20 +9,13 @@
 #include "tools/corvane/AudioFiles.h"
 #include "tools/corvane/CommandLine.h"
 #include "tools/corvane/Commands.h"
+#include "tools/corvane/Help.h"
 #include "tools/corvane/DrumLoop.h"
 #include "tools/corvane/ProcessJob.h"
 #include "tools/corvane/Snapshot.h"
 
 namespace {
 
-const char kHelp[] =
-    "Usage: corvane demo [DIR]\n"
-    "Synthesizes an 8-second drum loop with a tonal bed, processes it with the\n"
-    "presets \"Snare Attack+\" (attacks louder) and \"Kick Attack-\" (attacks\n"
-    "softer), and writes each mix with its transient and residual parts and a\n"
-    "picture of the editor into DIR (default: corvane-demo).\n"
-    "  -q, --quiet   print nothing but errors\n"
-    "  -h, --help    this text\n";
 
 struct DemoPreset {
   int number;
@@ -59,7 +52,7 @@ int RunDemoCommand(int argc, char** argv) {
   int c;
   while ((c = getopt_long(argc, argv, "qh", longOptions, nullptr)) != -1) {
     if (c == 'q') quiet = true;
-    else if (c == 'h') return std::fputs(kHelp, stdout), kExitOk;
+    else if (c == 'h') return PrintCommandHelp(*FindCommandHelp("demo"), stdout), kExitOk;
     else return UsageError("demo", std::string("unknown option ") + argv[optind - 1]);
   }
   if (argc - optind > 1) return UsageError("demo", "give at most one folder");

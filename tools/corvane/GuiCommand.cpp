@@ -8,6 +8,7 @@
 #include "gui/x11/IGraphicsX11.h"
 #include "tools/corvane/CommandLine.h"
 #include "tools/corvane/Commands.h"
+#include "tools/corvane/Help.h"
 #include "tools/corvane/CorvaneUnit.h"
 #include "tools/corvane/JackSession.h"
 #include "tools/corvane/LoopingFile.h"
@@ -17,25 +18,6 @@
 
 namespace {
 
-const char kHelp[] =
-    "Usage: corvane gui [--input FILE] [--connect] [--name NAME] [--scale 1|2] [SETTINGS]\n"
-    "Opens the editor and runs the plug-in live as a JACK client with two\n"
-    "inputs (in_l, in_r) and two outputs (out_l, out_r); its latency is\n"
-    "reported to JACK. With --input, FILE plays in a loop in place of the\n"
-    "inputs; with no JACK server running it plays silently at real-time pace,\n"
-    "so the meters still show the plug-in at work. The settings are kept\n"
-    "between runs in $XDG_CONFIG_HOME/corvane/settings.aupreset (by default\n"
-    "~/.config/corvane); settings options apply on top of them. Close the\n"
-    "window (or press Ctrl-C) to quit.\n"
-    "  -i, --input FILE   play a file in a loop through the plug-in\n"
-    "  -c, --connect      connect to the system's capture and playback ports\n"
-    "  -n, --name NAME    the JACK client name (default: corvane)\n"
-    "      --scale 1|2    the editor at 365 x 574 (1) or drawn at twice the size\n"
-    "                     for high-density screens (2); by default 2 when the\n"
-    "                     X server reports about 168 dpi or more (Xft.dpi, else\n"
-    "                     the screen's size), else 1\n"
-    "  -q, --quiet        print nothing but errors\n"
-    "  -h, --help         this text\n\n";
 
 const char kNoServerHint[] =
     "no JACK server is running; start one (for example 'jackd -d alsa' or a\n"
@@ -86,8 +68,7 @@ int ParseGuiOptions(int argc, char** argv, GuiOptions* options, bool* done) {
       }
       case 'q': options->quiet = true; break;
       case 'h':
-        std::fputs(kHelp, stdout);
-        std::fputs(kSettingsHelp, stdout);
+        PrintCommandHelp(*FindCommandHelp("gui"), stdout);
         *done = true;
         return kExitOk;
       case ':':

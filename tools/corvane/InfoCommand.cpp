@@ -4,18 +4,8 @@
 #include "plugin/CorvaneIdentity.h"
 #include "tools/corvane/CommandLine.h"
 #include "tools/corvane/Commands.h"
+#include "tools/corvane/Help.h"
 #include "tools/corvane/CorvaneUnit.h"
-
-namespace {
-
-const char kHelp[] =
-    "Usage: corvane info [SETTINGS]\n"
-    "Lists the plug-in's parameters (index, name for --set, range, default and\n"
-    "the current value as the plug-in shows it, after the settings given) and\n"
-    "its factory presets.\n"
-    "  -h, --help   this text\n\n";
-
-}  // namespace
 
 int RunInfoCommand(int argc, char** argv) {
   const std::vector<option> longOptions = WithSettingOptions({{"help", no_argument, nullptr, 'h'}});
@@ -25,8 +15,7 @@ int RunInfoCommand(int argc, char** argv) {
   int c;
   while ((c = getopt_long(argc, argv, ":h", longOptions.data(), nullptr)) != -1) {
     if (c == 'h') {
-      std::fputs(kHelp, stdout);
-      std::fputs(kSettingsHelp, stdout);
+      PrintCommandHelp(*FindCommandHelp("info"), stdout);
       return kExitOk;
     }
     if (c == ':' || c == '?') return OptionError("info", c, argv);
@@ -40,6 +29,13 @@ int RunInfoCommand(int argc, char** argv) {
   if (!OpenCorvane(&unit, 2, 44100.0, 1024, &error)) {
     PrintError(error);
     return kExitFailure;
+  }
+  // The declared defaults, read before any setting: the unit's parameter
+  // info reports a parameter's current value as its default.
+  std::vector<double> defaults;
+  for (int i = 0; i < unit.NumParameters(); ++i) {
+    AUHostParameter p;
+    defaults.push_back(unit.Parameter(i, &p) ? p.defaultValue : 0.0);
   }
   if (!ResolveSettings(raw, unit, &settings, &error)) return UsageError("info", error);
   if (!ApplySettings(unit, settings, &error)) {
@@ -55,7 +51,7 @@ int RunInfoCommand(int argc, char** argv) {
     if (!unit.Parameter(i, &p)) continue;
     char range[32];
     std::snprintf(range, sizeof range, "%g..%g", p.minValue, p.maxValue);
-    std::printf("%-5d %-16s %-8s %-10g %s\n", i, ParameterKey(i, p.name).c_str(), range, p.defaultValue,
+    std::printf("%-5d %-16s %-8s %-10g %s\n", i, ParameterKey(i, p.name).c_str(), range, defaults[i],
                 unit.DisplayText(i).c_str());
   }
   // A preset is only "current" when one was asked for: a fresh unit reports

@@ -10,33 +10,13 @@
 
 #include "tools/corvane/CommandLine.h"
 #include "tools/corvane/Commands.h"
+#include "tools/corvane/Help.h"
 #include "tools/corvane/CorvaneUnit.h"
 #include "tools/corvane/ProcessJob.h"
 #include "tools/corvane/Progress.h"
 
 namespace {
 
-const char kHelp[] =
-    "Usage: corvane process [OPTIONS] IN OUT\n"
-    "       corvane process [OPTIONS] IN... -o DIR\n"
-    "Splits each input into its transient and residual parts and mixes them\n"
-    "back with the settings given. Inputs: any file libsndfile reads (WAV,\n"
-    "AIFF, FLAC, Ogg, ...), mono or stereo. The output format follows OUT's\n"
-    "extension; the sample format is kept unless --format says otherwise.\n"
-    "\n"
-    "Output:\n"
-    "  -o, --output-dir DIR       write each output as DIR/<input name>\n"
-    "  -j, --jobs N               process N files at once (default: the number of cores)\n"
-    "      --transient-out FILE   also write the transient part alone\n"
-    "      --residual-out FILE    also write the residual part alone\n"
-    "      --format F             keep, pcm16, pcm24, pcm32, float or double\n"
-    "      --no-latency-compensation\n"
-    "                             write what a host receives: the output 4096 samples\n"
-    "                             late, as long as the input (default: aligned with\n"
-    "                             the input, the tail flushed)\n"
-    "  -q, --quiet                no progress bar and no summary\n"
-    "  -h, --help                 this text\n"
-    "\n";
 
 enum { kOptTransientOut = kOptFirstCommandOption, kOptResidualOut, kOptFormat, kOptNoLatency };
 
@@ -143,7 +123,7 @@ int ParseProcessOptions(int argc, char** argv, ProcessOptions* options, bool* do
         options->nJobs = static_cast<int>(v);
         break;
       case 'q': options->quiet = true; break;
-      case 'h': std::fputs(kHelp, stdout); std::fputs(kSettingsHelp, stdout); return kExitOk;
+      case 'h': PrintCommandHelp(*FindCommandHelp("process"), stdout); return kExitOk;
       case kOptTransientOut: base.transientOutput = optarg; break;
       case kOptResidualOut: base.residualOutput = optarg; break;
       case kOptFormat:

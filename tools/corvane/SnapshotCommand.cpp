@@ -6,21 +6,13 @@
 #include "tools/corvane/AudioFiles.h"
 #include "tools/corvane/CommandLine.h"
 #include "tools/corvane/Commands.h"
+#include "tools/corvane/Help.h"
 #include "tools/corvane/CorvaneUnit.h"
 #include "tools/corvane/ProcessJob.h"
 #include "tools/corvane/Snapshot.h"
 
 namespace {
 
-const char kHelp[] =
-    "Usage: corvane snapshot OUT.png [--input FILE] [--scale 1|2] [SETTINGS]\n"
-    "Draws the editor into a PNG image, after the settings and, with --input,\n"
-    "after processing the file (the meters show its last moments).\n"
-    "  -i, --input FILE   a file to play through the plug-in first\n"
-    "      --scale 1|2    1: 365 x 574 pixels (the default), 2: 730 x 1148, drawn\n"
-    "                     for high-density screens\n"
-    "  -q, --quiet        no summary\n"
-    "  -h, --help         this text\n\n";
 
 }  // namespace
 
@@ -86,7 +78,7 @@ int RunSnapshotCommand(int argc, char** argv) {
       case kOptScale:
         if (!ParseScale(optarg, &scale, &error)) return UsageError("snapshot", error);
         break;
-      case 'h': std::fputs(kHelp, stdout); std::fputs(kSettingsHelp, stdout); return kExitOk;
+      case 'h': PrintCommandHelp(*FindCommandHelp("snapshot"), stdout); return kExitOk;
       case ':':
       case '?': return OptionError("snapshot", c, argv);
       default: raw.push_back({c, optarg}); break;

@@ -11,24 +11,10 @@
 #include "tools/auhost/AtomicFile.h"
 #include "tools/corvane/CommandLine.h"
 #include "tools/corvane/Commands.h"
+#include "tools/corvane/Help.h"
 #include "tools/corvane/ProcessJob.h"
 
 namespace {
-
-const char kHelp[] =
-    "Usage: corvane COMMAND [OPTIONS]\n"
-    "Splits audio into its transient part (attacks, clicks) and its residual\n"
-    "part (everything else) and mixes them back rebalanced, panned or soloed.\n"
-    "\n"
-    "Commands:\n"
-    "  process IN OUT        process a file (or IN... -o DIR for many, in parallel)\n"
-    "  info                  parameters and factory presets\n"
-    "  snapshot OUT.png      a picture of the editor, optionally after playing a file\n"
-    "  demo [DIR]            process a built-in drum loop with two presets\n"
-    "  gui                   the editor in a window, processing live audio (JACK)\n"
-    "\n"
-    "'corvane COMMAND --help' describes a command. Exit status: 0 success,\n"
-    "1 a file or processing error, 2 a usage error, 130/143 interrupted.\n";
 
 volatile std::sig_atomic_t gSignal = 0;
 
@@ -62,14 +48,15 @@ int InterruptedStatus() { return gSignal ? 128 + gSignal : 0; }
 int main(int argc, char** argv) {
   InstallSignalHandlers();
   if (argc < 2) {
-    std::fputs(kHelp, stderr);
+    PrintProgramHelp(stderr);
     return kExitUsage;
   }
   const std::string command = argv[1];
-  if (command == "-h" || command == "--help" || command == "help") {
-    std::fputs(kHelp, stdout);
+  if (command == "-h" || command == "--help") {
+    PrintProgramHelp(stdout);
     return kExitOk;
   }
+  if (command == "help") return RunHelpCommand(argc - 1, argv + 1);
   if (command == "--version" || command == "-V") {
     std::printf("corvane %s\n", kCorvaneVersionText);
     return kExitOk;
