@@ -166,6 +166,19 @@ TEST_F(CorvaneGui, ASignalEndsTheRunAndStillSavesTheSettings) {
   EXPECT_FLOAT_EQ(SavedParameters(settingsFile)[corvane_cli::kAmount], 0.25f);
 }
 
+// Started from a desktop, nobody reads standard error: without a server the
+// window itself must say why nothing plays, and closing it ends the run.
+TEST_F(CorvaneGui, WithoutAServerTheWindowSaysSo) {
+  gui = std::make_unique<Background>(Gui({}), GuiEnv(work.Path() + "/config"), work.Path() + "/gui.log");
+  Window message = 0;
+  test_support::WaitUntil(
+      [&] { return (message = x11_test::TopLevelNamed(display, "Corvane: no JACK server")) != 0; }, 20);
+  ASSERT_NE(message, 0u) << "no message window; log: " << Log();
+  EXPECT_NE(Log().find("no JACK server is running; start one"), std::string::npos) << Log();
+  EXPECT_EQ(CloseAndWait(message), 1) << Log();
+  EXPECT_FALSE(Exists(settingsFile)) << "a run that never started saved settings";
+}
+
 TEST(CorvaneGuiErrors, EachFailureSaysWhyWithItsStatus) {
   test_support::TempDir work;
   const EnvList env = GuiEnv(work.Path());
@@ -175,7 +188,7 @@ TEST(CorvaneGuiErrors, EachFailureSaysWhyWithItsStatus) {
     int status;
     const char* message;
   } cases[] = {
-      {{}, {}, 1, "no JACK server is running; start one"},
+      {{}, {{"DISPLAY", ":97531"}}, 1, "no JACK server is running; start one"},
       {{"--input", work.Path() + "/missing.wav"}, {}, 1, "missing.wav"},
       {{"--input", MakeLoopInput(work.Path(), "in.wav", 0.2), "--amount", "2"}, {}, 2, "--amount"},
       {{"--bogus"}, {}, 2, "--bogus"},

@@ -22,6 +22,14 @@ namespace {
 const char kNoServerHint[] =
     "no JACK server is running; start one (for example 'jackd -d alsa' or a\n"
     "session manager), or play a file without one: corvane gui --input FILE";
+// The same, for a user who started the editor from the desktop and never
+// sees standard error: shown in a message over the editor's window.
+const char kNoServerMessage[] =
+    "No JACK server is running, so Corvane has no audio to process.\n"
+    "Start one (for example 'jackd -d alsa', or a session manager\n"
+    "such as QjackCtl) and open Corvane again.";
+// Any rate will do for an editor that only shows that message.
+constexpr int kNoServerRate = 48000;
 
 struct GuiOptions {
   std::string input, clientName = "corvane";
@@ -34,6 +42,7 @@ struct GuiOptions {
 struct LiveAudio {
   JackSession jack;
   bool withJack = false;
+  bool noServer = false;  // no server and no file: the window only says so
   LoopingFile file;
   std::unique_ptr<PacedPlayer> player;
 
@@ -100,7 +109,8 @@ int ConnectAudio(const GuiOptions& options, LiveAudio* audio) {
     case JackSession::OpenResult::kNoServer:
       if (options.input.empty()) {
         PrintError(kNoServerHint);
-        return 0;
+        audio->noServer = true;
+        return kNoServerRate;
       }
       if (!options.quiet)
         std::fprintf(stderr, "corvane: no JACK server is running; playing %s silently at real-time pace\n",
@@ -179,6 +189,11 @@ int RunGuiCommand(int argc, char** argv) {
   editor->SetScale(options.scale ? options.scale : IGraphicsX11::PreferredScale());
   if (!editor->OpenEditor(0, "Corvane")) {
     PrintError("cannot open the editor window: no X display could be reached (is DISPLAY set?)");
+    return kExitFailure;
+  }
+  if (audio.noServer) {
+    editor->ShowMessageBox(kNoServerMessage, "Corvane: no JACK server", 0);
+    editor->CloseWindow();
     return kExitFailure;
   }
   if (!StartAudio(options, unit, &audio)) {
