@@ -46,4 +46,9 @@ std::string ScaledFileName(const std::string& fileName, int scale);
 // All seventeen at the scale, in resource-id order of the editor's image table.
 std::vector<NamedImage> MakeAllImages(int scale = 1);
 
+// The application icon at size x size pixels (drawn at each size, so small
+// icons stay sharp).
+std::unique_ptr<LICE_MemBitmap> MakeAppIcon(int size);
+constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
 }  // namespace artwork
