@@ -13,6 +13,7 @@ PACKAGES=(
   libx11-dev libxext-dev libxtst-dev xvfb
   libjack-jackd2-dev jackd2
   lv2-dev lilv-utils liblilv-dev libsuil-dev sordi jalv calf-plugins ardour
+  dpkg-dev file lintian man-db bash-completion
 )
 
 missing=()

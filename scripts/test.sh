@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Set-up, build and every test: a plain build, the whole suite under
 # AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded tests
-# under ThreadSanitizer, then a bounded libFuzzer run of every fuzz target
+# under ThreadSanitizer, the Debian package built from the plain build,
+# checked with lintian, installed, used and removed, then a bounded libFuzzer run of every fuzz target
 # from its committed corpus. Any failure or sanitizer report fails the run.
 # The benchmarks are not built here (scripts/bench.sh builds and runs them).
 set -euo pipefail
@@ -32,6 +33,10 @@ mkdir -p build
 : >build/test-names.txt
 echo "== plain build"
 build_and_test "plain" build/release
+echo "== the Debian package, from the plain build: lintian, install, use, remove"
+DEB=$(./scripts/package.sh build/release | tail -n 1)
+./scripts/check-package.sh "$DEB"
+SUMMARY+=("package: $(basename "$DEB") lintian-clean, installed, used and removed")
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 build_and_test "AddressSanitizer + UBSan" build/asan -DCORVANE_SANITIZE=address
 echo "== ThreadSanitizer (threaded tests)"
