@@ -44,8 +44,8 @@ int TransientEngine::BandThreshold(double amountFraction) {
   return static_cast<int>(kN - kN * amountFraction);
 }
 
-void TransientEngine::ProcessBlock(double** inputs, double** outputs, int nFrames,
-                                   double sampleRate) {
+void TransientEngine::ProcessBlock(double** inputs, double** outputs, int nFrames, double sampleRate,
+                                   double* const* parts) {
   if (sampleRate != mLastSampleRate) {
     mLastSampleRate = sampleRate;
     mMeterFallPerSample = 24.0 / (0.08 * sampleRate);
@@ -61,7 +61,7 @@ void TransientEngine::ProcessBlock(double** inputs, double** outputs, int nFrame
     k = std::min(k, kFrameLength - mPosition[0]);
     k = std::min(k, mPosition[1] < 0 ? -mPosition[1] : kFrameLength - mPosition[1]);
     mJob.Advance(k);
-    processRun(inputs[0] + done, inputs[1] + done, outputs[0] + done, outputs[1] + done, k);
+    processRun(inputs[0] + done, inputs[1] + done, outputs[0] + done, outputs[1] + done, parts, done, k);
     done += k;
     if (mMeterRunLength == EngineHost::kMeterRun) flushMeterRun();
     // A wrapping slot's frames (channel 0, then 1) go to a new job.
@@ -119,7 +119,7 @@ void TransientEngine::flushMeterRun() {
   mMeterRunLength = 0;
 }
 
-TransientEngine::RunBuffers TransientEngine::runBuffers() {
+TransientEngine::RunBuffers TransientEngine::runBuffers(double* const* parts, int offset) {
   const int p0 = mPosition[0];
   const int p1 = mPosition[1];
   const bool slot1Plays = p1 >= 0;
@@ -131,13 +131,17 @@ TransientEngine::RunBuffers TransientEngine::runBuffers() {
     b.store[0][ch] = input(ch, 0, mCollecting[0]) + p0;
     b.store[1][ch] = slot1Plays ? input(ch, 1, mCollecting[1]) + p1 : nullptr;
   }
-  for (int m = 0; m < 4; ++m) b.meter[m] = mMeterRun[m] + mMeterRunLength;
+  for (int m = 0; m < 4; ++m) {
+    b.meter[m] = mMeterRun[m] + mMeterRunLength;
+    b.parts[m] = parts ? parts[m] + offset : nullptr;
+  }
   return b;
 }
 
 // k samples, all at positions that move straight on (see ProcessBlock).
-void TransientEngine::processRun(const double* inL, const double* inR, double* outL, double* outR, int k) {
-  const RunBuffers buffers = runBuffers();
+void TransientEngine::processRun(const double* inL, const double* inR, double* outL, double* outR,
+                                 double* const* parts, int offset, int k) {
+  const RunBuffers buffers = runBuffers(parts, offset);
   smoothAmount(k);
   if (gainSmoothersSettled())
     processSettledRun(buffers, inL, inR, outL, outR, k);
@@ -220,15 +224,23 @@ void TransientEngine::processMovingRun(const RunBuffers& b, const double* inL, c
     const double residualR = gR * mPan[3].load(relaxed) * wetR;
 
     // 5. Output with solo; transient solo wins when both are on.
-    if (mTransientSolo.load(relaxed) > 0.5f) {
+    const bool transientSolo = mTransientSolo.load(relaxed) > 0.5f;
+    const bool residualSolo = !transientSolo && mResidualSolo.load(relaxed) > 0.5f;
+    if (transientSolo) {
       outL[i] = transientL;
       outR[i] = transientR;
-    } else if (mResidualSolo.load(relaxed) > 0.5f) {
+    } else if (residualSolo) {
       outL[i] = residualL;
       outR[i] = residualR;
     } else {
       outL[i] = transientL + residualL;
       outR[i] = transientR + residualR;
+    }
+    if (b.parts[0]) {  // each part as it entered the output
+      b.parts[0][i] = residualSolo ? 0.0 : transientL;
+      b.parts[1][i] = residualSolo ? 0.0 : transientR;
+      b.parts[2][i] = transientSolo ? 0.0 : residualL;
+      b.parts[3][i] = transientSolo ? 0.0 : residualR;
     }
 
     // 6. Meters see both parts whatever the solo state (in runs of samples).
@@ -347,6 +359,21 @@ void TransientEngine::processSettledRun(const RunBuffers& b, const double* inL, 
     case Solo::kResidual:
       slot1Plays ? run(SettledSamples<true, Solo::kResidual>) : run(SettledSamples<false, Solo::kResidual>);
       break;
+  }
+  if (b.parts[0]) copySettledParts(b, solo == Solo::kTransient, solo == Solo::kResidual, k);
+}
+
+// The parts of a settled run are the meters' copies of them (the meters see
+// both parts whatever the solo); the soloed-out part entered the output as
+// silence.
+void TransientEngine::copySettledParts(const RunBuffers& b, bool transientSolo, bool residualSolo, int k) {
+  const size_t bytes = sizeof(double) * static_cast<size_t>(k);
+  for (int m = 0; m < 4; ++m) {
+    const bool silent = m < 2 ? residualSolo : transientSolo;
+    if (silent)
+      std::memset(b.parts[m], 0, bytes);
+    else
+      std::memcpy(b.parts[m], b.meter[m], bytes);
   }
 }
 
