@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "gui/x11/IGraphicsX11.h"
+#include "host/au/view/AUViewFactory.h"
+#include "plugin/Corvane.h"
 #include "tools/corvane/CommandLine.h"
 #include "tools/corvane/Commands.h"
 #include "tools/corvane/CorvaneUnit.h"
@@ -18,7 +20,8 @@
 namespace {
 
 const char kHelp[] =
-    "Usage: corvane gui [--input FILE] [--connect] [--name NAME] [--scale 1|2] [SETTINGS]\n"
+    "Usage: corvane gui [--input FILE] [--connect] [--name NAME] [--scale 1|2]\n"
+    "                   [--split-outputs] [SETTINGS]\n"
     "Opens the editor and runs the plug-in live as a JACK client with two\n"
     "inputs (in_l, in_r) and two outputs (out_l, out_r); its latency is\n"
     "reported to JACK. With --input, FILE plays in a loop in place of the\n"
@@ -30,6 +33,10 @@ const char kHelp[] =
     "  -i, --input FILE   play a file in a loop through the plug-in\n"
     "  -c, --connect      connect to the system's capture and playback ports\n"
     "  -n, --name NAME    the JACK client name (default: corvane)\n"
+    "      --split-outputs\n"
+    "                     four more outputs with the two parts as they enter\n"
+    "                     the mix: transient_l, transient_r, residual_l and\n"
+    "                     residual_r (with the same latency)\n"
     "      --scale 1|2    the editor at 365 x 574 (1) or drawn at twice the size\n"
     "                     for high-density screens (2); by default 2 when the\n"
     "                     X server reports about 168 dpi or more (Xft.dpi, else\n"
@@ -41,9 +48,12 @@ const char kNoServerHint[] =
     "no JACK server is running; start one (for example 'jackd -d alsa' or a\n"
     "session manager), or play a file without one: corvane gui --input FILE";
 
+// Long-only options of this command.
+constexpr int kOptSplitOutputs = kOptScale + 1;
+
 struct GuiOptions {
   std::string input, clientName = "corvane";
-  bool connect = false, quiet = false;
+  bool connect = false, quiet = false, splitOutputs = false;
   int scale = 0;  // 0: chosen from the X server's resolution
   std::vector<RawSetting> settings;
 };
@@ -66,6 +76,7 @@ int ParseGuiOptions(int argc, char** argv, GuiOptions* options, bool* done) {
                                                                {"connect", no_argument, nullptr, 'c'},
                                                                {"name", required_argument, nullptr, 'n'},
                                                                {"scale", required_argument, nullptr, kOptScale},
+                                                               {"split-outputs", no_argument, nullptr, kOptSplitOutputs},
                                                                {"quiet", no_argument, nullptr, 'q'},
                                                                {"help", no_argument, nullptr, 'h'}});
   opterr = 0;
@@ -84,6 +95,7 @@ int ParseGuiOptions(int argc, char** argv, GuiOptions* options, bool* done) {
         }
         break;
       }
+      case kOptSplitOutputs: options->splitOutputs = true; break;
       case 'q': options->quiet = true; break;
       case 'h':
         std::fputs(kHelp, stdout);
@@ -142,14 +154,18 @@ bool StartAudio(const GuiOptions& options, AUHost& unit, LiveAudio* audio) {
     return true;
   }
   LoopingFile* file = options.input.empty() ? nullptr : &audio->file;
-  if (!audio->jack.Start(&unit, file, &gCancelRequested, &error)) {
+  // The parts are kept before the server runs the unit.
+  Corvane* parts = options.splitOutputs ? dynamic_cast<Corvane*>(PlugOfUnit(unit.Unit())) : nullptr;
+  if (parts) parts->KeepParts(true);
+  if (!audio->jack.Start(&unit, file, &gCancelRequested, &error, parts)) {
     PrintError(error);
     return false;
   }
   const std::string name = audio->jack.ClientName();
   if (!options.quiet)
-    std::fprintf(stderr, "corvane: running as JACK client \"%s\" at %d Hz (latency %d samples)%s\n", name.c_str(),
-                 audio->jack.SampleRate(), unit.LatencySamples(), file ? ", playing the file in a loop" : "");
+    std::fprintf(stderr, "corvane: running as JACK client \"%s\" at %d Hz (latency %d samples)%s%s\n", name.c_str(),
+                 audio->jack.SampleRate(), unit.LatencySamples(), parts ? ", with the parts on their own outputs" : "",
+                 file ? ", playing the file in a loop" : "");
   if (options.connect) {
     std::string report;
     if (!audio->jack.ConnectToSystem(&report, &error)) PrintError(error);
