@@ -264,8 +264,9 @@ void TransientEngine::processMovingRun(const RunBuffers& b, const double* inL, c
 namespace {
 
 // The settled run's samples, the same arithmetic as the moving run's with
-// the gains, pans and solo of the run's start. Slot1Plays and the solo are
-// template arguments so that each loop is straight and vectorizes. Each
+// the gains, pans and solo of the run's start. Slot1Plays, the solo and
+// whether the parts are wanted are template arguments so that each loop is
+// straight and vectorizes. Each
 // sample touches only its own index everywhere, so an output may be its
 // input (ivdep: no sample depends on another's).
 enum class Solo { kNone, kTransient, kResidual };
@@ -277,14 +278,15 @@ struct SettledGains {
   double residualGainPan[2];
 };
 
-template <bool kSlot1Plays, Solo kSolo>
+template <bool kSlot1Plays, Solo kSolo, bool kParts>
 void SettledSamples(const double* const wet[2][2], double* const dry[2], double* const store[2][2],
-                    double* const meter[4], const SettledGains& g, const double* inL,
+                    double* const meter[4], double* const parts[4], const SettledGains& g, const double* inL,
                     const double* inR, double* outL, double* outR, int k) {
   const double *wet0L = wet[0][0], *wet0R = wet[0][1], *wet1L = wet[1][0], *wet1R = wet[1][1];
   double *dryL = dry[0], *dryR = dry[1];
   double *store0L = store[0][0], *store0R = store[0][1], *store1L = store[1][0], *store1R = store[1][1];
   double *meterTL = meter[0], *meterTR = meter[1], *meterRL = meter[2], *meterRR = meter[3];
+  double *partTL = parts[0], *partTR = parts[1], *partRL = parts[2], *partRR = parts[3];
 #if defined(__clang__)
 #pragma clang loop vectorize(assume_safety)
 #else
@@ -313,6 +315,13 @@ void SettledSamples(const double* const wet[2][2], double* const dry[2], double*
       outL[i] = transientL + residualL;
       outR[i] = transientR + residualR;
     }
+    // Each part as it entered the output: silent when the other is soloed.
+    if constexpr (kParts) {
+      partTL[i] = kSolo == Solo::kResidual ? 0.0 : transientL;
+      partTR[i] = kSolo == Solo::kResidual ? 0.0 : transientR;
+      partRL[i] = kSolo == Solo::kTransient ? 0.0 : residualL;
+      partRR[i] = kSolo == Solo::kTransient ? 0.0 : residualR;
+    }
     meterTL[i] = transientL;
     meterTR[i] = transientR;
     meterRL[i] = residualL;
@@ -326,6 +335,18 @@ void SettledSamples(const double* const wet[2][2], double* const dry[2], double*
       store1R[i] = xR;
     }
   }
+}
+
+// The loop for a run: whether slot 1 plays, the solo, whether the parts
+// are wanted.
+template <Solo kSolo, bool kParts>
+auto SettledLoop(bool slot1Plays) {
+  return slot1Plays ? SettledSamples<true, kSolo, kParts> : SettledSamples<false, kSolo, kParts>;
+}
+
+template <Solo kSolo>
+auto SettledLoop(bool slot1Plays, bool parts) {
+  return parts ? SettledLoop<kSolo, true>(slot1Plays) : SettledLoop<kSolo, false>(slot1Plays);
 }
 
 }  // namespace
@@ -348,33 +369,11 @@ void TransientEngine::processSettledRun(const RunBuffers& b, const double* inL, 
                     : mResidualSolo.load(relaxed) > 0.5f ? Solo::kResidual
                                                          : Solo::kNone;
   const bool slot1Plays = b.wet[1][0] != nullptr;
-  auto run = [&](auto samples) { samples(b.wet, b.dry, b.store, b.meter, g, inL, inR, outL, outR, k); };
-  switch (solo) {
-    case Solo::kNone:
-      slot1Plays ? run(SettledSamples<true, Solo::kNone>) : run(SettledSamples<false, Solo::kNone>);
-      break;
-    case Solo::kTransient:
-      slot1Plays ? run(SettledSamples<true, Solo::kTransient>) : run(SettledSamples<false, Solo::kTransient>);
-      break;
-    case Solo::kResidual:
-      slot1Plays ? run(SettledSamples<true, Solo::kResidual>) : run(SettledSamples<false, Solo::kResidual>);
-      break;
-  }
-  if (b.parts[0]) copySettledParts(b, solo == Solo::kTransient, solo == Solo::kResidual, k);
-}
-
-// The parts of a settled run are the meters' copies of them (the meters see
-// both parts whatever the solo); the soloed-out part entered the output as
-// silence.
-void TransientEngine::copySettledParts(const RunBuffers& b, bool transientSolo, bool residualSolo, int k) {
-  const size_t bytes = sizeof(double) * static_cast<size_t>(k);
-  for (int m = 0; m < 4; ++m) {
-    const bool silent = m < 2 ? residualSolo : transientSolo;
-    if (silent)
-      std::memset(b.parts[m], 0, bytes);
-    else
-      std::memcpy(b.parts[m], b.meter[m], bytes);
-  }
+  const bool parts = b.parts[0] != nullptr;
+  auto loop = solo == Solo::kTransient  ? SettledLoop<Solo::kTransient>(slot1Plays, parts)
+              : solo == Solo::kResidual ? SettledLoop<Solo::kResidual>(slot1Plays, parts)
+                                        : SettledLoop<Solo::kNone>(slot1Plays, parts);
+  loop(b.wet, b.dry, b.store, b.meter, b.parts, g, inL, inR, outL, outR, k);
 }
 
 // The frames take the mode, the band threshold and the coefficient

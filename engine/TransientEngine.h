@@ -133,7 +133,6 @@ private:
                         int k);
   void processSettledRun(const RunBuffers& b, const double* inL, const double* inR, double* outL, double* outR,
                          int k);
-  static void copySettledParts(const RunBuffers& b, bool transientSolo, bool residualSolo, int k);
   void startFrames(int slot);
   void flushMeterRun();
   void settleSmoothers();
