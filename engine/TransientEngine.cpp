@@ -44,8 +44,8 @@ int TransientEngine::BandThreshold(double amountFraction) {
   return static_cast<int>(kN - kN * amountFraction);
 }
 
-void TransientEngine::ProcessBlock(double** inputs, double** outputs, int nFrames,
-                                   double sampleRate) {
+void TransientEngine::ProcessBlock(double** inputs, double** outputs, int nFrames, double sampleRate,
+                                   double* const* parts) {
   if (sampleRate != mLastSampleRate) {
     mLastSampleRate = sampleRate;
     mMeterFallPerSample = 24.0 / (0.08 * sampleRate);
@@ -61,7 +61,7 @@ void TransientEngine::ProcessBlock(double** inputs, double** outputs, int nFrame
     k = std::min(k, kFrameLength - mPosition[0]);
     k = std::min(k, mPosition[1] < 0 ? -mPosition[1] : kFrameLength - mPosition[1]);
     mJob.Advance(k);
-    processRun(inputs[0] + done, inputs[1] + done, outputs[0] + done, outputs[1] + done, k);
+    processRun(inputs[0] + done, inputs[1] + done, outputs[0] + done, outputs[1] + done, parts, done, k);
     done += k;
     if (mMeterRunLength == EngineHost::kMeterRun) flushMeterRun();
     // A wrapping slot's frames (channel 0, then 1) go to a new job.
@@ -119,7 +119,7 @@ void TransientEngine::flushMeterRun() {
   mMeterRunLength = 0;
 }
 
-TransientEngine::RunBuffers TransientEngine::runBuffers() {
+TransientEngine::RunBuffers TransientEngine::runBuffers(double* const* parts, int offset) {
   const int p0 = mPosition[0];
   const int p1 = mPosition[1];
   const bool slot1Plays = p1 >= 0;
@@ -131,13 +131,17 @@ TransientEngine::RunBuffers TransientEngine::runBuffers() {
     b.store[0][ch] = input(ch, 0, mCollecting[0]) + p0;
     b.store[1][ch] = slot1Plays ? input(ch, 1, mCollecting[1]) + p1 : nullptr;
   }
-  for (int m = 0; m < 4; ++m) b.meter[m] = mMeterRun[m] + mMeterRunLength;
+  for (int m = 0; m < 4; ++m) {
+    b.meter[m] = mMeterRun[m] + mMeterRunLength;
+    b.parts[m] = parts ? parts[m] + offset : nullptr;
+  }
   return b;
 }
 
 // k samples, all at positions that move straight on (see ProcessBlock).
-void TransientEngine::processRun(const double* inL, const double* inR, double* outL, double* outR, int k) {
-  const RunBuffers buffers = runBuffers();
+void TransientEngine::processRun(const double* inL, const double* inR, double* outL, double* outR,
+                                 double* const* parts, int offset, int k) {
+  const RunBuffers buffers = runBuffers(parts, offset);
   smoothAmount(k);
   if (gainSmoothersSettled())
     processSettledRun(buffers, inL, inR, outL, outR, k);
@@ -220,15 +224,23 @@ void TransientEngine::processMovingRun(const RunBuffers& b, const double* inL, c
     const double residualR = gR * mPan[3].load(relaxed) * wetR;
 
     // 5. Output with solo; transient solo wins when both are on.
-    if (mTransientSolo.load(relaxed) > 0.5f) {
+    const bool transientSolo = mTransientSolo.load(relaxed) > 0.5f;
+    const bool residualSolo = !transientSolo && mResidualSolo.load(relaxed) > 0.5f;
+    if (transientSolo) {
       outL[i] = transientL;
       outR[i] = transientR;
-    } else if (mResidualSolo.load(relaxed) > 0.5f) {
+    } else if (residualSolo) {
       outL[i] = residualL;
       outR[i] = residualR;
     } else {
       outL[i] = transientL + residualL;
       outR[i] = transientR + residualR;
+    }
+    if (b.parts[0]) {  // each part as it entered the output
+      b.parts[0][i] = residualSolo ? 0.0 : transientL;
+      b.parts[1][i] = residualSolo ? 0.0 : transientR;
+      b.parts[2][i] = transientSolo ? 0.0 : residualL;
+      b.parts[3][i] = transientSolo ? 0.0 : residualR;
     }
 
     // 6. Meters see both parts whatever the solo state (in runs of samples).
@@ -252,8 +264,9 @@ void TransientEngine::processMovingRun(const RunBuffers& b, const double* inL, c
 namespace {
 
 // The settled run's samples, the same arithmetic as the moving run's with
-// the gains, pans and solo of the run's start. Slot1Plays and the solo are
-// template arguments so that each loop is straight and vectorizes. Each
+// the gains, pans and solo of the run's start. Slot1Plays, the solo and
+// whether the parts are wanted are template arguments so that each loop is
+// straight and vectorizes. Each
 // sample touches only its own index everywhere, so an output may be its
 // input (ivdep: no sample depends on another's).
 enum class Solo { kNone, kTransient, kResidual };
@@ -265,14 +278,15 @@ struct SettledGains {
   double residualGainPan[2];
 };
 
-template <bool kSlot1Plays, Solo kSolo>
+template <bool kSlot1Plays, Solo kSolo, bool kParts>
 void SettledSamples(const double* const wet[2][2], double* const dry[2], double* const store[2][2],
-                    double* const meter[4], const SettledGains& g, const double* inL,
+                    double* const meter[4], double* const parts[4], const SettledGains& g, const double* inL,
                     const double* inR, double* outL, double* outR, int k) {
   const double *wet0L = wet[0][0], *wet0R = wet[0][1], *wet1L = wet[1][0], *wet1R = wet[1][1];
   double *dryL = dry[0], *dryR = dry[1];
   double *store0L = store[0][0], *store0R = store[0][1], *store1L = store[1][0], *store1R = store[1][1];
   double *meterTL = meter[0], *meterTR = meter[1], *meterRL = meter[2], *meterRR = meter[3];
+  double *partTL = parts[0], *partTR = parts[1], *partRL = parts[2], *partRR = parts[3];
 #if defined(__clang__)
 #pragma clang loop vectorize(assume_safety)
 #else
@@ -301,6 +315,13 @@ void SettledSamples(const double* const wet[2][2], double* const dry[2], double*
       outL[i] = transientL + residualL;
       outR[i] = transientR + residualR;
     }
+    // Each part as it entered the output: silent when the other is soloed.
+    if constexpr (kParts) {
+      partTL[i] = kSolo == Solo::kResidual ? 0.0 : transientL;
+      partTR[i] = kSolo == Solo::kResidual ? 0.0 : transientR;
+      partRL[i] = kSolo == Solo::kTransient ? 0.0 : residualL;
+      partRR[i] = kSolo == Solo::kTransient ? 0.0 : residualR;
+    }
     meterTL[i] = transientL;
     meterTR[i] = transientR;
     meterRL[i] = residualL;
@@ -314,6 +335,18 @@ void SettledSamples(const double* const wet[2][2], double* const dry[2], double*
       store1R[i] = xR;
     }
   }
+}
+
+// The loop for a run: whether slot 1 plays, the solo, whether the parts
+// are wanted.
+template <Solo kSolo, bool kParts>
+auto SettledLoop(bool slot1Plays) {
+  return slot1Plays ? SettledSamples<true, kSolo, kParts> : SettledSamples<false, kSolo, kParts>;
+}
+
+template <Solo kSolo>
+auto SettledLoop(bool slot1Plays, bool parts) {
+  return parts ? SettledLoop<kSolo, true>(slot1Plays) : SettledLoop<kSolo, false>(slot1Plays);
 }
 
 }  // namespace
@@ -336,18 +369,11 @@ void TransientEngine::processSettledRun(const RunBuffers& b, const double* inL, 
                     : mResidualSolo.load(relaxed) > 0.5f ? Solo::kResidual
                                                          : Solo::kNone;
   const bool slot1Plays = b.wet[1][0] != nullptr;
-  auto run = [&](auto samples) { samples(b.wet, b.dry, b.store, b.meter, g, inL, inR, outL, outR, k); };
-  switch (solo) {
-    case Solo::kNone:
-      slot1Plays ? run(SettledSamples<true, Solo::kNone>) : run(SettledSamples<false, Solo::kNone>);
-      break;
-    case Solo::kTransient:
-      slot1Plays ? run(SettledSamples<true, Solo::kTransient>) : run(SettledSamples<false, Solo::kTransient>);
-      break;
-    case Solo::kResidual:
-      slot1Plays ? run(SettledSamples<true, Solo::kResidual>) : run(SettledSamples<false, Solo::kResidual>);
-      break;
-  }
+  const bool parts = b.parts[0] != nullptr;
+  auto loop = solo == Solo::kTransient  ? SettledLoop<Solo::kTransient>(slot1Plays, parts)
+              : solo == Solo::kResidual ? SettledLoop<Solo::kResidual>(slot1Plays, parts)
+                                        : SettledLoop<Solo::kNone>(slot1Plays, parts);
+  loop(b.wet, b.dry, b.store, b.meter, b.parts, g, inL, inR, outL, outR, k);
 }
 
 // The frames take the mode, the band threshold and the coefficient

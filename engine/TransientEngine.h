@@ -53,8 +53,14 @@ public:
   TransientEngine& operator=(const TransientEngine&) = delete;
 
   // Audio thread. inputs[0..1] and outputs[0..1] each hold nFrames samples;
-  // an output may share memory with the input of the same channel.
-  void ProcessBlock(double** inputs, double** outputs, int nFrames, double sampleRate);
+  // an output may share memory with the input of the same channel. parts,
+  // when not null, holds four more arrays of nFrames samples (transient L/R,
+  // residual L/R) that receive each part as it enters the output: after its
+  // gain and pan, and silent while the other part is soloed. The output is
+  // their sum, added as always, so it is the same with or without them.
+  // Parts must not share memory with the inputs.
+  void ProcessBlock(double** inputs, double** outputs, int nFrames, double sampleRate,
+                    double* const* parts = nullptr);
   // Audio thread, between blocks, after a host's reset (a locate): the
   // engine drops every sample from before it and stands where a new engine
   // stands after N samples of silence with the settings in force: every
@@ -116,9 +122,11 @@ private:
     double* dry[2];
     double* store[2][2];      // [slot][channel]
     double* meter[4];         // transient L/R, residual L/R
+    double* parts[4];         // transient L/R, residual L/R; null: not wanted
   };
-  RunBuffers runBuffers();
-  void processRun(const double* inL, const double* inR, double* outL, double* outR, int k);
+  RunBuffers runBuffers(double* const* parts, int offset);
+  void processRun(const double* inL, const double* inR, double* outL, double* outR, double* const* parts,
+                  int offset, int k);
   void smoothAmount(int k);
   bool gainSmoothersSettled() const;
   void processMovingRun(const RunBuffers& b, const double* inL, const double* inR, double* outL, double* outR,

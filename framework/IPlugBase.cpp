@@ -458,7 +458,12 @@ void IPlugBase::ConvertOutputsToFloat(int nFrames, bool accumulate, int framesRe
     if (accumulate) {
       for (int t = 0; src && t < nFrames; ++t) dest[t] += static_cast<float>(src[t]);
     } else {
-      for (int t = 0; t < nFrames; ++t) dest[t] = src ? static_cast<float>(src[t]) : 0.0f;
+      // The source is checked once, not per sample: a plug-in with many
+      // outputs converts them all on every block.
+      if (src)
+        for (int t = 0; t < nFrames; ++t) dest[t] = static_cast<float>(src[t]);
+      else
+        for (int t = 0; t < nFrames; ++t) dest[t] = 0.0f;
       // Frames past the announced block size were not processed: silence.
       for (int t = nFrames; t < framesRequested; ++t) dest[t] = 0.0f;
     }

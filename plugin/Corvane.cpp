@@ -12,7 +12,7 @@
 // (CorvaneEditor.cpp). The parameters are declared in the middle of it, after
 // the first two knobs: the gains' default is the transient fader's 0 dB mark.
 Corvane::Corvane(const IPlugInstanceInfo& info)
-    : CorvanePlugBase(info, kNumCorvaneParams, "1-1 2-2", kCorvaneNumPresets, kCorvaneName, "", kCorvaneMaker,
+    : CorvanePlugBase(info, kNumCorvaneParams, kCorvaneChannelIO, kCorvaneNumPresets, kCorvaneName, "", kCorvaneMaker,
               kCorvaneVersion, kCorvaneUniqueID, kCorvaneUniqueID, kCorvaneLatency),
       mEngine(this) {
   IGraphics* g = makeEditorContext();
@@ -198,8 +198,28 @@ void Corvane::updateFader(int part) {
 }
 
 void Corvane::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
-  mEngine.ProcessBlock(inputs, outputs, nFrames, GetSampleRate());
+  mEngine.ProcessBlock(inputs, outputs, nFrames, GetSampleRate(), partOutputs(outputs));
 }
+
+double* const* Corvane::partOutputs(double** outputs) {
+  if (NOutChannels() >= kCorvaneFirstPartOutput + 4 && IsOutChannelConnected(kCorvaneFirstPartOutput))
+    return outputs + kCorvaneFirstPartOutput;
+  return mKeptPartPtrs[0] ? mKeptPartPtrs : nullptr;
+}
+
+void Corvane::SetBlockSize(int blockSize) {
+  CorvanePlugBase::SetBlockSize(blockSize);
+  KeepParts(mKeepParts);
+}
+
+void Corvane::KeepParts(bool keep) {
+  mKeepParts = keep;
+  const int frames = keep ? GetBlockSize() : 0;
+  mKeptParts.Resize(4 * frames);
+  for (int m = 0; m < 4; ++m) mKeptPartPtrs[m] = frames > 0 ? mKeptParts.Get() + m * frames : nullptr;
+}
+
+const double* Corvane::KeptPart(int m) const { return m >= 0 && m < 4 ? mKeptPartPtrs[m] : nullptr; }
 
 void Corvane::FeedMeters(double tl, double tr, double rl, double rr) {
   mVU1->SetVolumes(tl, tr);

@@ -39,6 +39,15 @@ enum ECorvaneParams {
 };
 
 constexpr int kCorvaneNumPresets = 10;
+// The channel configurations. An LV2 host may also take the two parts on
+// outputs of their own: the mix on outputs 0-1, then the transient part
+// (2-3) and the residual part (4-5). The Audio Unit keeps mono and stereo.
+#if defined(CORVANE_API_LV2)
+constexpr const char* kCorvaneChannelIO = "1-1 2-2 2-6";
+#else
+constexpr const char* kCorvaneChannelIO = "1-1 2-2";
+#endif
+constexpr int kCorvaneFirstPartOutput = 2;
 constexpr int kCorvaneLatency = TransientEngine::kFrameLength;
 constexpr int kCorvaneWidth = editor_look::kWindowWidth, kCorvaneHeight = editor_look::kWindowHeight;
 
@@ -63,8 +72,21 @@ public:
   void OnEditorRefresh() override;
   // Main thread: a state whose mode parameters are made exclusive first.
   int UnserializeState(ByteChunk* pChunk, int startPos) override;
-  // Audio thread.
+  // Audio thread. With output 2 connected (the split configuration),
+  // outputs 2-5 receive the parts; else, while parts are kept, the kept
+  // buffers do.
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+  // Main thread, not while rendering: sizes the kept parts' buffers too.
+  void SetBlockSize(int blockSize) override;
+
+  // Main thread, not while rendering: whether every block's two parts are
+  // kept for the caller of the render (a host whose outputs carry only the
+  // mix, such as the command's JACK session, which hands them to ports of
+  // its own). Each part as it enters the mix, as on the split outputs.
+  void KeepParts(bool keep);
+  // Render thread, right after a render: part m (transient L/R, residual
+  // L/R) of the block just processed, or null when parts are not kept.
+  const double* KeptPart(int m) const;
 
   // Recompute one part's gain from its parameter and smoothed value by the
   // gain law and refresh its fader's text (audio thread, from the processing loop).
@@ -110,7 +132,16 @@ private:
   void switchOff(int paramIdx);
   void refreshFaderText(int part, double u);
 
+  // Where this block's parts go (audio thread): outputs 2-5, the kept
+  // buffers, or nowhere (null).
+  double* const* partOutputs(double** outputs);
+
   TransientEngine mEngine;
+  // The kept parts: four arrays of the block size; written and read on the
+  // render thread, sized on the main thread while no render runs.
+  bool mKeepParts = false;
+  WDL_TypedBuf<double> mKeptParts;
+  double* mKeptPartPtrs[4] = {};
   // Audio thread only: the two gain parameters as last taken.
   double mGainParam[2] = {0.0, 0.0};
   // Audio thread only: the decibels of each fader's text as updateFader

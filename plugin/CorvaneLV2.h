@@ -4,6 +4,8 @@
 //
 //   kCorvaneLV2Uri       stereo in, stereo out ("2-2")
 //   kCorvaneLV2MonoUri   mono in, mono out ("1-1")
+//   kCorvaneLV2SplitUri  stereo in, three stereo outputs ("2-6"): the mix,
+//                        the transient part, the residual part
 //   kCorvaneLV2UiUri     the editor, an X11 UI for both
 #include <cstdint>
 
@@ -14,7 +16,8 @@
 constexpr const char* kCorvaneLV2Binary = "corvane.so";
 
 const IPlugLV2Def& CorvaneLV2Def();
-// The descriptor for an index (0 stereo, 1 mono), null past the last.
+// The descriptor for an index (0 stereo, 1 mono, 2 split outputs), null
+// past the last.
 const LV2_Descriptor* CorvaneLV2Descriptor(uint32_t index);
 // The UI descriptor for an index (0 the editor), null past the last.
 const LV2UI_Descriptor* CorvaneLV2UIDescriptor(uint32_t index);

@@ -9,9 +9,20 @@ namespace {
 
 IPlugLV2* MakeCorvane() { return MakePlug(); }
 
+// The split variant's outputs: the mix first, where the stereo plug-in has
+// its output, so it drops in where that one was; then each part as it
+// enters the mix.
+const IPlugLV2OutputGroup kSplitGroups[] = {
+    {"out", "Mix", 0},
+    {"transient", "Transient", kCorvaneFirstPartOutput},
+    {"residual", "Residual", kCorvaneFirstPartOutput + 2},
+};
+
 const IPlugLV2Variant kVariants[] = {
     {kCorvaneLV2Uri, 2, 2, ""},
     {kCorvaneLV2MonoUri, 1, 1, " (mono)"},
+    {kCorvaneLV2SplitUri, 2, 2 + 4, " (split outputs)", kSplitGroups,
+     static_cast<int>(sizeof(kSplitGroups) / sizeof(kSplitGroups[0]))},
 };
 
 // The two solo parameters have no name in the plug-in; ports need one.

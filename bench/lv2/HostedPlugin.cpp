@@ -53,8 +53,15 @@ HostedPlugin::HostedPlugin(LilvWorld* world, const char* uri, int block, double 
   LilvNode* control = lilv_new_uri(world, LV2_CORE__ControlPort);
   LilvNode* input = lilv_new_uri(world, LV2_CORE__InputPort);
   LilvNode* atomPort = lilv_new_uri(world, LV2_ATOM__AtomPort);
+  // Every audio output gets a buffer of its own (a plug-in with more than
+  // one stereo pair writes them all); inputs past the first two get none.
+  int nAudioOut = 0;
+  for (uint32_t i = 0; i < n; ++i) {
+    const LilvPort* port = lilv_plugin_get_port_by_index(mPlugin, i);
+    if (lilv_port_is_a(mPlugin, port, audio) && !lilv_port_is_a(mPlugin, port, input)) ++nAudioOut;
+  }
   mIn.assign(2, std::vector<float>(block));
-  mOut.assign(2, std::vector<float>(block));
+  mOut.assign(std::max(2, nAudioOut), std::vector<float>(block));
   mAtoms.assign(n, std::vector<uint64_t>(1024, 0));
   int nIn = 0, nOut = 0;
   for (uint32_t i = 0; i < n; ++i) {
@@ -63,7 +70,7 @@ HostedPlugin::HostedPlugin(LilvWorld* world, const char* uri, int block, double 
     if (lilv_port_is_a(mPlugin, port, audio)) {
       auto& bufs = isInput ? mIn : mOut;
       int& k = isInput ? nIn : nOut;
-      lilv_instance_connect_port(mInstance, i, k < 2 ? bufs[k].data() : nullptr);
+      lilv_instance_connect_port(mInstance, i, k < static_cast<int>(bufs.size()) ? bufs[k].data() : nullptr);
       ++k;
     } else if (lilv_port_is_a(mPlugin, port, control)) {
       mControls[i] = std::isnan(defaults[i]) ? 0.0f : defaults[i];

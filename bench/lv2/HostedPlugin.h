@@ -1,7 +1,8 @@
 #pragma once
 // A small block-based LV2 host on lilv, as a benchmark needs it: one
-// plug-in instance with every port connected (stereo audio to its own block
-// buffers, controls at their defaults, atom ports to empty sequences),
+// plug-in instance with every port connected (stereo audio in and every
+// audio output to its own block buffers, controls at their defaults, atom
+// ports to empty sequences),
 // activated, and run block by block over a signal.
 #include <lilv/lilv.h>
 #include <lv2/urid/urid.h>

@@ -53,13 +53,27 @@ struct IPlugInstanceInfo {
 class IPlugLV2;
 using IPlugLV2Factory = IPlugLV2* (*)();
 
+// A stereo pair of a variant's outputs that hosts show as one named output
+// (an LV2 port group): outputs firstOut and firstOut + 1, left and right.
+// The ports' symbols are the group's symbol with "_l" and "_r".
+struct IPlugLV2OutputGroup {
+  const char* symbol;
+  const char* name;
+  int firstOut;
+};
+
 // One LV2 plug-in built from a framework plug-in: a URI and the channel
-// configuration (one of the plug-in's "in-out" entries) it runs with.
+// configuration (one of the plug-in's "in-out" entries) it runs with. Its
+// outputs may come in stereo groups; the first group is the plug-in's main
+// output (and should start at output 0, so a host treats the plug-in as it
+// treats one with only that pair).
 struct IPlugLV2Variant {
   const char* uri;
   int nIn;
   int nOut;
   const char* nameSuffix;  // appended to the effect name ("" for the main variant)
+  const IPlugLV2OutputGroup* outputGroups = nullptr;
+  int nOutputGroups = 0;
 };
 
 // A control port that chooses one of several parameters that are each 0 or

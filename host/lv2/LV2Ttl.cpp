@@ -19,6 +19,7 @@ const char* const kPrefixes =
     "@prefix foaf:  <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2:   <http://lv2plug.in/ns/lv2core#> .\n"
     "@prefix opts:  <http://lv2plug.in/ns/ext/options#> .\n"
+    "@prefix pg:    <http://lv2plug.in/ns/ext/port-groups#> .\n"
     "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
     "@prefix pset:  <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf:   <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
@@ -156,15 +157,43 @@ double ControlPortValue(IPlugLV2& plug, const IPlugLV2Def& def, const LV2PortLay
   return 0.0;
 }
 
-void WriteAudioPorts(std::ostringstream& o, const LV2PortLayout& layout) {
+// The group an output belongs to, or null.
+const IPlugLV2OutputGroup* GroupOfOutput(const IPlugLV2Variant& v, int ch) {
+  for (int g = 0; g < v.nOutputGroups; ++g)
+    if (ch == v.outputGroups[g].firstOut || ch == v.outputGroups[g].firstOut + 1) return &v.outputGroups[g];
+  return nullptr;
+}
+
+// A group's resource: the plug-in's URI with the group's symbol as fragment.
+std::string GroupUri(const IPlugLV2Variant& v, const IPlugLV2OutputGroup& g) {
+  return std::string("<") + v.uri + "#" + g.symbol + ">";
+}
+
+void WriteAudioPorts(std::ostringstream& o, const LV2PortLayout& layout, const IPlugLV2Variant& v) {
   for (int c = 0; c < layout.nIn; ++c)
     o << " , [\n\t\t\ta lv2:InputPort, lv2:AudioPort ;\n\t\t\tlv2:index " << layout.AudioIn(c)
       << " ;\n\t\t\tlv2:symbol " << Quoted("in" + ChannelSuffix(c, layout.nIn, true))
       << " ;\n\t\t\tlv2:name " << Quoted("In" + ChannelSuffix(c, layout.nIn, false)) << "\n\t\t]";
-  for (int c = 0; c < layout.nOut; ++c)
-    o << " , [\n\t\t\ta lv2:OutputPort, lv2:AudioPort ;\n\t\t\tlv2:index " << layout.AudioOut(c)
-      << " ;\n\t\t\tlv2:symbol " << Quoted("out" + ChannelSuffix(c, layout.nOut, true))
+  for (int c = 0; c < layout.nOut; ++c) {
+    o << " , [\n\t\t\ta lv2:OutputPort, lv2:AudioPort ;\n\t\t\tlv2:index " << layout.AudioOut(c);
+    if (const IPlugLV2OutputGroup* g = GroupOfOutput(v, c)) {
+      const bool left = c == g->firstOut;
+      o << " ;\n\t\t\tlv2:symbol " << Quoted(std::string(g->symbol) + (left ? "_l" : "_r"))
+        << " ;\n\t\t\tlv2:name " << Quoted(std::string(g->name) + (left ? " L" : " R"))
+        << " ;\n\t\t\tpg:group " << GroupUri(v, *g) << " ;\n\t\t\tlv2:designation "
+        << (left ? "pg:left" : "pg:right") << "\n\t\t]";
+      continue;
+    }
+    o << " ;\n\t\t\tlv2:symbol " << Quoted("out" + ChannelSuffix(c, layout.nOut, true))
       << " ;\n\t\t\tlv2:name " << Quoted("Out" + ChannelSuffix(c, layout.nOut, false)) << "\n\t\t]";
+  }
+}
+
+// The output groups as resources of their own: stereo output groups, named.
+void WriteOutputGroups(std::ostringstream& o, const IPlugLV2Variant& v) {
+  for (int g = 0; g < v.nOutputGroups; ++g)
+    o << GroupUri(v, v.outputGroups[g]) << "\n\ta pg:OutputGroup, pg:StereoGroup ;\n\tlv2:symbol "
+      << Quoted(v.outputGroups[g].symbol) << " ;\n\trdfs:label " << Quoted(v.outputGroups[g].name) << " .\n\n";
 }
 
 void WritePlugin(std::ostringstream& o, IPlugLV2& plug, const IPlugLV2Def& def, int variant,
@@ -186,6 +215,7 @@ void WritePlugin(std::ostringstream& o, IPlugLV2& plug, const IPlugLV2Def& def, 
     << "\tlv2:optionalFeature urid:map , opts:options ;\n"
     << "\tlv2:extensionData state:interface ;\n";
   if (withUI && def.uiUri) o << "\tui:ui <" << def.uiUri << "> ;\n";
+  if (v.nOutputGroups > 0) o << "\tpg:mainOutput " << GroupUri(v, v.outputGroups[0]) << " ;\n";
   o << "\tlv2:port\n";
   for (int k = 0; k < layout.NControls(); ++k) {
     if (k) o << " , ";
@@ -205,8 +235,9 @@ void WritePlugin(std::ostringstream& o, IPlugLV2& plug, const IPlugLV2Def& def, 
     << "\t\t\tlv2:designation lv2:latency ;\n\t\t\tlv2:minimum 0 ;\n\t\t\tlv2:maximum "
     << (plug.GetLatency() > 0 ? plug.GetLatency() : 1) << " ;\n"
     << "\t\t\tlv2:portProperty lv2:reportsLatency , lv2:integer ;\n\t\t\tunits:unit units:frame\n\t\t]";
-  WriteAudioPorts(o, layout);
+  WriteAudioPorts(o, layout, v);
   o << " .\n\n";
+  WriteOutputGroups(o, v);
 }
 
 void WriteUI(std::ostringstream& o, const IPlugLV2Def& def) {
@@ -283,6 +314,9 @@ std::vector<std::string> LV2ParamSymbols(IPlugLV2& plug, const IPlugLV2Def& def)
   // The adapter's own ports, the audio ports and the choices keep their symbols.
   std::set<std::string> used = {"enabled", "latency", "in", "in_l", "in_r", "out", "out_l", "out_r"};
   for (int c = 0; c < def.nChoices; ++c) used.insert(def.choices[c].symbol);
+  for (int v = 0; v < def.nVariants; ++v)
+    for (int g = 0; g < def.variants[v].nOutputGroups; ++g)
+      for (const char* side : {"_l", "_r"}) used.insert(std::string(def.variants[v].outputGroups[g].symbol) + side);
   std::vector<std::string> symbols;
   for (int i = 0; i < plug.NParams(); ++i) {
     std::string s;

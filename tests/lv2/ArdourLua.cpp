@@ -43,6 +43,8 @@ ArdourRun ArdourSession::Run(const std::vector<std::string>& calls) {
     if (tag != "corvane-test:") continue;
     if (what == "latency") {
       words >> run.latency[key].first >> run.latency[key].second;
+    } else if (what == "outputs") {
+      words >> run.outputs[key].first >> run.outputs[key].second;
     } else if (what == "source" || what == "render") {
       size_t channel = 0;
       std::string path;

@@ -31,6 +31,8 @@ struct ArdourRun {
   test_support::ChildResult process;
   std::map<std::string, std::vector<std::string>> sources, renders;
   std::map<std::string, std::pair<long, long>> latency;
+  // The first plug-in's outputs by track: all it has, and those the track takes.
+  std::map<std::string, std::pair<long, long>> outputs;
 };
 
 class ArdourSession {

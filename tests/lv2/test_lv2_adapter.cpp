@@ -34,7 +34,8 @@ TEST(LV2Entry, DescriptorsForEachVariantAndRefusals) {
   ASSERT_NE(CorvaneDescriptor(0), nullptr);
   EXPECT_STREQ(CorvaneDescriptor(0)->URI, kCorvaneLV2Uri);
   EXPECT_STREQ(CorvaneDescriptor(1)->URI, kCorvaneLV2MonoUri);
-  EXPECT_EQ(CorvaneDescriptor(2), nullptr);
+  EXPECT_STREQ(CorvaneDescriptor(2)->URI, kCorvaneLV2SplitUri);
+  EXPECT_EQ(CorvaneDescriptor(3), nullptr);
 
   // Sample rates no plug-in can run at; a channel layout the plug-in lacks.
   EXPECT_FALSE(LV2TestInstance(TestDescriptor(0), 0.0).Ok());

@@ -197,19 +197,25 @@ protected:
     }
   }
 
-  // The corvane command's output (aligned with its input) for the same settings.
+  // The corvane command's output (aligned with its input) for the same
+  // settings; with a stem option ("--transient-out"), that part instead.
   Audio CommandLineOutput(const Audio& input, const std::vector<Control>& controls, Wavelet wavelet,
-                          const std::string& name) {
+                          const std::string& name, const std::string& stemOption = "") {
     const std::string in = work.Path() + "/" + name + "-in.wav", out = work.Path() + "/" + name + "-cli.wav";
+    const std::string stem = work.Path() + "/" + name + "-stem.wav";
     EXPECT_TRUE(WriteWav(in, input));
     std::vector<std::string> argv = {CORVANE_CLI, "process", in, out, "--quiet", "--mode", CliWavelet(wavelet)};
+    if (!stemOption.empty()) {
+      argv.push_back(stemOption);
+      argv.push_back(stem);
+    }
     for (const Control& c : controls) {
       argv.push_back("--set");
       argv.push_back(std::string(c.cliName) + "=" + LuaValue(c.value));
     }
     const ChildResult r = RunChild(argv, {}, 60.0);
     EXPECT_EQ(r.exitCode, 0) << r.output;
-    return ReadWav(out);
+    return ReadWav(stemOption.empty() ? out : stem);
   }
 
   TempDir work;
@@ -218,6 +224,7 @@ protected:
   Audio stereoInput, monoInput;
   const PortIndices stereoPorts{kCorvaneLV2Uri};
   const PortIndices monoPorts{kCorvaneLV2MonoUri};
+  const PortIndices splitPorts{kCorvaneLV2SplitUri};
 };
 
 }  // namespace
@@ -271,4 +278,27 @@ TEST_F(CorvaneInArdour, HOST_LOADS_BUNDLE(TheWaveletChosenLastComesBackWhenReope
   const ArdourRun reopened = ardour->Run({ardour->Open(), Render("stereo", "reopened"), LuaCall("close")});
   ASSERT_EQ(reopened.process.exitCode, 0) << reopened.process.output;
   EXPECT_TRUE(SameSamples(ReadRender(reopened, "reopened"), haar)) << "Haar after reopening";
+}
+
+// The split plug-in on a stereo track: Ardour sees its six outputs, and a
+// track that takes only the transient pair bounces the command's transient
+// stem. Catches: extra outputs a host cannot see or route, and part outputs
+// that differ from the command's parts (before the fader or pan, late).
+TEST_F(CorvaneInArdour, HOST_LOADS_BUNDLE(ABounceOfTheTransientPairIsTheCommandsTransientStem)) {
+  const Wavelet wavelet = Wavelet::kDaub4;
+  const ArdourRun run = ardour->Run(Concat(
+      {{ardour->Open()}, AddCorvane("stereo", kCorvaneLV2SplitUri, splitPorts, kRebalanced),
+       ChooseWavelet("stereo", splitPorts, wavelet),
+       {LuaCall("route_plugin_outputs", "stereo", splitPorts["transient_l"] - splitPorts["out_l"]),
+        LuaCall("report_outputs", "stereo"), LuaCall("report_latency", "stereo"), Render("stereo", "transient"),
+        LuaCall("close")}}));
+  ASSERT_EQ(run.process.exitCode, 0) << run.process.output;
+  ASSERT_EQ(run.outputs.count("stereo"), 1u) << run.process.output;
+  EXPECT_EQ(run.outputs.at("stereo"), std::make_pair(6L, 2L));
+  EXPECT_EQ(run.latency.at("stereo"), std::make_pair(kLatency, kLatency));
+
+  const Audio stem = CommandLineOutput(stereoInput, kRebalanced, wavelet, "split", "--transient-out");
+  const Audio mix = CommandLineOutput(stereoInput, kRebalanced, wavelet, "split-mix");
+  ASSERT_FALSE(SameSamples(stem, mix));
+  EXPECT_TRUE(SameSamples(ReadRender(run, "transient"), stem));
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 
@@ -43,15 +44,19 @@ TEST(LV2Bundle, TurtleValidatesAgainstTheLV2Schemas) {
   const ChildResult r = RunChild(argv);
   EXPECT_EQ(r.exitCode, 0) << r.output;
   EXPECT_NE(r.output.find("Found 0 errors"), std::string::npos) << r.output;
+  // The split plug-in's groups are part of what was validated.
+  std::ifstream ttl(kBundle + "/corvane.ttl");
+  const std::string text((std::istreambuf_iterator<char>(ttl)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("a pg:OutputGroup, pg:StereoGroup"), std::string::npos);
 }
 
-TEST(LV2Bundle, LilvListsBothPluginsAndEveryPortWithItsRange) {
+TEST(LV2Bundle, LilvListsThePluginsAndEveryPortWithItsRange) {
   REQUIRE_PROGRAM(lv2ls, "lv2ls");
   REQUIRE_PROGRAM(lv2info, "lv2info");
   BundlePath path;
   const ChildResult ls = RunChild({lv2ls}, path.Env());
   ASSERT_EQ(ls.exitCode, 0) << ls.output;
-  EXPECT_EQ(ls.output, std::string(kCorvaneLV2Uri) + "\n" + kCorvaneLV2MonoUri + "\n");
+  EXPECT_EQ(ls.output, std::string(kCorvaneLV2Uri) + "\n" + kCorvaneLV2MonoUri + "\n" + kCorvaneLV2SplitUri + "\n");
 
   const ChildResult info = RunChild({lv2info, kCorvaneLV2Uri}, path.Env());
   ASSERT_EQ(info.exitCode, 0) << info.output;
@@ -83,6 +88,37 @@ TEST(LV2Bundle, LilvListsBothPluginsAndEveryPortWithItsRange) {
   EXPECT_NE(ports[9].find("#enabled"), std::string::npos);
   EXPECT_NE(ports[10].find("reportsLatency"), std::string::npos);
   EXPECT_NE(ports[14].find("out_r"), std::string::npos);
+}
+
+// Hosts show the split plug-in's outputs as three named stereo pairs, the
+// mix first, after the same ports as the stereo plug-in.
+TEST(LV2Bundle, LilvShowsTheSplitOutputsAsStereoGroups) {
+  REQUIRE_PROGRAM(lv2info, "lv2info");
+  BundlePath path;
+  const ChildResult info = RunChild({lv2info, kCorvaneLV2SplitUri}, path.Env());
+  ASSERT_EQ(info.exitCode, 0) << info.output;
+  const std::string& out = info.output;
+  EXPECT_NE(out.find("Corvane (split outputs)"), std::string::npos) << out;
+  EXPECT_NE(out.find("Has latency:       yes, reported by port 10"), std::string::npos) << out;
+  EXPECT_NE(out.find("urn:velmora:corvane#ui"), std::string::npos) << out;
+  EXPECT_NE(out.find("Full Extent 2"), std::string::npos) << out;
+  const std::string split = kCorvaneLV2SplitUri;
+  const struct {
+    int port;
+    const char *symbol, *group, *side;
+  } kOutputs[] = {{13, "out_l", "#out", "left"},           {14, "out_r", "#out", "right"},
+                  {15, "transient_l", "#transient", "left"}, {16, "transient_r", "#transient", "right"},
+                  {17, "residual_l", "#residual", "left"},   {18, "residual_r", "#residual", "right"}};
+  for (const auto& o : kOutputs) {
+    const size_t at = out.find("\tPort " + std::to_string(o.port) + ":");
+    ASSERT_NE(at, std::string::npos) << o.port << "\n" << out;
+    const std::string port = out.substr(at, out.find("\n\n", at) - at);
+    EXPECT_NE(port.find("OutputPort"), std::string::npos) << port;
+    EXPECT_NE(port.find(std::string("Symbol:      ") + o.symbol), std::string::npos) << port;
+    EXPECT_NE(port.find("Group:       " + split + o.group), std::string::npos) << port;
+    EXPECT_NE(port.find(std::string("port-groups#") + o.side), std::string::npos) << port;
+  }
+  EXPECT_EQ(out.find("\tPort 19:"), std::string::npos) << out;
 }
 
 // A sanitizer-built library cannot be loaded by an uninstrumented host, so

@@ -269,5 +269,63 @@ TEST_F(CorvaneGui, AudioFlowsThroughTheLiveStandaloneOnJack) {
   EXPECT_EQ(CloseAndWait(w), 0) << Log();
 }
 
+// --split-outputs: the four part ports exist with the mix's latency and
+// carry the parts of the same audio: with the default settings the two
+// parts add up to the input, late by the latency, and neither is silent.
+// Catches: ports missing or without the latency, parts from another block
+// than the mix, and a part port carrying the mix or nothing.
+TEST_F(CorvaneGui, SplitOutputsCarryThePartsOnTheirOwnPorts) {
+  if (!DummyJackServer::Installed()) GTEST_SKIP() << "jackd is not installed";
+  DummyJackServer server(work.Path() + "/jackd.log");
+  ASSERT_TRUE(server.Up()) << ReadFile(work.Path() + "/jackd.log");
+  const Window w = Start({"--split-outputs"}, server.Env());
+  ASSERT_NE(w, 0u) << Log();
+  LoopbackClient tester(server.Name(), 3.0);
+  ASSERT_TRUE(tester.Open());
+  ASSERT_TRUE(tester.WaitForPort("corvane:residual_r", 10)) << Log();
+  ASSERT_TRUE(tester.ConnectThrough("corvane:in_l", "corvane:in_r", "corvane:transient_l", "corvane:residual_l"));
+  ASSERT_TRUE(tester.WaitUntilRecorded(60)) << Log();
+  jack_latency_range_t in;
+  jack_port_get_latency_range(jack_port_by_name(tester.Client(), "corvane:in_r"), JackCaptureLatency, &in);
+  for (const char* name : {"corvane:out_l", "corvane:transient_l", "corvane:transient_r", "corvane:residual_l",
+                           "corvane:residual_r"}) {
+    jack_port_t* port = jack_port_by_name(tester.Client(), name);
+    ASSERT_NE(port, nullptr) << name;
+    jack_latency_range_t out;
+    jack_port_get_latency_range(port, JackCaptureLatency, &out);
+    EXPECT_EQ(out.min, in.min + kLatency) << name;
+    EXPECT_EQ(out.max, in.max + kLatency) << name;
+  }
+  tester.Stop();
+
+  // The left channel's two parts, late by the latency plus whole cycles.
+  const auto& transient = tester.Recorded(0);
+  const auto& residual = tester.Recorded(1);
+  auto sumMatches = [&](size_t t, int lag) {
+    return std::fabs(transient[t] + residual[t] - LoopbackClient::SignalAt(static_cast<long long>(t) - lag, 0)) < 1e-5;
+  };
+  long longest = 0;
+  int bestLag = -1;
+  for (int lag = kLatency; lag <= kLatency + 4 * 256; lag += 256) {
+    long run = 0;
+    for (size_t t = static_cast<size_t>(lag); t < transient.size(); ++t) {
+      run = sumMatches(t, lag) ? run + 1 : 0;
+      if (run > longest) {
+        longest = run;
+        bestLag = lag;
+      }
+    }
+  }
+  EXPECT_GE(longest, 44100 / 2) << "best lag " << bestLag;
+  double transientEnergy = 0.0, residualEnergy = 0.0;
+  for (size_t t = static_cast<size_t>(kLatency) + 4096; t < transient.size(); ++t) {
+    transientEnergy += transient[t] * transient[t];
+    residualEnergy += residual[t] * residual[t];
+  }
+  EXPECT_GT(transientEnergy, 1.0);
+  EXPECT_GT(residualEnergy, 1.0);
+  EXPECT_EQ(CloseAndWait(w), 0) << Log();
+}
+
 }  // namespace
 

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "gui/x11/IGraphicsX11.h"
+#include "host/au/view/AUViewFactory.h"
+#include "plugin/Corvane.h"
 #include "tools/corvane/CommandLine.h"
 #include "tools/corvane/Commands.h"
 #include "tools/corvane/Help.h"
@@ -31,9 +33,12 @@ const char kNoServerMessage[] =
 // Any rate will do for an editor that only shows that message.
 constexpr int kNoServerRate = 48000;
 
+// Long-only options of this command.
+constexpr int kOptSplitOutputs = kOptScale + 1;
+
 struct GuiOptions {
   std::string input, clientName = "corvane";
-  bool connect = false, quiet = false;
+  bool connect = false, quiet = false, splitOutputs = false;
   int scale = 0;  // 0: chosen from the X server's resolution
   std::vector<RawSetting> settings;
 };
@@ -57,6 +62,7 @@ int ParseGuiOptions(int argc, char** argv, GuiOptions* options, bool* done) {
                                                                {"connect", no_argument, nullptr, 'c'},
                                                                {"name", required_argument, nullptr, 'n'},
                                                                {"scale", required_argument, nullptr, kOptScale},
+                                                               {"split-outputs", no_argument, nullptr, kOptSplitOutputs},
                                                                {"quiet", no_argument, nullptr, 'q'},
                                                                {"help", no_argument, nullptr, 'h'}});
   opterr = 0;
@@ -75,6 +81,7 @@ int ParseGuiOptions(int argc, char** argv, GuiOptions* options, bool* done) {
         }
         break;
       }
+      case kOptSplitOutputs: options->splitOutputs = true; break;
       case 'q': options->quiet = true; break;
       case 'h':
         PrintCommandHelp(*FindCommandHelp("gui"), stdout);
@@ -133,14 +140,18 @@ bool StartAudio(const GuiOptions& options, AUHost& unit, LiveAudio* audio) {
     return true;
   }
   LoopingFile* file = options.input.empty() ? nullptr : &audio->file;
-  if (!audio->jack.Start(&unit, file, &gCancelRequested, &error)) {
+  // The parts are kept before the server runs the unit.
+  Corvane* parts = options.splitOutputs ? dynamic_cast<Corvane*>(PlugOfUnit(unit.Unit())) : nullptr;
+  if (parts) parts->KeepParts(true);
+  if (!audio->jack.Start(&unit, file, &gCancelRequested, &error, parts)) {
     PrintError(error);
     return false;
   }
   const std::string name = audio->jack.ClientName();
   if (!options.quiet)
-    std::fprintf(stderr, "corvane: running as JACK client \"%s\" at %d Hz (latency %d samples)%s\n", name.c_str(),
-                 audio->jack.SampleRate(), unit.LatencySamples(), file ? ", playing the file in a loop" : "");
+    std::fprintf(stderr, "corvane: running as JACK client \"%s\" at %d Hz (latency %d samples)%s%s\n", name.c_str(),
+                 audio->jack.SampleRate(), unit.LatencySamples(), parts ? ", with the parts on their own outputs" : "",
+                 file ? ", playing the file in a loop" : "");
   if (options.connect) {
     std::string report;
     if (!audio->jack.ConnectToSystem(&report, &error)) PrintError(error);

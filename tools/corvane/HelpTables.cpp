@@ -59,7 +59,7 @@ std::vector<CommandHelp> MakeCommands() {
        {{'q', "quiet", nullptr, "print nothing but errors"}, kHelpOption},
        false},
       {"gui",
-       {"gui [--input FILE] [--connect] [--name NAME] [--scale 1|2] [SETTINGS]"},
+       {"gui [--input FILE] [--connect] [--name NAME] [--split-outputs] [--scale 1|2] [SETTINGS]"},
        "the editor in a window, processing live audio (JACK)",
        "Opens the editor and runs the plug-in live as a JACK client with two inputs (in_l, in_r) and two outputs "
        "(out_l, out_r); its latency is reported to JACK. It never starts a JACK server: with none running it says "
@@ -72,6 +72,9 @@ std::vector<CommandHelp> MakeCommands() {
        {{'i', "input", "FILE", "play a file in a loop through the plug-in"},
         {'c', "connect", nullptr, "connect to the system's first two capture and playback ports"},
         {'n', "name", "NAME", "the JACK client name (default: corvane)"},
+        {0, "split-outputs", nullptr,
+         "four more outputs with the two parts as they enter the mix: transient_l, transient_r, residual_l and "
+         "residual_r, with the same latency, to route the parts apart"},
         {0, "scale", "1|2",
          "the editor at 365 x 574 (1) or drawn at twice the size for high-density screens (2); by default 2 when "
          "the X server reports about 168 dpi or more (Xft.dpi, else the screen's size), else 1"},
@@ -149,7 +152,7 @@ const std::vector<TermHelp>& FilesHelp() {
        "the settings of corvane gui, kept between runs (by default under ~/.config); one that cannot be read is "
        "renamed to settings.aupreset.bad rather than overwritten"},
       {"PREFIX/lib/lv2/corvane.lv2",
-       "the LV2 bundle (the stereo and mono plug-ins, their editor and presets); PREFIX is /usr for the Debian "
+       "the LV2 bundle (the stereo, mono and split-outputs plug-ins, their editor and presets); PREFIX is /usr for the Debian "
        "package, /usr/local for a build installed with cmake --install"},
       {"PREFIX/share/doc/corvane", "the README and the licence"},
   };

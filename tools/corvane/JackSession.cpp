@@ -4,10 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "plugin/Corvane.h"
+
 namespace {
 
 const char* const kInputNames[2] = {"in_l", "in_r"};
 const char* const kOutputNames[2] = {"out_l", "out_r"};
+const char* const kPartNames[4] = {"transient_l", "transient_r", "residual_l", "residual_r"};
 
 // The first two physical ports of a kind (one repeated on a mono device).
 std::vector<std::string> PhysicalPorts(jack_client_t* client, unsigned long flags) {
@@ -57,17 +60,31 @@ int JackSession::SampleRate() const { return mClient ? static_cast<int>(jack_get
 
 std::string JackSession::ClientName() const { return mClient ? jack_get_client_name(mClient) : ""; }
 
-bool JackSession::Start(AUHost* unit, LoopingFile* file, std::atomic<bool>* stopOnShutdown, std::string* error) {
+bool JackSession::Start(AUHost* unit, LoopingFile* file, std::atomic<bool>* stopOnShutdown, std::string* error,
+                        const Corvane* parts) {
   if (!mClient || !unit || unit->Channels() != 2) {
     *error = "the JACK client is not open";
     return false;
   }
   mUnit = unit;
   mFile = file;
+  mParts = parts;
   mStopOnShutdown = stopOnShutdown;
   mLatency = static_cast<jack_nframes_t>(std::max(0, unit->LatencySamples()));
   if (file)
     for (auto& buffer : mFileBuffer) buffer.assign(unit->MaxFrames(), 0.0f);
+  if (!RegisterPorts(error)) return false;
+  jack_set_process_callback(mClient, &JackSession::OnProcess, this);
+  jack_set_latency_callback(mClient, &JackSession::OnLatency, this);
+  jack_on_shutdown(mClient, &JackSession::OnShutdown, this);
+  if (jack_activate(mClient) != 0) {
+    *error = "the JACK server would not start the client";
+    return false;
+  }
+  return true;
+}
+
+bool JackSession::RegisterPorts(std::string* error) {
   for (int ch = 0; ch < 2; ++ch) {
     mIn[ch] = jack_port_register(mClient, kInputNames[ch], JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
     mOut[ch] = jack_port_register(mClient, kOutputNames[ch], JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
@@ -76,12 +93,12 @@ bool JackSession::Start(AUHost* unit, LoopingFile* file, std::atomic<bool>* stop
       return false;
     }
   }
-  jack_set_process_callback(mClient, &JackSession::OnProcess, this);
-  jack_set_latency_callback(mClient, &JackSession::OnLatency, this);
-  jack_on_shutdown(mClient, &JackSession::OnShutdown, this);
-  if (jack_activate(mClient) != 0) {
-    *error = "the JACK server would not start the client";
-    return false;
+  for (int m = 0; m < 4 && mParts; ++m) {
+    mPartOut[m] = jack_port_register(mClient, kPartNames[m], JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
+    if (!mPartOut[m]) {
+      *error = "cannot register the JACK ports of the parts";
+      return false;
+    }
   }
   return true;
 }
@@ -113,6 +130,7 @@ void JackSession::Close() {
   jack_client_close(mClient);
   mClient = nullptr;
   mIn[0] = mIn[1] = mOut[0] = mOut[1] = nullptr;
+  for (auto& port : mPartOut) port = nullptr;
 }
 
 int JackSession::OnProcess(jack_nframes_t nFrames, void* arg) {
@@ -123,10 +141,13 @@ int JackSession::OnProcess(jack_nframes_t nFrames, void* arg) {
 void JackSession::Process(jack_nframes_t nFrames) {
   float* in[2];
   float* out[2];
+  float* parts[4] = {};
   for (int ch = 0; ch < 2; ++ch) {
     in[ch] = static_cast<float*>(jack_port_get_buffer(mIn[ch], nFrames));
     out[ch] = static_cast<float*>(jack_port_get_buffer(mOut[ch], nFrames));
   }
+  for (int m = 0; m < 4; ++m)
+    if (mPartOut[m]) parts[m] = static_cast<float*>(jack_port_get_buffer(mPartOut[m], nFrames));
   // A server period longer than the unit's largest block is rendered in
   // pieces; the unit's time line runs on unbroken.
   const jack_nframes_t most = static_cast<jack_nframes_t>(mUnit->MaxFrames());
@@ -139,11 +160,30 @@ void JackSession::Process(jack_nframes_t nFrames) {
       source[1] = mFileBuffer[1].data();
     }
     float* target[2] = {out[0] + done, out[1] + done};
-    if (mUnit->Render(source, target, static_cast<int>(n)) != noErr) {
+    const bool rendered = mUnit->Render(source, target, static_cast<int>(n)) == noErr;
+    if (!rendered) {
       std::memset(target[0], 0, n * sizeof(float));
       std::memset(target[1], 0, n * sizeof(float));
     }
+    if (mParts) {
+      float* const partTargets[4] = {parts[0] + done, parts[1] + done, parts[2] + done, parts[3] + done};
+      CopyParts(partTargets, n, rendered);
+    }
     done += n;
+  }
+}
+
+// The render just made on this thread left its parts in the plug-in's kept
+// buffers; each becomes a port's samples as the unit's outputs become the
+// mix's (single precision).
+void JackSession::CopyParts(float* const* target, jack_nframes_t n, bool rendered) {
+  for (int m = 0; m < 4; ++m) {
+    const double* part = rendered ? mParts->KeptPart(m) : nullptr;
+    if (!part) {
+      std::memset(target[m], 0, n * sizeof(float));
+      continue;
+    }
+    for (jack_nframes_t t = 0; t < n; ++t) target[m][t] = static_cast<float>(part[t]);
   }
 }
 
@@ -151,18 +191,34 @@ void JackSession::OnLatency(jack_latency_callback_mode_t mode, void* arg) {
   static_cast<JackSession*>(arg)->ReportLatency(mode);
 }
 
-// Capture latency flows downstream (our outputs are later than our inputs
-// by the unit's latency); playback latency flows upstream (our inputs are
-// that much further from the speakers than our outputs).
+// Capture latency flows downstream (our outputs, the parts' too, are later
+// than our inputs by the unit's latency); playback latency flows upstream
+// (our inputs are that much further from the speakers than the outputs of
+// their channel: the widest range over the mix and the parts).
 void JackSession::ReportLatency(jack_latency_callback_mode_t mode) {
   for (int ch = 0; ch < 2; ++ch) {
-    jack_port_t* from = mode == JackCaptureLatency ? mIn[ch] : mOut[ch];
-    jack_port_t* to = mode == JackCaptureLatency ? mOut[ch] : mIn[ch];
+    jack_port_t* outs[3] = {mOut[ch], mPartOut[ch], mPartOut[2 + ch]};
+    if (mode == JackCaptureLatency) {
+      jack_latency_range_t range;
+      jack_port_get_latency_range(mIn[ch], mode, &range);
+      range.min += mLatency;
+      range.max += mLatency;
+      for (jack_port_t* out : outs)
+        if (out) jack_port_set_latency_range(out, mode, &range);
+      continue;
+    }
     jack_latency_range_t range;
-    jack_port_get_latency_range(from, mode, &range);
+    jack_port_get_latency_range(mOut[ch], mode, &range);
+    for (jack_port_t* out : outs) {
+      if (!out) continue;
+      jack_latency_range_t other;
+      jack_port_get_latency_range(out, mode, &other);
+      range.min = std::min(range.min, other.min);
+      range.max = std::max(range.max, other.max);
+    }
     range.min += mLatency;
     range.max += mLatency;
-    jack_port_set_latency_range(to, mode, &range);
+    jack_port_set_latency_range(mIn[ch], mode, &range);
   }
 }
 

@@ -104,6 +104,26 @@ function cv.wait_for_cycles()
   error("Ardour's engine stopped running cycles")
 end
 
+-- "outputs TRACK NATURAL ROUTED": how many outputs the track's first plug-in
+-- has, and how many of them the track takes on.
+function cv.report_outputs(track_name)
+  local insert = first_plugin(track_name):to_insert()
+  report("outputs", track_name, insert:natural_output_streams():n_audio(), insert:output_streams():n_audio())
+end
+
+-- The track's two channels take the first plug-in's outputs `first` and
+-- `first + 1` instead of its first two, as a musician connects them in
+-- Ardour's pin connections window. The track is made strict about its
+-- channels first, so the plug-in's other outputs go nowhere.
+function cv.route_plugin_outputs(track_name, first)
+  track(track_name):set_strict_io(true)
+  local insert = first_plugin(track_name):to_insert()
+  local map = ARDOUR.ChanMapping()
+  map:set(ARDOUR.DataType("audio"), first, 0)
+  map:set(ARDOUR.DataType("audio"), first + 1, 1)
+  insert:set_output_map(0, map)
+end
+
 -- "latency TRACK PLUGIN TRACK-TOTAL", in samples.
 function cv.report_latency(track_name)
   report("latency", track_name, first_plugin(track_name):signal_latency(), track(track_name):signal_latency())
