@@ -1,5 +1,7 @@
 #include "editor/VUmetre.h"
 
+#include <algorithm>
+
 #include <cmath>
 
 #include "gui/IGraphics.h"
@@ -86,9 +88,12 @@ void VUmetre::raise(int ch, double a) {
 // Segments = trunc((held + 96) / 9): each lit segment spans 9 dB from -96 dB.
 // A held level lowered below -96 dB lights none (its next sample raises it
 // back to -96 dB, where none is lit either).
+// A host at an absurd sample rate lowers the level by an infinite amount:
+// the count is bounded before it becomes an int (none for -inf or NaN).
 void VUmetre::storeSegments(int ch, float held) {
-  const int n = static_cast<int>((held + 96) / (96 / mSegmentCount));
-  mSegments[ch].store(n > 0 ? n : 0, std::memory_order_relaxed);
+  const float segments = (held + 96) / (96 / mSegmentCount);
+  const int n = segments > 0 ? static_cast<int>(std::min(segments, 1e6f)) : 0;
+  mSegments[ch].store(n, std::memory_order_relaxed);
 }
 
 // A magnitude a raises the held level h only if 20 log10(a) > h, that is

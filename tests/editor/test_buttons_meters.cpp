@@ -66,6 +66,10 @@ TEST(VUmetre, SegmentsFollowTheHeldLevel) {
   fresh.SetVolumes(0.0, 0.0);
   EXPECT_EQ(fresh.HeldLevel(0), -96.0f);
   EXPECT_EQ(fresh.Segments(0), 0);
+  // An infinite fall (a host at 1e-300 Hz) lights nothing and is no
+  // float-to-int overflow (the sanitizer build checks).
+  fresh.LowerHeldLevels(HUGE_VAL);
+  EXPECT_EQ(fresh.Segments(0), 0);
 }
 
 // Segments by the plain formula: trunc((held + 96) / 9), none below -96 dB.
