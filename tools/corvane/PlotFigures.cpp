@@ -9,7 +9,7 @@
 namespace {
 
 constexpr int kSmoothHalfWidth = 2;    // 5 ms centred
-constexpr double kEventFloor = 1e-3;   // -30 dB of the largest smoothed energy
+constexpr double kEventFloor = 1e-2;   // -20 dB of the largest smoothed energy
 constexpr long long kMinGapMs = 50;
 constexpr double kMinRise = 8.0;       // +9 dB over the mean of the 50 ms before
 constexpr long long kAttackMs = 5;

@@ -4,7 +4,7 @@
 //
 // Events: the transient part's energy per millisecond (channels summed),
 // smoothed by a centred 5 ms moving average; an event is a local maximum of
-// it that reaches -30 dB of its largest value and stands 9 dB above its
+// it that reaches -20 dB of its largest value and stands 9 dB above its
 // mean over the 50 ms before (so a bump within a decay is none); of
 // two maxima closer than 50 ms only the stronger one stands.
 //

@@ -34,7 +34,7 @@ void DrawBandScale(LICE_IBitmap* bmp, const PlotLayout& layout, const PlotRect& 
   LICE_FillRect(bmp, band.x, a.Y(0), band.w, layout.scale, kPlotGrid);
   const int right = layout.gutterRight;
   DrawText(font, bmp, "0 dB", right, band.y + layout.px(5), kLabelDim);
-  if (band.h >= layout.px(56)) DrawText(font, bmp, "-6", right, a.Y(0.5), kLabelDim);
+  if (band.h >= layout.px(90)) DrawText(font, bmp, "-6", right, a.Y(0.5), kLabelDim);
   if (channelName) DrawText(font, bmp, channelName, right, a.Y(0), kLabel);
 }
 

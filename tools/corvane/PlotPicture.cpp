@@ -74,10 +74,13 @@ void DrawTimeAxis(LICE_IBitmap* bmp, const PlotLayout& l, const PlotAccumulator&
   }
 }
 
-// The caption on the left, the colours' legend on the right.
 void DrawCaption(LICE_IBitmap* bmp, const PlotLayout& l, const PlotFigures& figures, PlotFonts* fonts) {
-  const int top = l.captionTop + l.px(4);
-  TextAt(&fonts->text, bmp, PlotCaption(figures), l.lanes[0].x, top, kLabel);
+  TextAt(&fonts->text, bmp, PlotCaption(figures), l.lanes[0].x, l.captionTop + l.px(4), kLabel);
+}
+
+// The colours' legend, right-aligned on the header's first line.
+void DrawLegend(LICE_IBitmap* bmp, const PlotLayout& l, PlotFonts* fonts) {
+  const int top = l.titleTop + l.px(4);
   const struct {
     const char* name;
     LICE_pixel colour;
@@ -96,8 +99,13 @@ void DrawCaption(LICE_IBitmap* bmp, const PlotLayout& l, const PlotFigures& figu
 // The lane's name in its top-left corner.
 void DrawLaneNames(LICE_IBitmap* bmp, const PlotLayout& l, PlotFonts* fonts) {
   const char* names[kNumPlotRows] = {"INPUT + MIX", "TRANSIENT (unity)", "RESIDUAL (unity)"};
-  for (int row = 0; row < kNumPlotRows; ++row)
-    TextAt(&fonts->small, bmp, names[row], l.lanes[row].x + l.px(6), l.lanes[row].y + l.px(2), kLabel);
+  for (int row = 0; row < kNumPlotRows; ++row) {
+    const int x = l.lanes[row].x + l.px(6), top = l.lanes[row].y + l.px(2);
+    // A veil under the name keeps it legible over the waveform.
+    LICE_FillRect(bmp, x - l.px(3), top, TextWidth(&fonts->small, names[row]) + l.px(6),
+                  fonts->small.GetLineHeight(), kPlotLaneFill, 0.75f);
+    TextAt(&fonts->small, bmp, names[row], x, top, kLabel);
+  }
 }
 
 }  // namespace
@@ -129,6 +137,7 @@ bool DrawPlotPicture(const PlotRequest& request, const PlotAccumulator& summarie
   DrawLaneNames(bmp, l, &fonts);
   DrawEventMarks(bmp, l, summaries, figures);
   DrawCaption(bmp, l, figures, &fonts);
+  DrawLegend(bmp, l, &fonts);
   return true;
 }
 
