@@ -9,6 +9,7 @@
 
 #include "lice/lice.h"
 #include "tests/tools/CliChecks.h"
+#include "tools/corvane/PlotFigures.h"
 #include "tools/corvane/PlotLayout.h"
 
 namespace {
@@ -223,6 +224,41 @@ TEST(CorvanePlot, BatchDrawsOnePicturePerInput) {
   ASSERT_TRUE(pa && pb);
   EXPECT_EQ(pb->getWidth(), 500);
   Fails({"process", "-o", outDir, "--plot", plotDir + "/x.png", a}, 2, "--plot-dir");
+}
+
+}  // namespace
+
+namespace {
+
+// Millisecond energies: a hit at `at` of energy `peak` decaying by
+// dbPerMs.
+void AddHit(std::vector<double>* e, size_t at, double peak, double dbPerMs) {
+  for (size_t i = at; i < e->size(); ++i)
+    (*e)[i] += peak * std::pow(10.0, -0.1 * dbPerMs * static_cast<double>(i - at));
+}
+
+// Catches: a bump inside a decay, or a hit below the floor, counted as an
+// event; a body measured across the next event; no "n/a" without a body.
+TEST(CorvanePlotFigures, EventsAndAttackOverBody) {
+  std::vector<double> e(1000, 1e-9);
+  AddHit(&e, 100, 1.0, 0.1);
+  AddHit(&e, 110, 0.3, 1.0);                       // a weaker peak 10 ms into the first hit
+  for (size_t i = 170; i < 190; ++i) e[i] *= 4.0;  // a 6 dB bump within the decay
+  AddHit(&e, 400, 0.1, 1.0);                       // -10 dB: an event
+  AddHit(&e, 700, 0.005, 1.0);                     // -23 dB: under the floor
+  EXPECT_EQ(FindEvents(e, true), (std::vector<long long>{100, 400}));
+
+  // The mix: every attack 6 dB up over a steady body; the body of the
+  // first event ends where the second begins.
+  std::vector<double> input(1000, 0.01), mix(1000, 0.01);
+  for (long long at : {100, 180}) {
+    for (long long i = at; i < at + 5; ++i) input[static_cast<size_t>(i)] = 1.0, mix[static_cast<size_t>(i)] = 4.0;
+    for (long long i = at + 50; i < at + 80; ++i) input[static_cast<size_t>(i)] = mix[static_cast<size_t>(i)] = 0.1;
+  }
+  double change = 0;
+  ASSERT_TRUE(AttackBodyChange({100, 180}, mix, input, &change));
+  EXPECT_NEAR(change, 10.0 * std::log10(4.0), 1e-9);
+  EXPECT_FALSE(AttackBodyChange({955, 990}, mix, input, &change)) << "neither has room for a body";
 }
 
 }  // namespace

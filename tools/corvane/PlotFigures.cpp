@@ -72,7 +72,16 @@ std::vector<long long> FindEvents(const std::vector<double>& energy, bool silenc
     if (next != kept.begin() && c - *std::prev(next) < kMinGapMs) continue;
     kept.insert(c);
   }
-  return {kept.begin(), kept.end()};
+  // The smoothing moves a sharp attack's peak a little late: each event is
+  // placed on the loudest millisecond around its smoothed peak.
+  std::vector<long long> events;
+  for (long long c : kept) {
+    long long loudest = c;
+    for (long long j = std::max(0LL, c - kSmoothHalfWidth); j <= c + kSmoothHalfWidth && j < static_cast<long long>(energy.size()); ++j)
+      if (energy[static_cast<size_t>(j)] > energy[static_cast<size_t>(loudest)]) loudest = j;
+    events.push_back(loudest);
+  }
+  return events;
 }
 
 bool AttackBodyChange(const std::vector<long long>& events, const std::vector<double>& mix,

@@ -6,7 +6,8 @@
 // smoothed by a centred 5 ms moving average; an event is a local maximum of
 // it that reaches -20 dB of its largest value and stands 9 dB above its
 // mean over the 50 ms before (so a bump within a decay is none); of
-// two maxima closer than 50 ms only the stronger one stands.
+// two maxima closer than 50 ms only the stronger one stands. The event is
+// the loudest millisecond within the smoothing's reach of its maximum.
 //
 // Attack over body, per event: the level of the 5 ms from the event on,
 // minus the level from 50 ms after it up to 200 ms after it, the next event
