@@ -237,13 +237,14 @@ void AddHit(std::vector<double>* e, size_t at, double peak, double dbPerMs) {
     (*e)[i] += peak * std::pow(10.0, -0.1 * dbPerMs * static_cast<double>(i - at));
 }
 
-// Catches: a bump inside a decay, or a hit below the floor, counted as an
-// event; a body measured across the next event; no "n/a" without a body.
+// Catches: a bump inside a decay, a hit below the floor, or two hits
+// closer than 50 ms counted as events; a body measured across the next event; no "n/a" without a body.
 TEST(CorvanePlotFigures, EventsAndAttackOverBody) {
   std::vector<double> e(1000, 1e-9);
-  AddHit(&e, 100, 1.0, 0.1);
+  AddHit(&e, 100, 1.0, 0.2);
   AddHit(&e, 110, 0.3, 1.0);                       // a weaker peak 10 ms into the first hit
   for (size_t i = 170; i < 190; ++i) e[i] *= 4.0;  // a 6 dB bump within the decay
+  AddHit(&e, 380, 0.03, 1.0);                      // a weaker hit 20 ms before a stronger one
   AddHit(&e, 400, 0.1, 1.0);                       // -10 dB: an event
   AddHit(&e, 700, 0.005, 1.0);                     // -23 dB: under the floor
   EXPECT_EQ(FindEvents(e, true), (std::vector<long long>{100, 400}));

@@ -29,12 +29,13 @@ std::vector<double> Smoothed(const std::vector<double>& energy) {
 }
 
 // The mean of the smoothed envelope over the 50 ms before bin i, or as
-// much of them as the range holds.
+// much of them as the range holds; the last bins before i, which the
+// smoothing has already lifted with the rise to i itself, are left out.
 double MeanBefore(const std::vector<double>& s, long long i) {
-  const long long from = std::max(0LL, i - kMinGapMs);
+  const long long from = std::max(0LL, i - kMinGapMs), to = std::max(from, i - 2 * kSmoothHalfWidth - 1);
   double sum = 0;
-  for (long long j = from; j < i; ++j) sum += s[static_cast<size_t>(j)];
-  return i > from ? sum / (i - from) : 0.0;
+  for (long long j = from; j < to; ++j) sum += s[static_cast<size_t>(j)];
+  return to > from ? sum / (to - from) : 0.0;
 }
 
 // Mean of the bins [from, to); NaN when the window is empty or silent.
