@@ -10,6 +10,7 @@
 #include "tools/corvane/CommandLine.h"
 #include "tools/corvane/Commands.h"
 #include "tools/corvane/DrumLoop.h"
+#include "tools/corvane/PlotSettingsText.h"
 #include "tools/corvane/ProcessJob.h"
 #include "tools/corvane/Snapshot.h"
 
@@ -19,8 +20,8 @@ const char kHelp[] =
     "Usage: corvane demo [DIR]\n"
     "Synthesizes an 8-second drum loop with a tonal bed, processes it with the\n"
     "presets \"Snare Attack+\" (attacks louder) and \"Kick Attack-\" (attacks\n"
-    "softer), and writes each mix with its transient and residual parts and a\n"
-    "picture of the editor into DIR (default: corvane-demo).\n"
+    "softer), and writes each mix with its transient and residual parts, a\n"
+    "picture of the split and one of the editor into DIR (default: corvane-demo).\n"
     "  -q, --quiet   print nothing but errors\n"
     "  -h, --help    this text\n";
 
@@ -80,7 +81,9 @@ int RunDemoCommand(int argc, char** argv) {
     job.transientOutput = folder + "/transient.wav";
     job.residualOutput = folder + "/residual.wav";
     job.settings.factoryPreset = preset.number;
-    if (!MakeFolder(folder, &error)) {
+    job.plot.path = folder + "/split.png";
+    job.plot.title = "input.wav";
+    if (!MakeFolder(folder, &error) || !DescribeSettings(job.settings, &job.plot.settingsText, &error)) {
       PrintError(error);
       return kExitFailure;
     }
@@ -97,11 +100,13 @@ int RunDemoCommand(int argc, char** argv) {
       return kExitFailure;
     }
     if (!quiet)
-      std::printf("  \"%s\": %s\n      parts: %s, %s\n      editor: %s\n", preset.name, job.output.c_str(),
-                  job.transientOutput.c_str(), job.residualOutput.c_str(), png.c_str());
+      std::printf("  \"%s\": %s\n      parts: %s, %s\n      split: %s\n        %s\n      editor: %s\n",
+                  preset.name, job.output.c_str(), job.transientOutput.c_str(), job.residualOutput.c_str(),
+                  job.plot.path.c_str(), result.plotCaption.c_str(), png.c_str());
   }
   if (!quiet)
     std::printf("Each preset's two parts add up to its mix: transient.wav holds the attacks,\n"
-                "residual.wav everything else.\n");
+                "residual.wav everything else. split.png shows them at unity gain under the\n"
+                "input and its mix, with the events found in the transient part.\n");
   return kExitOk;
 }

@@ -78,20 +78,41 @@ void DrawCaption(LICE_IBitmap* bmp, const PlotLayout& l, const PlotFigures& figu
   TextAt(&fonts->text, bmp, PlotCaption(figures), l.lanes[0].x, l.captionTop + l.px(4), kLabel);
 }
 
-// The colours' legend, right-aligned on the header's first line.
-void DrawLegend(LICE_IBitmap* bmp, const PlotLayout& l, PlotFonts* fonts) {
-  const int top = l.titleTop + l.px(4);
+struct LegendEntry {
+  const char* name;
+  LICE_pixel colour;
+};
+constexpr LegendEntry kLegend[] = {{"input", kPlotInputInk},
+                                   {"mix", kPlotMixInk},
+                                   {"transient", kPlotTransientInk},
+                                   {"residual", kPlotResidualInk},
+                                   {"events", kPlotEventInk}};
+
+int LegendWidth(const PlotLayout& l, PlotFonts* fonts) {
+  int w = 0;
+  for (const LegendEntry& e : kLegend) w += TextWidth(&fonts->small, e.name) + l.px(26);
+  return w;
+}
+
+// The colours' legend, right-aligned on the first line that has room for
+// it after its text (the caption's, else the settings'), else left out.
+void DrawLegend(LICE_IBitmap* bmp, const PlotLayout& l, const PlotRequest& request, const PlotFigures& figures,
+                PlotFonts* fonts) {
+  const int right = l.lanes[0].Right(), left = l.lanes[0].x, need = LegendWidth(l, fonts) + l.px(16);
   const struct {
-    const char* name;
-    LICE_pixel colour;
-  } legend[] = {{"input", kPlotInputInk}, {"mix", kPlotMixInk},    {"transient", kPlotTransientInk},
-                {"residual", kPlotResidualInk}, {"events", kPlotEventInk}};
-  int x = l.lanes[0].Right();
-  for (int i = 4; i >= 0; --i) {
-    x -= TextWidth(&fonts->small, legend[i].name);
-    TextAt(&fonts->small, bmp, legend[i].name, x, top + l.px(1), kLabelDim);
+    int top, textWidth;
+  } lines[] = {{l.captionTop + l.px(4), TextWidth(&fonts->text, PlotCaption(figures))},
+               {l.settingsTop, TextWidth(&fonts->text, "settings: " + request.settingsText)}};
+  int top = -1;
+  for (const auto& line : lines)
+    if (top < 0 && left + line.textWidth + need <= right) top = line.top;
+  if (top < 0) return;
+  int x = right;
+  for (int i = static_cast<int>(sizeof kLegend / sizeof kLegend[0]) - 1; i >= 0; --i) {
+    x -= TextWidth(&fonts->small, kLegend[i].name);
+    TextAt(&fonts->small, bmp, kLegend[i].name, x, top + l.px(1), kLabelDim);
     x -= l.px(14);
-    LICE_FillRect(bmp, x, top + l.px(4), l.px(10), l.px(8), legend[i].colour);
+    LICE_FillRect(bmp, x, top + l.px(4), l.px(10), l.px(8), kLegend[i].colour);
     x -= l.px(12);
   }
 }
@@ -137,7 +158,7 @@ bool DrawPlotPicture(const PlotRequest& request, const PlotAccumulator& summarie
   DrawLaneNames(bmp, l, &fonts);
   DrawEventMarks(bmp, l, summaries, figures);
   DrawCaption(bmp, l, figures, &fonts);
-  DrawLegend(bmp, l, &fonts);
+  DrawLegend(bmp, l, request, figures, &fonts);
   return true;
 }
 
