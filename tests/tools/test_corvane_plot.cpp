@@ -195,6 +195,7 @@ TEST(CorvanePlot, BadArgumentsExitTwoAndWriteNothing) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"--plot", png, "--plot-range", "1:2.5"}, "past the end"},
       {{"--plot", png, "--plot-range", "1.5:0.5"}, "forwards"},
+      {{"--plot", png, "--plot-range", "1:1.00001"}, "shorter than a sample"},
       {{"--plot", png, "--plot-size", "300x200"}, "too small"},
       {{"--plot", png, "--plot-size", "20000x900"}, "--plot-size"},
       {{"--plot", png, "--plot-size", "9000x900", "--scale", "2"}, "larger than"},

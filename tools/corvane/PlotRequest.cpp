@@ -1,5 +1,6 @@
 #include "tools/corvane/PlotRequest.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "tools/corvane/Settings.h"
@@ -61,6 +62,10 @@ bool CheckPlotRange(const PlotRequest& plot, long long frames, int sampleRate, s
     std::snprintf(text, sizeof text, "--plot-range %g:%g reaches past the end of the file (%.3f s)",
                   plot.fromSeconds, plot.toSeconds, length);
     *error = text;
+    return false;
+  }
+  if (std::llround(plot.toSeconds * sampleRate) <= std::llround(plot.fromSeconds * sampleRate)) {
+    *error = "--plot-range: the range is shorter than a sample";
     return false;
   }
   return true;

@@ -26,5 +26,5 @@ bool ParsePlotRange(const std::string& text, PlotRequest* plot, std::string* err
 bool ParsePlotSize(const std::string& text, int* width, int* height, std::string* error);
 bool CheckPlotSize(const PlotRequest& plot, std::string* error);
 // The range against the file's length: false and *error when it reaches
-// outside the file. No range: always true.
+// outside the file or holds no sample. No range: always true.
 bool CheckPlotRange(const PlotRequest& plot, long long frames, int sampleRate, std::string* error);

@@ -293,8 +293,11 @@ int MakeJobs(const ProcessOptions& options, std::vector<ProcessJob>* jobs) {
         PrintError("two inputs would both be written to " + job.output);
         return kExitFailure;
       }
-      if (!job.plot.path.empty() && (other.plot.path == job.plot.path || other.output == job.plot.path)) {
-        PrintError("two files would both be written to " + job.plot.path);
+      // A picture against the other job's picture and output, both ways.
+      const bool ours = !job.plot.path.empty() && (job.plot.path == other.plot.path || job.plot.path == other.output);
+      const bool theirs = !other.plot.path.empty() && other.plot.path == job.output;
+      if (ours || theirs) {
+        PrintError("two files would both be written to " + (ours ? job.plot.path : other.plot.path));
         return kExitFailure;
       }
     }
