@@ -158,6 +158,18 @@ constexpr LICE_pixel kMeterYellow = LICE_RGBA(0xe8, 0xd8, 0x3a, 0xff);
 constexpr LICE_pixel kMeterAmber = LICE_RGBA(0xf0, 0x96, 0x28, 0xff);
 constexpr LICE_pixel kMeterRed = LICE_RGBA(0xee, 0x3a, 0x32, 0xff);
 
+// The split's picture (corvane process --plot), in the same colours: the
+// input grey under the mix in the solo buttons' amber, each part in the
+// colour of its side of the editor, the events in the clip lamp's red.
+constexpr LICE_pixel kPlotBackground = kPanelBottom;
+constexpr LICE_pixel kPlotLaneFill = kWell;
+constexpr LICE_pixel kPlotGrid = kSectionEdge;
+constexpr LICE_pixel kPlotInputInk = kLabelDim;
+constexpr LICE_pixel kPlotMixInk = kSolo;
+constexpr LICE_pixel kPlotTransientInk = kAccent;
+constexpr LICE_pixel kPlotResidualInk = kMeterGreen;
+constexpr LICE_pixel kPlotEventInk = kMeterRed;
+
 inline LICE_pixel SegmentColour(int k) {
   if (k <= 6) return kMeterGreen;
   if (k <= 8) return kMeterYellow;

@@ -11,6 +11,7 @@
 #include "tools/corvane/Commands.h"
 #include "tools/corvane/Help.h"
 #include "tools/corvane/DrumLoop.h"
+#include "tools/corvane/PlotSettingsText.h"
 #include "tools/corvane/ProcessJob.h"
 #include "tools/corvane/Snapshot.h"
 
@@ -73,7 +74,9 @@ int RunDemoCommand(int argc, char** argv) {
     job.transientOutput = folder + "/transient.wav";
     job.residualOutput = folder + "/residual.wav";
     job.settings.factoryPreset = preset.number;
-    if (!MakeFolder(folder, &error)) {
+    job.plot.path = folder + "/split.png";
+    job.plot.title = "input.wav";
+    if (!MakeFolder(folder, &error) || !DescribeSettings(job.settings, &job.plot.settingsText, &error)) {
       PrintError(error);
       return kExitFailure;
     }
@@ -90,11 +93,13 @@ int RunDemoCommand(int argc, char** argv) {
       return kExitFailure;
     }
     if (!quiet)
-      std::printf("  \"%s\": %s\n      parts: %s, %s\n      editor: %s\n", preset.name, job.output.c_str(),
-                  job.transientOutput.c_str(), job.residualOutput.c_str(), png.c_str());
+      std::printf("  \"%s\": %s\n      parts: %s, %s\n      split: %s\n        %s\n      editor: %s\n",
+                  preset.name, job.output.c_str(), job.transientOutput.c_str(), job.residualOutput.c_str(),
+                  job.plot.path.c_str(), result.plotCaption.c_str(), png.c_str());
   }
   if (!quiet)
     std::printf("Each preset's two parts add up to its mix: transient.wav holds the attacks,\n"
-                "residual.wav everything else.\n");
+                "residual.wav everything else. split.png shows them at unity gain under the\n"
+                "input and its mix, with the events found in the transient part.\n");
   return kExitOk;
 }

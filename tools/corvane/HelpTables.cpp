@@ -11,7 +11,8 @@ const OptionHelp kHelpOption = {'h', "help", nullptr, "print this command's help
 std::vector<CommandHelp> MakeCommands() {
   return {
       {"process",
-       {"process [OPTIONS] [SETTINGS] IN OUT", "process [OPTIONS] [SETTINGS] IN... -o DIR [-j N]"},
+       {"process [OPTIONS] [SETTINGS] IN OUT [--plot FILE.png]",
+        "process [OPTIONS] [SETTINGS] IN... -o DIR [-j N] [--plot-dir PDIR]"},
        "process a file (or IN... -o DIR for many, in parallel)",
        "Splits each input into its transient and residual parts and mixes them back with the settings given. "
        "Inputs: any file libsndfile reads (WAV, AIFF, FLAC, Ogg, ...), mono or stereo. The output format follows "
@@ -20,12 +21,21 @@ std::vector<CommandHelp> MakeCommands() {
        "The output is aligned with the input sample for sample and as long: the 4096-sample latency is absorbed "
        "and the tail flushed. Outputs are written to a temporary file next to the target and renamed only on "
        "success, so a failed or interrupted run leaves no partial file and never touches the inputs. An input "
-       "cut short is processed as far as it goes, with a warning.",
+       "cut short is processed as far as it goes, with a warning.\n\n"
+       "--plot draws a picture of the split (PNG) from the same pass: the input with the mix over it, the "
+       "transient and residual parts at unity gain, centred and unsoloed, marks at the transient part's events "
+       "and a caption with three figures (the transient part's share of the two parts' energy, the number of "
+       "events, and the mix's attack-over-body change against the input), which the summary line prints too.",
        {{'o', "output-dir", "DIR", "write each output as DIR/<input name>"},
         {'j', "jobs", "N", "process N files at once (default: the number of cores)"},
         {0, "transient-out", "FILE", "also write the transient part alone"},
         {0, "residual-out", "FILE", "also write the residual part alone (the two parts add up to the mix)"},
         {0, "format", "keep|pcm16|pcm24|pcm32|float|double", "the output's sample format (default: keep the input's)"},
+        {0, "plot", "FILE.png", "also draw the picture of the split for the one input"},
+        {0, "plot-dir", "DIR", "with several inputs: draw each one's picture as DIR/<input name>.png"},
+        {0, "plot-range", "FROM:TO", "draw only the stretch from FROM to TO seconds"},
+        {0, "plot-size", "WxH", "the picture's size in pixels (default 1600x900, at least 480x360)"},
+        {0, "scale", "1|2", "2: the picture drawn at twice the size for high-density screens"},
         {0, "no-latency-compensation", nullptr,
          "write what a host receives: the output 4096 samples late, as long as the input (default: aligned with "
          "the input, the tail flushed)"},
@@ -55,7 +65,7 @@ std::vector<CommandHelp> MakeCommands() {
        "process a built-in drum loop with two presets",
        "Synthesizes an 8-second drum loop with a tonal bed, processes it with the presets \"Snare Attack+\" "
        "(attacks louder) and \"Kick Attack-\" (attacks softer), and writes each mix with its transient and "
-       "residual parts and a picture of the editor into DIR (default: corvane-demo).",
+       "residual parts, a picture of the split and one of the editor into DIR (default: corvane-demo).",
        {{'q', "quiet", nullptr, "print nothing but errors"}, kHelpOption},
        false},
       {"gui",

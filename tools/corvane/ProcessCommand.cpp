@@ -12,13 +12,17 @@
 #include "tools/corvane/Commands.h"
 #include "tools/corvane/Help.h"
 #include "tools/corvane/CorvaneUnit.h"
+#include "tools/corvane/PlotSettingsText.h"
 #include "tools/corvane/ProcessJob.h"
 #include "tools/corvane/Progress.h"
 
 namespace {
 
 
-enum { kOptTransientOut = kOptFirstCommandOption, kOptResidualOut, kOptFormat, kOptNoLatency };
+enum {
+  kOptTransientOut = kOptFirstCommandOption, kOptResidualOut, kOptFormat, kOptNoLatency,
+  kOptPlot, kOptPlotDir, kOptPlotRange, kOptPlotSize, kOptPlotScale
+};
 
 // The command line, read: what every job shares, and where each goes.
 struct ProcessOptions {
@@ -26,6 +30,8 @@ struct ProcessOptions {
   ProcessJob base;                   // every job's options; the output when there is one input
   std::vector<std::string> inputs;
   std::string outDir;                // empty: one input, one output file
+  std::string plotDir;               // empty: no picture per input
+  bool plotShape = false;            // a picture option besides --plot and --plot-dir was given
   int nJobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   bool quiet = false;
 };
@@ -33,6 +39,12 @@ struct ProcessOptions {
 std::string BaseName(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// "drums.wav" -> "drums"; a name whose only dot leads it keeps it.
+std::string WithoutExtension(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
 bool IsDirectory(const std::string& path) {
@@ -46,10 +58,13 @@ void PrintSummary(const ProcessJob& job, const ProcessResult& r) {
   if (!job.transientOutput.empty()) std::fprintf(stderr, ", %s", job.transientOutput.c_str());
   if (!job.residualOutput.empty()) std::fprintf(stderr, ", %s", job.residualOutput.c_str());
   std::fprintf(stderr, "\n");
+  if (!job.plot.path.empty()) std::fprintf(stderr, "drew %s: %s\n", job.plot.path.c_str(), r.plotCaption.c_str());
 }
 
 // Runs the jobs on up to nThreads threads; the calling thread draws the
-// progress over all of them. Returns how many failed.
+// progress over all of them. Returns the exit status: a usage error when a
+// job found one (a picture's range outside its file), else a failure when
+// any job failed.
 int RunJobs(const std::vector<ProcessJob>& jobs, int nThreads, bool quiet) {
   std::vector<ProcessResult> results(jobs.size());
   std::vector<JobProgress> progress(jobs.size());
@@ -77,11 +92,11 @@ int RunJobs(const std::vector<ProcessJob>& jobs, int nThreads, bool quiet) {
   }
   for (std::thread& t : threads) t.join();
 
-  int failed = 0;
+  int status = kExitOk;
   for (size_t i = 0; i < jobs.size(); ++i) {
     const ProcessResult& r = results[i];
     if (!r.ok) {
-      ++failed;
+      status = r.usageError || status == kExitUsage ? kExitUsage : kExitFailure;
       if (r.error != "interrupted") PrintError(jobs[i].input + ": " + r.error);
       continue;
     }
@@ -91,7 +106,17 @@ int RunJobs(const std::vector<ProcessJob>& jobs, int nThreads, bool quiet) {
     if (r.clipped > 0)
       std::fprintf(stderr, "corvane: warning: %s: %lld samples clipped\n", jobs[i].output.c_str(), r.clipped);
   }
-  return failed;
+  return status;
+}
+
+// --plot-range, --plot-size or --scale into the request; kExitOk or the
+// usage error's status.
+int ParsePlotOption(int code, const char* text, PlotRequest* plot) {
+  std::string error;
+  const bool ok = code == kOptPlotRange  ? ParsePlotRange(text, plot, &error)
+                  : code == kOptPlotSize ? ParsePlotSize(text, &plot->width, &plot->height, &error)
+                                         : ParseScale(text, &plot->scale, &error);
+  return ok ? kExitOk : UsageError("process", error);
 }
 
 // Reads the options and the file names. *done when the command ends here
@@ -106,6 +131,11 @@ int ParseProcessOptions(int argc, char** argv, ProcessOptions* options, bool* do
       {"residual-out", required_argument, nullptr, kOptResidualOut},
       {"format", required_argument, nullptr, kOptFormat},
       {"no-latency-compensation", no_argument, nullptr, kOptNoLatency},
+      {"plot", required_argument, nullptr, kOptPlot},
+      {"plot-dir", required_argument, nullptr, kOptPlotDir},
+      {"plot-range", required_argument, nullptr, kOptPlotRange},
+      {"plot-size", required_argument, nullptr, kOptPlotSize},
+      {"scale", required_argument, nullptr, kOptPlotScale},
   });
   ProcessJob& base = options->base;
   *done = true;
@@ -132,6 +162,14 @@ int ParseProcessOptions(int argc, char** argv, ProcessOptions* options, bool* do
                                            "\" (keep, pcm16, pcm24, pcm32, float, double)");
         break;
       case kOptNoLatency: base.compensateLatency = false; break;
+      case kOptPlot: base.plot.path = optarg; break;
+      case kOptPlotDir: options->plotDir = optarg; break;
+      case kOptPlotRange:
+      case kOptPlotSize:
+      case kOptPlotScale:
+        if (const int status = ParsePlotOption(c, optarg, &base.plot)) return status;
+        options->plotShape = true;
+        break;
       case ':':
       case '?': return OptionError("process", c, argv);
       default:
@@ -141,6 +179,25 @@ int ParseProcessOptions(int argc, char** argv, ProcessOptions* options, bool* do
   }
   options->inputs.assign(argv + optind, argv + argc);
   *done = false;
+  return kExitOk;
+}
+
+// The picture's options agree with each other and its folder exists.
+// kExitOk, or the status after printing the error.
+int CheckPlotArguments(const ProcessOptions& options) {
+  const PlotRequest& plot = options.base.plot;
+  std::string error;
+  if (!plot.path.empty() && !options.plotDir.empty())
+    return UsageError("process", "give --plot or --plot-dir, not both");
+  if (plot.path.empty() && options.plotDir.empty()) {
+    if (options.plotShape) return UsageError("process", "--plot-range, --plot-size and --scale need --plot or --plot-dir");
+    return kExitOk;
+  }
+  if (!CheckPlotSize(plot, &error)) return UsageError("process", error);
+  if (!options.plotDir.empty() && !IsDirectory(options.plotDir)) {
+    PrintError("the picture folder " + options.plotDir + " does not exist");
+    return kExitFailure;
+  }
   return kExitOk;
 }
 
@@ -157,6 +214,8 @@ int CheckFileArguments(ProcessOptions* options) {
     return kExitOk;
   }
   if (inputs.empty()) return UsageError("process", "no input files");
+  if (!options->base.plot.path.empty())
+    return UsageError("process", "--plot names one picture; with -o use --plot-dir DIR");
   if (!options->base.transientOutput.empty() || !options->base.residualOutput.empty())
     return UsageError("process", "--transient-out and --residual-out name one file; they cannot be used with -o");
   if (!IsDirectory(options->outDir)) {
@@ -194,15 +253,26 @@ int MakeJobs(const ProcessOptions& options, std::vector<ProcessJob>* jobs) {
     ProcessJob job = options.base;
     job.input = in;
     if (!options.outDir.empty()) job.output = options.outDir + "/" + BaseName(in);
+    if (!options.plotDir.empty()) job.plot.path = options.plotDir + "/" + WithoutExtension(BaseName(in)) + ".png";
+    job.plot.title = BaseName(in);
     if (!CheckOutputsDistinct(job, &error)) {
       PrintError(error);
       return kExitFailure;
     }
-    for (const ProcessJob& other : *jobs)
+    if (!CheckPlotPathDistinct(job, &error)) return UsageError("process", error);
+    for (const ProcessJob& other : *jobs) {
       if (other.output == job.output) {
         PrintError("two inputs would both be written to " + job.output);
         return kExitFailure;
       }
+      // A picture against the other job's picture and output, both ways.
+      const bool ours = !job.plot.path.empty() && (job.plot.path == other.plot.path || job.plot.path == other.output);
+      const bool theirs = !other.plot.path.empty() && other.plot.path == job.output;
+      if (ours || theirs) {
+        PrintError("two files would both be written to " + (ours ? job.plot.path : other.plot.path));
+        return kExitFailure;
+      }
+    }
     jobs->push_back(job);
   }
   return kExitOk;
@@ -216,14 +286,22 @@ int RunProcessCommand(int argc, char** argv) {
   const int parsed = ParseProcessOptions(argc, argv, &options, &done);
   if (done) return parsed;
   if (const int status = CheckFileArguments(&options)) return status;
+  if (const int status = CheckPlotArguments(options)) return status;
   if (const int status = ResolveAndSaveSettings(options.settings, &options.base.settings)) return status;
+  if (!options.base.plot.path.empty() || !options.plotDir.empty()) {
+    std::string error;
+    if (!DescribeSettings(options.base.settings, &options.base.plot.settingsText, &error)) {
+      PrintError(error);
+      return kExitFailure;
+    }
+  }
   std::vector<ProcessJob> jobs;
   if (const int status = MakeJobs(options, &jobs)) return status;
 
-  const int failed = RunJobs(jobs, options.nJobs, options.quiet);
-  if (const int status = InterruptedStatus()) {
+  const int status = RunJobs(jobs, options.nJobs, options.quiet);
+  if (const int interrupted = InterruptedStatus()) {
     PrintError("interrupted; no output was written for unfinished files");
-    return status;
+    return interrupted;
   }
-  return failed ? kExitFailure : kExitOk;
+  return status;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tools/corvane/AudioFiles.h"
+#include "tools/corvane/PlotRequest.h"
 #include "tools/corvane/Settings.h"
 
 struct ProcessJob {
@@ -14,6 +15,7 @@ struct ProcessJob {
   SampleFormat sampleFormat = SampleFormat::kKeep;
   bool compensateLatency = true;  // align the output with the input, same length
   int blockFrames = 1024;
+  PlotRequest plot;  // plot.path empty: no picture
 };
 
 struct ProcessResult {
@@ -23,6 +25,8 @@ struct ProcessResult {
   long long clipped = 0;   // samples clipped in integer outputs, all outputs together
   int channels = 0, sampleRate = 0;
   std::string warning;     // processed, but the user should know (a truncated input)
+  bool usageError = false; // failed on an argument only the file could check (the plot's range)
+  std::string plotCaption; // the picture's figures in words, when one was drawn
 };
 
 // Progress for a caller on another thread: frames of input consumed, and
@@ -40,3 +44,5 @@ ProcessResult RunProcessJob(const ProcessJob& job, JobProgress* progress);
 
 // Refuses an output that is an input or another output of the same job.
 bool CheckOutputsDistinct(const ProcessJob& job, std::string* error);
+// Refuses a picture path that is the input or one of the job's outputs.
+bool CheckPlotPathDistinct(const ProcessJob& job, std::string* error);
