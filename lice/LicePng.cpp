@@ -169,6 +169,7 @@ struct WriteJob {
   png_infop info;
   LICE_IBitmap* bmp;
   bool wantAlpha;
+  LICE_PngEffort effort;
 };
 
 bool RunEncode(WriteJob* job) {
@@ -179,6 +180,10 @@ bool RunEncode(WriteJob* job) {
   png_set_IHDR(png, job->info, (png_uint_32)w, (png_uint_32)h, 8,
                job->wantAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (job->effort == LICE_PngEffort::kFast) {
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    png_set_compression_level(png, 3);
+  }
   png_write_info(png, job->info);
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
   if (job->wantAlpha)
@@ -198,7 +203,7 @@ bool RunEncode(WriteJob* job) {
 
 }  // namespace
 
-bool LICE_WritePNG(const char* filename, LICE_IBitmap* bmp, bool wantAlpha) {
+bool LICE_WritePNG(const char* filename, LICE_IBitmap* bmp, bool wantAlpha, LICE_PngEffort effort) {
   if (!filename || !*filename) {
     SetLastError("no file name");
     return false;
@@ -215,6 +220,7 @@ bool LICE_WritePNG(const char* filename, LICE_IBitmap* bmp, bool wantAlpha) {
   WriteJob job{};
   job.bmp = bmp;
   job.wantAlpha = wantAlpha;
+  job.effort = effort;
   job.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &job.sink, OnPngError, OnPngWarning);
   if (job.png) job.info = png_create_info_struct(job.png);
   bool ok = false;

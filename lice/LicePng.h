@@ -20,5 +20,11 @@
 LICE_IBitmap* LICE_LoadPNG(const char* filename, LICE_IBitmap* bmp = nullptr);
 LICE_IBitmap* LICE_LoadPNGFromMemory(const void* data, size_t size, LICE_IBitmap* bmp = nullptr);
 
+// How hard the encoder works: the smallest file (libpng's defaults), or a
+// file about half as large again written in about half the time (one
+// simple row filter, light compression) for large pictures made on demand.
+enum class LICE_PngEffort { kSmallest, kFast };
+
 // Writes bmp as an 8-bit RGBA PNG (RGB when wantAlpha is false).
-bool LICE_WritePNG(const char* filename, LICE_IBitmap* bmp, bool wantAlpha = true);
+bool LICE_WritePNG(const char* filename, LICE_IBitmap* bmp, bool wantAlpha = true,
+                   LICE_PngEffort effort = LICE_PngEffort::kSmallest);

@@ -164,7 +164,7 @@ bool DrawPlotPicture(const PlotRequest& request, const PlotAccumulator& summarie
 
 bool WritePlotPng(LICE_IBitmap* bmp, const std::string& path, TempFile* file, std::string* error) {
   if (!file->Create(path, error)) return false;
-  if (!LICE_WritePNG(file->Path().c_str(), bmp, false)) {
+  if (!LICE_WritePNG(file->Path().c_str(), bmp, false, LICE_PngEffort::kFast)) {
     *error = "cannot write " + path + ": " + LICE_GetLastError();
     return false;
   }
