@@ -30,6 +30,13 @@ namespace {
 
 IPlugLV2* PlugOf(LV2_Handle instance) { return static_cast<IPlugLV2*>(instance); }
 
+// The sample rates an instance accepts (the Audio Unit adapter's highest
+// too). Far outside them the meters' fall per sample is no longer a number
+// a float level can take (a rate of 1e-300 Hz makes it infinite), and no
+// audio interface runs there.
+constexpr double kLowestSampleRate = 1.0;
+constexpr double kHighestSampleRate = 1e7;
+
 LV2_Handle Instantiate(const LV2_Descriptor* descriptor, double sampleRate, const char*,
                        const LV2_Feature* const* features) {
   try {
@@ -157,7 +164,7 @@ bool IPlugLV2::InitForHost(const IPlugLV2Def* pDef, int variant, double sampleRa
   if (v.nIn < 0 || v.nOut < 0 || v.nIn > NInChannels() || v.nOut > NOutChannels() ||
       !LegalIO(v.nIn, v.nOut))
     return false;
-  if (!(sampleRate > 0.0) || !std::isfinite(sampleRate)) return false;
+  if (!(sampleRate >= kLowestSampleRate && sampleRate <= kHighestSampleRate)) return false;
 
   if (!MakeLV2PortLayout(NParams(), pDef, v.nIn, v.nOut, &mLayout)) return false;
   mDef = pDef;
