@@ -1,5 +1,7 @@
 #include "gui/viewhost/IGraphicsMac.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -96,7 +98,11 @@ void IGraphicsCocoa_vCorvane_au::ScrollWheel(double vx, double vy, const ViewMod
   mouseXY(vx, vy, &x, &y);
   if (mTextFieldOpen) EndUserInput();
   IMouseMod mod = MouseModFor(ViewButton::kLeft, mods);
-  mGraphics->OnMouseWheel(x, y, &mod, static_cast<int>(deltaY));
+  // A wheel turns a few steps per event; a delta no int holds (a broken
+  // device, a synthetic event) counts as the most one event may turn.
+  constexpr double kMostSteps = 1000.0;
+  const double steps = std::isnan(deltaY) ? 0.0 : std::max(-kMostSteps, std::min(kMostSteps, deltaY));
+  mGraphics->OnMouseWheel(x, y, &mod, static_cast<int>(steps));
 }
 
 bool IGraphicsCocoa_vCorvane_au::KeyDown(int keyCode, const std::string& chars) {
