@@ -8,6 +8,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -35,6 +36,12 @@ constexpr float kInf = std::numeric_limits<float>::infinity();
 using Values = std::vector<double>;
 
 double Clamp01(double v) { return v < 0.0 ? 0.0 : v < 1.0 ? v : 1.0; }
+
+std::string Num(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.17g", v);
+  return text;
+}
 
 // One instance and everything the host keeps for it.
 class Session {
@@ -118,10 +125,10 @@ bool Session::instantiate() {
   // Rates an audio interface can run at are taken; others refused.
   const bool usable = rate >= 1.0 && rate <= 1e7;
   if (!mHandle) {
-    if (usable) fail("instantiate refused a sample rate of " + std::to_string(rate) + " Hz");
+    if (usable) fail("instantiate refused a sample rate of " + Num(rate) + " Hz");
     return false;
   }
-  if (!usable) fail("instantiate took a sample rate of " + std::to_string(rate) + " Hz");
+  if (!usable) fail("instantiate took a sample rate of " + Num(rate) + " Hz");
   mState = static_cast<const LV2_State_Interface*>(mDesc->extension_data(LV2_STATE__interface));
   if (!mState || !mState->save || !mState->restore) fail("no state interface");
   const int channels = index == 0 ? 2 : 1;
@@ -277,7 +284,7 @@ void Session::run() {
   mLatencyOut = -1.0f;
   mDesc->run(mHandle, static_cast<uint32_t>(frames));
   mFrames += frames;
-  if (mLatencyOut != kLatency) fail("latency port reads " + std::to_string(mLatencyOut) + " after a run");
+  if (mLatencyOut != kLatency) fail("latency port reads " + Num(mLatencyOut) + " after a run");
   checkOutputs(frames, mPeakIn);
   checkPortsReached();
 }
@@ -288,8 +295,8 @@ void Session::checkOutputs(int frames, double peak) {
     for (int t = 0; t < frames; ++t) {
       const float y = mOutPort[c][t];
       if (!std::isfinite(y) || std::fabs(y) > bound) {
-        fail("output " + std::to_string(c) + " sample " + std::to_string(t) + " is " + std::to_string(y) +
-             ", beyond the bound " + std::to_string(bound) + " for an input peak of " + std::to_string(peak));
+        fail("output " + std::to_string(c) + " sample " + std::to_string(t) + " is " + Num(y) +
+             ", beyond the bound " + Num(bound) + " for an input peak of " + Num(peak));
         return;
       }
     }
@@ -358,13 +365,13 @@ void Session::checkPortsReached() {
     if (param == kSoloT && changed[mLayout.Param(kSoloR)] && Clamp01(now[mLayout.Param(kSoloR)]) > 0.5) {
       if (v[kSoloT] != 0.0) fail("the residual solo switched on did not switch the transient solo off");
     } else if (param >= 0 && static_cast<float>(v[param]) != static_cast<float>(want)) {
-      fail("port " + std::to_string(k) + " set to " + std::to_string(now[k]) + " left its parameter at " +
-           std::to_string(v[param]));
+      fail("port " + std::to_string(k) + " set to " + Num(now[k]) + " left its parameter at " +
+           Num(v[param]));
     } else if (param < 0) {
       const float x = now[k];
       const int chosen = x >= 2.0f ? 2 : x <= 0.0f ? 0 : static_cast<int>(std::lround(x));
       if (modeOf(v) != chosen)
-        fail("the wavelet port set to " + std::to_string(x) + " chose mode " + std::to_string(modeOf(v) + 1));
+        fail("the wavelet port set to " + Num(x) + " chose mode " + std::to_string(modeOf(v) + 1));
     }
   }
 }
@@ -409,16 +416,20 @@ void Session::restore() {
   }
   if (!whole) fail("a state that is not whole and finite was accepted");
   // The normalised form: clamped, the last mode at exactly 1 (else the one
-  // in force), of two solos on only the residual's.
+  // in force), a solo on switching the other to 0 (of two on, the
+  // residual's stays on).
   Values want(kParams, 0.0);
   for (int i = 0; i < kMode1; ++i) want[i] = Clamp01(restored[i]);
   const int mode = modeOf(restored) >= 0 ? modeOf(restored) : modeOf(before);
   want[kMode1 + mode] = 1.0;
-  if (want[kSoloT] > 0.5 && want[kSoloR] > 0.5) want[kSoloT] = 0.0;
+  if (want[kSoloR] > 0.5)
+    want[kSoloT] = 0.0;
+  else if (want[kSoloT] > 0.5)
+    want[kSoloR] = 0.0;
   for (int i = 0; i < kParams; ++i)
     if (after[i] != want[i])
-      fail("restored state saved back with parameter " + std::to_string(i) + " at " + std::to_string(after[i]) +
-           " instead of " + std::to_string(want[i]));
+      fail("restored state saved back with parameter " + std::to_string(i) + " at " + Num(after[i]) +
+           " instead of " + Num(want[i]));
 }
 
 void Session::queryExtension() {

@@ -20,7 +20,8 @@
 //     chooses the nearest mode, clamped into 0..2;
 //   - a state restore that is accepted is saved back in its normalised form
 //     (values clamped, the last mode at exactly 1 kept, else the one in
-//     force; of two solos on, the residual's); a refused one changes
+//     force; a solo on switches the other to 0, and of two on the
+//     residual's stays); a refused one changes
 //     nothing, and a whole, finite state is never refused.
 #include <cstddef>
 #include <cstdint>
