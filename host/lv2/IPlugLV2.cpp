@@ -295,8 +295,11 @@ void IPlugLV2::ApplyControlPorts() {
     }
     // A choice: the chosen parameter goes to 1, the others to 0.
     const IPlugLV2Choice& choice = mDef->choices[mLayout.ChoiceOfPort(static_cast<uint32_t>(k))];
-    const long rounded = std::lround(v);
-    const int chosen = rounded < 0 ? 0 : rounded >= choice.nParams ? choice.nParams - 1 : static_cast<int>(rounded);
+    // Clamped before rounding: lround of a value beyond a long (1e30, an
+    // infinity) gives no defined answer, and the last choice is meant.
+    const int lastChoice = choice.nParams - 1;
+    const int chosen =
+        v <= 0.0f ? 0 : v >= static_cast<float>(lastChoice) ? lastChoice : static_cast<int>(std::lround(v));
     ApplyHostValue(choice.params[chosen], 1.0);
     for (int j = 0; j < choice.nParams; ++j) {
       if (j != chosen) ApplyHostValue(choice.params[j], 0.0);
