@@ -56,6 +56,9 @@ void IGraphicsCocoa_vCorvane_au::mouseXY(double vx, double vy, int* x, int* y) {
 void IGraphicsCocoa_vCorvane_au::MouseDown(double vx, double vy, ViewButton button,
                                            const ViewModifiers& mods, int clickCount) {
   if (!mGraphics) return;
+  if (mButtonHeld && button != mHeldButton) return;
+  mButtonHeld = true;
+  mHeldButton = button;
   int x, y;
   mouseXY(vx, vy, &x, &y);
   IMouseMod mod = MouseModFor(button, mods);
@@ -68,6 +71,8 @@ void IGraphicsCocoa_vCorvane_au::MouseDown(double vx, double vy, ViewButton butt
 
 void IGraphicsCocoa_vCorvane_au::MouseUp(double vx, double vy, ViewButton button, const ViewModifiers& mods) {
   if (!mGraphics) return;
+  if (mButtonHeld && button != mHeldButton) return;
+  mButtonHeld = false;
   int x, y;
   mouseXY(vx, vy, &x, &y);
   IMouseMod mod = MouseModFor(button, mods);
