@@ -19,7 +19,8 @@
 # (FOLDER/corpus/NAME, NAME being the target without "fuzz_") under
 # build/fuzz-runs/NAME/, reads the inputs of past findings
 # (FOLDER/regressions/NAME) too, and uses FOLDER/NAME.dict when there is
-# one. Prints executions, coverage, corpus size and findings per target;
+# one, and adds FOLDER/NAME.lsan.supp to the leak suppressions (leaks inside
+# a library the target cannot avoid). Prints executions, coverage, corpus size and findings per target;
 # exits 1 when any target found something.
 #
 # A finding leaves its input in build/fuzz-runs/NAME/ (crash-*, leak-*,
@@ -93,9 +94,14 @@ fuzz_one() {
   local dirs=("$work/corpus")
   [[ -d $regressions ]] && dirs+=("$regressions")
 
+  # Leaks inside a library a target cannot avoid are listed in FOLDER/NAME.lsan.supp.
+  cat scripts/lsan.supp >"$work/lsan.supp"
+  [[ -f $folder/$name.lsan.supp ]] && cat "$folder/$name.lsan.supp" >>"$work/lsan.supp"
+  local lsan="suppressions=$PWD/$work/lsan.supp"
+
   echo "== $target: ${SECONDS_EACH} s from $seeded seed inputs"
   local status=0
-  "$binary" "${args[@]}" "${dirs[@]}" >"$work/log.txt" 2>&1 || status=$?
+  LSAN_OPTIONS=$lsan "$binary" "${args[@]}" "${dirs[@]}" >"$work/log.txt" 2>&1 || status=$?
   local executions first last progress findings line
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log.txt" | tail -n 1)
   # Coverage (edges) and corpus (inputs/bytes) when loaded and at the end.
@@ -116,7 +122,7 @@ fuzz_one() {
     mkdir -p "$work/merged"
     # Seeds written by hand keep their names; the merge adds what they miss.
     find "$seeds" -maxdepth 1 -type f ! -regex '.*/[0-9a-f]\{40\}' -exec cp {} "$work/merged/" \;
-    "$binary" -set_cover_merge=1 -rss_limit_mb=2048 "$work/merged" "$work/corpus" >"$work/merge.txt" 2>&1
+    LSAN_OPTIONS=$lsan "$binary" -set_cover_merge=1 -rss_limit_mb=2048 "$work/merged" "$work/corpus" >"$work/merge.txt" 2>&1
     rm -rf "$seeds"
     mkdir -p "$seeds"
     cp "$work/merged"/. "$seeds/" -r
