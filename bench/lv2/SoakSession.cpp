@@ -222,11 +222,15 @@ bool Soak::makeTrack(Track* t) {
                          LV2_STATE_SUCCESS;
 }
 
-// A value for an automated port: anything in range, the wavelet a choice,
-// during the final sweep solos at or below 0.5 (both off).
+// A value for an automated port: anything in range (the wavelet one of
+// its choices). The final sweep's values fall between those the random
+// automation uses (which the host cannot know reached the port or not), so
+// each is a change the plug-in must take; its solos stay at or below 0.5
+// (both off).
 float RandomValue(std::mt19937& rng, bool wavelet, bool solo, bool sweep) {
-  if (wavelet) return static_cast<float>(rng() % 3);
-  const float v = static_cast<float>(rng() % 100001) / 100000.0f;
+  const float between = sweep ? 0.5f : 0.0f;
+  if (wavelet) return static_cast<float>(rng() % 3) + 0.2f * between;
+  const float v = (static_cast<float>(rng() % 100000) + between) / 100000.0f;
   return solo && sweep ? 0.5f * v : v;
 }
 
@@ -238,8 +242,7 @@ void Soak::automate() {
   auto post = [&](size_t track, size_t a, bool sweep) {
     const uint32_t port = mAuto.ports[a];
     const bool solo = port == mAuto.soloTransient || port == mAuto.soloResidual;
-    float v = RandomValue(rng, port == mAuto.wavelet, solo, sweep);
-    while (sweep && v == mLastSet[track][a]) v = RandomValue(rng, port == mAuto.wavelet, solo, sweep);
+    const float v = RandomValue(rng, port == mAuto.wavelet, solo, sweep);
     Track& t = *mTracks[track];
     t.posted[port].store(v, std::memory_order_relaxed);
     t.serial[port].fetch_add(1, std::memory_order_release);
@@ -335,7 +338,7 @@ void Soak::checkLastValues() {
       if (param >= 0) {
         held = static_cast<size_t>(param) < v.size() && static_cast<float>(v[param]) == want;
       } else {  // the wavelet: its mode parameters follow the solos in the state
-        const size_t mode = static_cast<size_t>(mAuto.ports.size() - 1 + static_cast<size_t>(want));
+        const size_t mode = mAuto.ports.size() - 1 + static_cast<size_t>(std::lround(want));
         held = mode < v.size() && v[mode] == 1.0;
       }
       if (held) continue;

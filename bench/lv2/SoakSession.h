@@ -8,8 +8,9 @@
 //   - a host thread automating every control port of every instance at
 //     random times, through a latest-value-wins mailbox the audio thread
 //     empties into the ports at each block, and at the end setting every
-//     port once more (solos to values that leave both off, so the order the
-//     two land in cannot matter);
+//     port once more to a value the automation never uses (so it is a
+//     change whatever reached the port before; solos at values that leave
+//     both off, so the order the two land in cannot matter);
 //   - when an X display is reachable, the editor of the first instance (the
 //     bundle's UI through instance access) idling and redrawing at 25 Hz on
 //     a third thread.
