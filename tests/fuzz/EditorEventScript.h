@@ -6,9 +6,10 @@
 // triple clicks; either button; any modifiers), drags, ups, moves, wheels
 // and keys, anywhere in and around the window, at scale 1 or 2. Between
 // events the host does what an LV2 host with the editor open does: it
-// drains the editor's writes into its control ports (with touch gestures),
-// runs the plug-in (which applies them), ticks the redraw timer and
-// sometimes draws; sometimes it automates a port itself.
+// drains the editor's writes into its control ports (with touch gestures;
+// not after every event, as a UI thread idling at its own pace), runs the
+// plug-in (which applies them), ticks the redraw timer and sometimes
+// draws; sometimes it automates a port itself.
 //
 // Checked after every event, besides crashes and sanitizer reports:
 //   - gestures pair up: a port is never begun twice nor ended unbegun, and
@@ -18,7 +19,8 @@
 //     choice 0, 1 or 2);
 //   - the parameters (as a saved state holds them) are in range with
 //     exactly one mode on and at most one solo;
-//   - the solo and mode buttons show what the parameters say.
+//   - once the editor's writes have come back, the solo and mode buttons
+//     show what the parameters say.
 #include <cstddef>
 #include <cstdint>
 #include <string>
