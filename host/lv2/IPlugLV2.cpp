@@ -16,8 +16,12 @@
 // One parameter's editor -> host record. The flags are set by the editor's
 // thread (or the audio thread) and exchanged by the UI thread.
 struct IPlugLV2::PendingUpdate {
-  std::atomic<bool> begin{false};
-  std::atomic<bool> end{false};
+  // Gestures begun and ended since the last drain: counts, not flags, so
+  // that an end and a new begin between two drains both reach the host.
+  std::atomic<int> begins{0};
+  std::atomic<int> ends{0};
+  // Whether the host was last told the port is grabbed (UI thread only).
+  bool hostGrabbed = false;
   // The editor asks for `request` (real units): the latest asked wins.
   std::atomic<double> request{0.0};
   std::atomic<bool> hasRequest{false};
@@ -359,7 +363,7 @@ void IPlugLV2::SetParameterFromGUI(int paramIdx, double normalizedValue) {
 
 void IPlugLV2::BeginInformHostOfParamChange(int idx) {
   Trace(TRACELOC, "%d", idx);
-  if (GetParam(idx) && mPending) mPending[idx].begin.store(true, std::memory_order_release);
+  if (GetParam(idx) && mPending) mPending[idx].begins.fetch_add(1, std::memory_order_release);
 }
 
 void IPlugLV2::InformHostOfParamChange(int idx, double normalizedValue) {
@@ -369,7 +373,7 @@ void IPlugLV2::InformHostOfParamChange(int idx, double normalizedValue) {
 
 void IPlugLV2::EndInformHostOfParamChange(int idx) {
   Trace(TRACELOC, "%d", idx);
-  if (GetParam(idx) && mPending) mPending[idx].end.store(true, std::memory_order_release);
+  if (GetParam(idx) && mPending) mPending[idx].ends.fetch_add(1, std::memory_order_release);
 }
 
 void IPlugLV2::QueueValueForHost(int paramIdx) {
@@ -382,12 +386,21 @@ void IPlugLV2::QueueAllParamsForHost() {
   for (int i = 0; i < NParams(); ++i) QueueValueForHost(i);
 }
 
+// The editor's gestures alternate, begin and end, so the host's state and
+// the counts since the last drain say what happened in between: from a
+// grabbed port an end comes first, from a free one a begin. The host hears
+// the gestures' outcome in order (an end, a begin, the value, an end),
+// never a begin on a port it holds nor an end on one it does not.
 void IPlugLV2::DrainHostUpdates(IPlugLV2HostWriter* writer) {
   if (!writer || !mPending) return;
   for (int i = 0; i < NParams(); ++i) {
     PendingUpdate& p = mPending[i];
     const uint32_t port = mLayout.Param(i);
-    if (p.begin.exchange(false, std::memory_order_acquire)) writer->Touch(port, true);
+    const int begins = p.begins.exchange(0, std::memory_order_acquire);
+    const int ends = p.ends.exchange(0, std::memory_order_acquire);
+    const bool grabbedAfter = p.hostGrabbed ? ends == begins : begins == ends + 1;
+    if (p.hostGrabbed && ends > 0 && begins > 0) writer->Touch(port, false);
+    if (begins > 0 && (!p.hostGrabbed || ends > 0)) writer->Touch(port, true);
     // Ports carry real units (a choice: the position of the chosen parameter).
     // What the editor asked for goes first: it comes back through run().
     const bool tell = p.tellValue.exchange(false, std::memory_order_acquire);
@@ -397,7 +410,9 @@ void IPlugLV2::DrainHostUpdates(IPlugLV2HostWriter* writer) {
     else if (tell)
       v = ControlValue(port);
     if (!std::isnan(v)) writer->Write(port, v);
-    if (p.end.exchange(false, std::memory_order_acquire)) writer->Touch(port, false);
+    const bool grabbedNow = begins > 0 || p.hostGrabbed;  // what the host holds after the touches above
+    if (grabbedNow && !grabbedAfter) writer->Touch(port, false);
+    p.hostGrabbed = grabbedAfter;
   }
 }
 
