@@ -42,7 +42,7 @@ build_and_test "AddressSanitizer + UBSan" build/asan -DCORVANE_SANITIZE=address
 echo "== ThreadSanitizer (threaded tests)"
 build_and_test "ThreadSanitizer" build/tsan -DCORVANE_SANITIZE=thread -DCORVANE_THREAD_TESTS_ONLY=ON
 echo "== libFuzzer: every target, 20 s each from its committed corpus"
-./scripts/fuzz.sh 20
+./scripts/fuzz.sh 20 --parallel 2
 echo "all test builds passed"
 printf '%s\n' "${SUMMARY[@]}"
 echo "tests: $(sort -u build/test-names.txt | wc -l) distinct tests passed, 0 failed"

@@ -1,5 +1,7 @@
 #include "gui/viewhost/IGraphicsMac.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -54,6 +56,9 @@ void IGraphicsCocoa_vCorvane_au::mouseXY(double vx, double vy, int* x, int* y) {
 void IGraphicsCocoa_vCorvane_au::MouseDown(double vx, double vy, ViewButton button,
                                            const ViewModifiers& mods, int clickCount) {
   if (!mGraphics) return;
+  if (mButtonHeld && button != mHeldButton) return;
+  mButtonHeld = true;
+  mHeldButton = button;
   int x, y;
   mouseXY(vx, vy, &x, &y);
   IMouseMod mod = MouseModFor(button, mods);
@@ -66,6 +71,8 @@ void IGraphicsCocoa_vCorvane_au::MouseDown(double vx, double vy, ViewButton butt
 
 void IGraphicsCocoa_vCorvane_au::MouseUp(double vx, double vy, ViewButton button, const ViewModifiers& mods) {
   if (!mGraphics) return;
+  if (mButtonHeld && button != mHeldButton) return;
+  mButtonHeld = false;
   int x, y;
   mouseXY(vx, vy, &x, &y);
   IMouseMod mod = MouseModFor(button, mods);
@@ -96,7 +103,11 @@ void IGraphicsCocoa_vCorvane_au::ScrollWheel(double vx, double vy, const ViewMod
   mouseXY(vx, vy, &x, &y);
   if (mTextFieldOpen) EndUserInput();
   IMouseMod mod = MouseModFor(ViewButton::kLeft, mods);
-  mGraphics->OnMouseWheel(x, y, &mod, static_cast<int>(deltaY));
+  // A wheel turns a few steps per event; a delta no int holds (a broken
+  // device, a synthetic event) counts as the most one event may turn.
+  constexpr double kMostSteps = 1000.0;
+  const double steps = std::isnan(deltaY) ? 0.0 : std::max(-kMostSteps, std::min(kMostSteps, deltaY));
+  mGraphics->OnMouseWheel(x, y, &mod, static_cast<int>(steps));
 }
 
 bool IGraphicsCocoa_vCorvane_au::KeyDown(int keyCode, const std::string& chars) {

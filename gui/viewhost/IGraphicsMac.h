@@ -64,6 +64,12 @@ private:
   IControl* mEdControl = nullptr;
   IParam* mEdParam = nullptr;
   int mPrevX = 0, mPrevY = 0;
+  // The button whose press the context is following, until its release.
+  // Another button pressed meanwhile goes nowhere, nor does its release:
+  // the control that took the first press keeps the mouse, and its
+  // gesture stays one gesture.
+  bool mButtonHeld = false;
+  ViewButton mHeldButton = ViewButton::kLeft;
 };
 
 class IGraphicsMac : public IGraphics {

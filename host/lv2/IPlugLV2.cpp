@@ -16,8 +16,12 @@
 // One parameter's editor -> host record. The flags are set by the editor's
 // thread (or the audio thread) and exchanged by the UI thread.
 struct IPlugLV2::PendingUpdate {
-  std::atomic<bool> begin{false};
-  std::atomic<bool> end{false};
+  // Gestures begun and ended since the last drain: counts, not flags, so
+  // that an end and a new begin between two drains both reach the host.
+  std::atomic<int> begins{0};
+  std::atomic<int> ends{0};
+  // Whether the host was last told the port is grabbed (UI thread only).
+  bool hostGrabbed = false;
   // The editor asks for `request` (real units): the latest asked wins.
   std::atomic<double> request{0.0};
   std::atomic<bool> hasRequest{false};
@@ -29,6 +33,13 @@ struct IPlugLV2::PendingUpdate {
 namespace {
 
 IPlugLV2* PlugOf(LV2_Handle instance) { return static_cast<IPlugLV2*>(instance); }
+
+// The sample rates an instance accepts (the Audio Unit adapter's highest
+// too). Far outside them the meters' fall per sample is no longer a number
+// a float level can take (a rate of 1e-300 Hz makes it infinite), and no
+// audio interface runs there.
+constexpr double kLowestSampleRate = 1.0;
+constexpr double kHighestSampleRate = 1e7;
 
 LV2_Handle Instantiate(const LV2_Descriptor* descriptor, double sampleRate, const char*,
                        const LV2_Feature* const* features) {
@@ -157,7 +168,7 @@ bool IPlugLV2::InitForHost(const IPlugLV2Def* pDef, int variant, double sampleRa
   if (v.nIn < 0 || v.nOut < 0 || v.nIn > NInChannels() || v.nOut > NOutChannels() ||
       !LegalIO(v.nIn, v.nOut))
     return false;
-  if (!(sampleRate > 0.0) || !std::isfinite(sampleRate)) return false;
+  if (!(sampleRate >= kLowestSampleRate && sampleRate <= kHighestSampleRate)) return false;
 
   if (!MakeLV2PortLayout(NParams(), pDef, v.nIn, v.nOut, &mLayout)) return false;
   mDef = pDef;
@@ -288,8 +299,11 @@ void IPlugLV2::ApplyControlPorts() {
     }
     // A choice: the chosen parameter goes to 1, the others to 0.
     const IPlugLV2Choice& choice = mDef->choices[mLayout.ChoiceOfPort(static_cast<uint32_t>(k))];
-    const long rounded = std::lround(v);
-    const int chosen = rounded < 0 ? 0 : rounded >= choice.nParams ? choice.nParams - 1 : static_cast<int>(rounded);
+    // Clamped before rounding: lround of a value beyond a long (1e30, an
+    // infinity) gives no defined answer, and the last choice is meant.
+    const int lastChoice = choice.nParams - 1;
+    const int chosen =
+        v <= 0.0f ? 0 : v >= static_cast<float>(lastChoice) ? lastChoice : static_cast<int>(std::lround(v));
     ApplyHostValue(choice.params[chosen], 1.0);
     for (int j = 0; j < choice.nParams; ++j) {
       if (j != chosen) ApplyHostValue(choice.params[j], 0.0);
@@ -349,7 +363,7 @@ void IPlugLV2::SetParameterFromGUI(int paramIdx, double normalizedValue) {
 
 void IPlugLV2::BeginInformHostOfParamChange(int idx) {
   Trace(TRACELOC, "%d", idx);
-  if (GetParam(idx) && mPending) mPending[idx].begin.store(true, std::memory_order_release);
+  if (GetParam(idx) && mPending) mPending[idx].begins.fetch_add(1, std::memory_order_release);
 }
 
 void IPlugLV2::InformHostOfParamChange(int idx, double normalizedValue) {
@@ -359,7 +373,7 @@ void IPlugLV2::InformHostOfParamChange(int idx, double normalizedValue) {
 
 void IPlugLV2::EndInformHostOfParamChange(int idx) {
   Trace(TRACELOC, "%d", idx);
-  if (GetParam(idx) && mPending) mPending[idx].end.store(true, std::memory_order_release);
+  if (GetParam(idx) && mPending) mPending[idx].ends.fetch_add(1, std::memory_order_release);
 }
 
 void IPlugLV2::QueueValueForHost(int paramIdx) {
@@ -372,12 +386,21 @@ void IPlugLV2::QueueAllParamsForHost() {
   for (int i = 0; i < NParams(); ++i) QueueValueForHost(i);
 }
 
+// The editor's gestures alternate, begin and end, so the host's state and
+// the counts since the last drain say what happened in between: from a
+// grabbed port an end comes first, from a free one a begin. The host hears
+// the gestures' outcome in order (an end, a begin, the value, an end),
+// never a begin on a port it holds nor an end on one it does not.
 void IPlugLV2::DrainHostUpdates(IPlugLV2HostWriter* writer) {
   if (!writer || !mPending) return;
   for (int i = 0; i < NParams(); ++i) {
     PendingUpdate& p = mPending[i];
     const uint32_t port = mLayout.Param(i);
-    if (p.begin.exchange(false, std::memory_order_acquire)) writer->Touch(port, true);
+    const int begins = p.begins.exchange(0, std::memory_order_acquire);
+    const int ends = p.ends.exchange(0, std::memory_order_acquire);
+    const bool grabbedAfter = p.hostGrabbed ? ends == begins : begins == ends + 1;
+    if (p.hostGrabbed && ends > 0 && begins > 0) writer->Touch(port, false);
+    if (begins > 0 && (!p.hostGrabbed || ends > 0)) writer->Touch(port, true);
     // Ports carry real units (a choice: the position of the chosen parameter).
     // What the editor asked for goes first: it comes back through run().
     const bool tell = p.tellValue.exchange(false, std::memory_order_acquire);
@@ -387,7 +410,9 @@ void IPlugLV2::DrainHostUpdates(IPlugLV2HostWriter* writer) {
     else if (tell)
       v = ControlValue(port);
     if (!std::isnan(v)) writer->Write(port, v);
-    if (p.end.exchange(false, std::memory_order_acquire)) writer->Touch(port, false);
+    const bool grabbedNow = begins > 0 || p.hostGrabbed;  // what the host holds after the touches above
+    if (grabbedNow && !grabbedAfter) writer->Touch(port, false);
+    p.hostGrabbed = grabbedAfter;
   }
 }
 

@@ -79,6 +79,16 @@ bool AudioReader::Open(const std::string& path, std::string* error) {
     *error = "cannot read " + path + ": " + why;
     return false;
   }
+  // No length (libsndfile's "unknown", SF_COUNT_MAX): a stream whose end it
+  // cannot find, such as an Ogg file cut before its last page. It cannot be
+  // decoded to its end, so it is damaged, like a compressed file that stops
+  // decoding early; processing it would write whatever decoded, silently.
+  if (info.frames < 0 || info.frames == SF_COUNT_MAX) {
+    sf_close(mFile);
+    mFile = nullptr;
+    *error = "cannot read " + path + ": the file is damaged (its length cannot be found)";
+    return false;
+  }
   mFormat = {info.channels, info.samplerate, info.format, info.frames};
   findTruncation();
   return true;

@@ -1,0 +1,56 @@
+#pragma once
+// What the fuzz hosts of this folder share: a reader of the bytes that
+// script them. Past the end everything reads as 0, so every input is a
+// whole script. No two values are read in the arguments of one call, whose
+// order the compiler chooses.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace fuzz_test {
+
+class FuzzBytes {
+public:
+  FuzzBytes(const uint8_t* data, size_t size) : mData(data), mSize(size) {}
+  bool More() const { return mPos < mSize; }
+  size_t Left() const { return mPos < mSize ? mSize - mPos : 0; }
+  uint8_t Byte() { return mPos < mSize ? mData[mPos++] : 0; }
+  uint32_t U16() {
+    const uint32_t high = Byte();
+    return high << 8 | Byte();
+  }
+  uint32_t U32() {
+    uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v = (v << 8) | Byte();
+    return v;
+  }
+  float F32() {
+    const uint32_t bits = U32();
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return f;
+  }
+  double F64() {
+    const uint64_t high = U32();
+    const uint64_t bits = high << 32 | U32();
+    double d;
+    std::memcpy(&d, &bits, 8);
+    return d;
+  }
+  // One of n choices (n > 0).
+  int Pick(int n) { return static_cast<int>(Byte() % static_cast<unsigned>(n)); }
+  // Copies up to n bytes (fewer at the end); returns how many.
+  size_t Take(void* out, size_t n) {
+    const size_t k = n < Left() ? n : Left();
+    if (k) std::memcpy(out, mData + mPos, k);
+    mPos += k;
+    return k;
+  }
+
+private:
+  const uint8_t* mData;
+  size_t mSize;
+  size_t mPos = 0;
+};
+
+}  // namespace fuzz_test
