@@ -271,6 +271,11 @@ bool JobRunner::ProcessInput() {
       if (n < 0) return Fail("cannot read " + mJob.input + ": the file is damaged");
       inputFrames += n;
       if (n < block) {
+        // A decoder can stop early without an error (a FLAC frame it cannot
+        // parse): the output would be shorter than the file says it is.
+        if (inputFrames < mFormat.frames)
+          return Fail("cannot read " + mJob.input + ": the file is damaged (only " + std::to_string(inputFrames) +
+                      " of its " + std::to_string(mFormat.frames) + " frames decode)");
         inputEnded = true;
         mWriteEnd = mWriteStart + inputFrames;
       }
