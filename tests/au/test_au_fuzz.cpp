@@ -5,11 +5,6 @@
 // or trip a sanitizer, and every CF object is released.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -17,6 +12,7 @@
 #include "tests/au/AUEntryScript.h"
 #include "tests/au/AUPresetFileScript.h"
 #include "tests/au/AUStateScript.h"
+#include "tests/support/ReplayKeptInputs.h"
 
 namespace au_test {
 namespace {
@@ -31,30 +27,7 @@ TEST(AUFuzzTest, RandomHostCallsAreAnsweredSafely) {
   }
 }
 
-using ScriptRunner = std::function<std::string(const uint8_t*, size_t)>;
-
-std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& dir) {
-  std::vector<std::filesystem::path> files;
-  if (std::filesystem::is_directory(dir))
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-      if (entry.is_regular_file()) files.push_back(entry.path());
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-// Replays corpus/<name> (which must not be empty) and regressions/<name>.
-void ReplayKeptInputs(const char* name, const ScriptRunner& run) {
-  const std::filesystem::path root = CORVANE_FUZZ_INPUTS;
-  const auto corpus = FilesIn(root / "corpus" / name);
-  ASSERT_FALSE(corpus.empty()) << "no seed corpus in " << (root / "corpus" / name);
-  auto inputs = FilesIn(root / "regressions" / name);
-  inputs.insert(inputs.end(), corpus.begin(), corpus.end());
-  for (const auto& path : inputs) {
-    std::ifstream file(path, std::ios::binary);
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    EXPECT_EQ(run(bytes.data(), bytes.size()), "") << path;
-  }
-}
+using test_support::ReplayKeptInputs;
 
 TEST(AUFuzzReplay, EntryCallsKeptByTheFuzzerPass) {
   ReplayKeptInputs("au_entry", [](const uint8_t* data, size_t size) {

@@ -13,11 +13,13 @@
 #include "host/lv2/IPlugLV2.h"
 #include "plugin/Corvane.h"
 #include "plugin/CorvaneLV2.h"
-#include "tests/fuzz/FuzzBytes.h"
+#include "tests/support/FuzzBytes.h"
 #include "tests/fuzz/LV2HostParts.h"
 #include "tests/viewhost/RecordingWindowing.h"
 
 namespace fuzz_test {
+
+using test_support::FuzzBytes;
 namespace {
 
 constexpr int kMaxEvents = 200;

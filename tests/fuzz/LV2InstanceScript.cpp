@@ -17,11 +17,13 @@
 
 #include "host/lv2/LV2PortLayout.h"
 #include "plugin/CorvaneLV2.h"
-#include "tests/fuzz/FuzzBytes.h"
+#include "tests/support/FuzzBytes.h"
 #include "tests/fuzz/LV2HostParts.h"
 #include "tests/fuzz/OutputBound.h"
 
 namespace fuzz_test {
+
+using test_support::FuzzBytes;
 namespace {
 
 // The plug-in's parameters as its Turtle description lists them.

@@ -6,9 +6,11 @@
 #include "tests/fuzz/EditorEventScript.h"
 #include "tests/fuzz/LV2InstanceScript.h"
 #include "tests/fuzz/OutputBound.h"
-#include "tests/fuzz/ReplayKeptInputs.h"
+#include "tests/support/ReplayKeptInputs.h"
 
 namespace fuzz_test {
+
+using test_support::ReplayKeptInputs;
 namespace {
 
 TEST(FuzzReplay, LV2InstanceScriptsKeptByTheFuzzerPass) { ReplayKeptInputs("lv2_instance", RunLV2InstanceScript); }

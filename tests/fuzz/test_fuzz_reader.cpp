@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "tests/fuzz/AudioReaderScript.h"
-#include "tests/fuzz/ReplayKeptInputs.h"
+#include "tests/support/ReplayKeptInputs.h"
 
 namespace fuzz_test {
+
+using test_support::ReplayKeptInputs;
 namespace {
 
 TEST(FuzzReplay, AudioFilesKeptByTheFuzzerPass) { ReplayKeptInputs("audio_reader", RunAudioReaderScript); }

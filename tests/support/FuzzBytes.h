@@ -1,13 +1,13 @@
 #pragma once
-// What the fuzz hosts of this folder share: a reader of the bytes that
-// script them. Past the end everything reads as 0, so every input is a
+// What every fuzz host shares: a reader of the bytes that script them. Past the end everything reads as 0, so every input is a
 // whole script. No two values are read in the arguments of one call, whose
 // order the compiler chooses.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
-namespace fuzz_test {
+namespace test_support {
 
 class FuzzBytes {
 public:
@@ -24,6 +24,10 @@ public:
     for (int i = 0; i < 4; ++i) v = (v << 8) | Byte();
     return v;
   }
+  uint64_t U64() {
+    const uint64_t high = U32();
+    return high << 32 | U32();
+  }
   float F32() {
     const uint32_t bits = U32();
     float f;
@@ -31,11 +35,18 @@ public:
     return f;
   }
   double F64() {
-    const uint64_t high = U32();
-    const uint64_t bits = high << 32 | U32();
+    const uint64_t bits = U64();
     double d;
     std::memcpy(&d, &bits, 8);
     return d;
+  }
+  void Bytes(void* out, size_t n) {
+    for (size_t i = 0; i < n; ++i) static_cast<uint8_t*>(out)[i] = Byte();
+  }
+  std::vector<uint8_t> Bytes(size_t n) {
+    std::vector<uint8_t> bytes(n);
+    Bytes(bytes.data(), n);
+    return bytes;
   }
   // One of n choices (n > 0).
   int Pick(int n) { return static_cast<int>(Byte() % static_cast<unsigned>(n)); }
@@ -53,4 +64,4 @@ private:
   size_t mPos = 0;
 };
 
-}  // namespace fuzz_test
+}  // namespace test_support

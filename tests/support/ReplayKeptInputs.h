@@ -1,5 +1,6 @@
 #pragma once
-// Replays what a fuzz target keeps: its seed corpus (which must not be
+// Replays what a fuzz target keeps (CORVANE_FUZZ_INPUTS/corpus/NAME and
+// CORVANE_FUZZ_INPUTS/regressions/NAME, the folder defined by the test): its seed corpus (which must not be
 // empty) and the inputs of its past findings, each through the target's
 // host, expecting "" (every check held) from each.
 #include <gtest/gtest.h>
@@ -12,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace fuzz_test {
+namespace test_support {
 
 inline std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& dir) {
   std::vector<std::filesystem::path> files;
@@ -37,4 +38,4 @@ void ReplayKeptInputs(const char* name, Host run) {
   }
 }
 
-}  // namespace fuzz_test
+}  // namespace test_support
