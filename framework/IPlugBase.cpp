@@ -7,6 +7,7 @@
 
 #include "framework/DenormalGuard.h"
 #include "framework/Log.h"
+#include "framework/SampleConversion.h"
 
 namespace {
 // Channel counts beyond this are not a configuration but a typo.
@@ -456,12 +457,10 @@ void IPlugBase::ConvertOutputsToFloat(int nFrames, bool accumulate, int framesRe
     const double* src = *ch->mDest;
     if (!ch->mConnected || !dest) continue;
     if (accumulate) {
-      for (int t = 0; src && t < nFrames; ++t) dest[t] += static_cast<float>(src[t]);
+      if (src) AccumulateAsFloat(src, dest, nFrames);
     } else {
-      // The source is checked once, not per sample: a plug-in with many
-      // outputs converts them all on every block.
       if (src)
-        for (int t = 0; t < nFrames; ++t) dest[t] = static_cast<float>(src[t]);
+        ConvertToFloat(src, dest, nFrames);
       else
         for (int t = 0; t < nFrames; ++t) dest[t] = 0.0f;
       // Frames past the announced block size were not processed: silence.
