@@ -450,6 +450,30 @@ void IPlugBase::DeliverDelayedInput(int nFrames) {
   }
 }
 
+bool IPlugBase::TakeFloatOutputs(int first, int n, float** dests) {
+  if (!mFloatBlock || mTakenEnd > mTakenFirst || mBypassFade.Fading(false)) return false;
+  if (n <= 0 || first < 0 || first > NOutChannels() - n) return false;
+  for (int i = first; i < first + n; ++i) {
+    const OutChannel* ch = mOutChannels.Get(i);
+    if (!ch->mConnected || !ch->mFDest || SharesFloatBuffer(i)) return false;
+    dests[i - first] = ch->mFDest;
+  }
+  mTakenFirst = first;
+  mTakenEnd = first + n;
+  return true;
+}
+
+// A host may hand two outputs one buffer; then the framework's order of
+// conversion decides what it holds, as it did before any output was taken.
+bool IPlugBase::SharesFloatBuffer(int chIdx) const {
+  const float* dest = mOutChannels.Get(chIdx)->mFDest;
+  for (int i = 0; i < NOutChannels(); ++i) {
+    const OutChannel* ch = mOutChannels.Get(i);
+    if (i != chIdx && ch->mConnected && ch->mFDest == dest) return true;
+  }
+  return false;
+}
+
 void IPlugBase::ConvertOutputsToFloat(int nFrames, bool accumulate, int framesRequested) {
   for (int i = 0; i < NOutChannels(); ++i) {
     OutChannel* ch = mOutChannels.Get(i);
@@ -459,10 +483,15 @@ void IPlugBase::ConvertOutputsToFloat(int nFrames, bool accumulate, int framesRe
     if (accumulate) {
       if (src) AccumulateAsFloat(src, dest, nFrames);
     } else {
-      if (src)
+      // An output the plug-in took holds its samples already.
+      const bool taken = i >= mTakenFirst && i < mTakenEnd;
+      if (taken) {
+        // nothing to convert
+      } else if (src) {
         ConvertToFloat(src, dest, nFrames);
-      else
+      } else {
         for (int t = 0; t < nFrames; ++t) dest[t] = 0.0f;
+      }
       // Frames past the announced block size were not processed: silence.
       for (int t = nFrames; t < framesRequested; ++t) dest[t] = 0.0f;
     }
@@ -509,9 +538,12 @@ void IPlugBase::ProcessBuffers(double, int nFrames) {
 }
 
 void IPlugBase::ProcessBuffers(float, int nFrames) {
+  mFloatBlock = true;
   ProcessBuffers(0.0, nFrames);
+  mFloatBlock = false;
   DenormalGuard guard;
   ConvertOutputsToFloat(CutFrames(nFrames), false, nFrames);
+  mTakenFirst = mTakenEnd = 0;
 }
 
 void IPlugBase::ProcessBuffersAccumulating(float, int nFrames) {
