@@ -363,9 +363,10 @@ void IPlugBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames) 
     if (!ch->mConnected) continue;
     const float* src = ppData[next++];
     double* scratch = ch->mScratchBuf.Get();
-    if (scratch) {
-      for (int t = 0; t < frames; ++t) scratch[t] = src ? src[t] : 0.0;
-    }
+    if (scratch && src)
+      ConvertToDouble(src, scratch, frames);
+    else if (scratch)
+      for (int t = 0; t < frames; ++t) scratch[t] = 0.0;
     *ch->mSrc = scratch;
   }
 }
