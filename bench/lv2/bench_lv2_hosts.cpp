@@ -15,8 +15,8 @@
 // and split_over_stereo, which should stay within 1.10 (writing the two
 // parts is all the split plug-in does more).
 //
-// BM_VariantVsBaseline times the mono (variant 0) and stereo (1) plug-ins
-// against the same plug-ins of another build, whose bundle folder
+// BM_VariantVsBaseline times the mono (variant 0), stereo (1) and split (2)
+// plug-ins against the same plug-ins of another build, whose bundle folder
 // $CORVANE_LV2_BASELINE_BUNDLE names (skipped without it): this_ns,
 // baseline_ns and this_over_baseline, to see that a change left them no
 // slower.
@@ -125,7 +125,8 @@ BENCHMARK(BM_SplitVsStereo)
     ->Unit(benchmark::kMillisecond);
 
 void BM_VariantVsBaseline(benchmark::State& state) {
-  const char* uri = state.range(0) == 0 ? kCorvaneMono : kCorvane;
+  const char* const uris[] = {kCorvaneMono, kCorvane, kCorvaneSplit};
+  const char* uri = uris[state.range(0)];
   const int mode = static_cast<int>(state.range(1));
   const int block = static_cast<int>(state.range(2));
   if (!BaselineWorld()) {
@@ -160,7 +161,7 @@ void BM_VariantVsBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_VariantVsBaseline)
     ->ArgNames({"variant", "mode", "block"})
-    ->ArgsProduct({{0, 1}, {1, 2, 3}, {64, 512}})
+    ->ArgsProduct({{0, 1, 2}, {1, 2, 3}, {64, 512}})
     ->Iterations(2 * kChunks)
     ->Unit(benchmark::kMillisecond);
 
