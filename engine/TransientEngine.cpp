@@ -46,6 +46,16 @@ int TransientEngine::BandThreshold(double amountFraction) {
 
 void TransientEngine::ProcessBlock(double** inputs, double** outputs, int nFrames, double sampleRate,
                                    double* const* parts) {
+  processBlock(inputs, outputs, nFrames, sampleRate, PartArrays{parts, nullptr});
+}
+
+void TransientEngine::ProcessBlock(double** inputs, double** outputs, int nFrames, double sampleRate,
+                                   float* const* parts) {
+  processBlock(inputs, outputs, nFrames, sampleRate, PartArrays{nullptr, parts});
+}
+
+void TransientEngine::processBlock(double** inputs, double** outputs, int nFrames, double sampleRate,
+                                   PartArrays parts) {
   if (sampleRate != mLastSampleRate) {
     mLastSampleRate = sampleRate;
     mMeterFallPerSample = 24.0 / (0.08 * sampleRate);
@@ -119,7 +129,7 @@ void TransientEngine::flushMeterRun() {
   mMeterRunLength = 0;
 }
 
-TransientEngine::RunBuffers TransientEngine::runBuffers(double* const* parts, int offset) {
+TransientEngine::RunBuffers TransientEngine::runBuffers(PartArrays parts, int offset) {
   const int p0 = mPosition[0];
   const int p1 = mPosition[1];
   const bool slot1Plays = p1 >= 0;
@@ -133,14 +143,15 @@ TransientEngine::RunBuffers TransientEngine::runBuffers(double* const* parts, in
   }
   for (int m = 0; m < 4; ++m) {
     b.meter[m] = mMeterRun[m] + mMeterRunLength;
-    b.parts[m] = parts ? parts[m] + offset : nullptr;
+    b.parts[m] = parts.doubles ? parts.doubles[m] + offset : nullptr;
+    b.floatParts[m] = parts.floats ? parts.floats[m] + offset : nullptr;
   }
   return b;
 }
 
 // k samples, all at positions that move straight on (see ProcessBlock).
 void TransientEngine::processRun(const double* inL, const double* inR, double* outL, double* outR,
-                                 double* const* parts, int offset, int k) {
+                                 PartArrays parts, int offset, int k) {
   const RunBuffers buffers = runBuffers(parts, offset);
   smoothAmount(k);
   if (gainSmoothersSettled())
@@ -181,6 +192,27 @@ bool TransientEngine::gainSmoothersSettled() const {
   return mSmoothers[0]->getLastValue() == mPrevSmoothedTransient &&
          mSmoothers[1]->getLastValue() == mPrevSmoothedResidual;
 }
+
+namespace {
+
+// Sample i of each part, into the double arrays if there are any, else
+// into the float ones (rounded once).
+inline void WritePartSample(double* const doubles[4], float* const floats[4], int i, double transientL,
+                            double transientR, double residualL, double residualR) {
+  if (doubles[0]) {
+    doubles[0][i] = transientL;
+    doubles[1][i] = transientR;
+    doubles[2][i] = residualL;
+    doubles[3][i] = residualR;
+  } else {
+    floats[0][i] = static_cast<float>(transientL);
+    floats[1][i] = static_cast<float>(transientR);
+    floats[2][i] = static_cast<float>(residualL);
+    floats[3][i] = static_cast<float>(residualR);
+  }
+}
+
+}  // namespace
 
 // The pipeline one sample at a time while a smoothed value may move.
 void TransientEngine::processMovingRun(const RunBuffers& b, const double* inL, const double* inR, double* outL,
@@ -236,12 +268,10 @@ void TransientEngine::processMovingRun(const RunBuffers& b, const double* inL, c
       outL[i] = transientL + residualL;
       outR[i] = transientR + residualR;
     }
-    if (b.parts[0]) {  // each part as it entered the output
-      b.parts[0][i] = residualSolo ? 0.0 : transientL;
-      b.parts[1][i] = residualSolo ? 0.0 : transientR;
-      b.parts[2][i] = transientSolo ? 0.0 : residualL;
-      b.parts[3][i] = transientSolo ? 0.0 : residualR;
-    }
+    // Each part as it entered the output.
+    if (b.parts[0] || b.floatParts[0])
+      WritePartSample(b.parts, b.floatParts, i, residualSolo ? 0.0 : transientL, residualSolo ? 0.0 : transientR,
+                      transientSolo ? 0.0 : residualL, transientSolo ? 0.0 : residualR);
 
     // 6. Meters see both parts whatever the solo state (in runs of samples).
     b.meter[0][i] = transientL;
@@ -265,11 +295,12 @@ namespace {
 
 // The settled run's samples, the same arithmetic as the moving run's with
 // the gains, pans and solo of the run's start. Slot1Plays, the solo and
-// whether the parts are wanted are template arguments so that each loop is
-// straight and vectorizes. Each
-// sample touches only its own index everywhere, so an output may be its
-// input (ivdep: no sample depends on another's).
+// whether and how the parts are wanted are template arguments so that each
+// loop is straight and vectorizes. Each sample touches only its own index
+// everywhere, so an output may be its input (ivdep: no sample depends on
+// another's).
 enum class Solo { kNone, kTransient, kResidual };
+enum class PartForm { kNone, kDouble, kFloat };
 
 // transient = (dry - wet) * gT * pan; residual = (gR * pan) * wet.
 struct SettledGains {
@@ -278,15 +309,24 @@ struct SettledGains {
   double residualGainPan[2];
 };
 
-template <bool kSlot1Plays, Solo kSolo, bool kParts>
+// Where a settled run's parts go: the engine's RunBuffers arrays.
+struct SettledParts {
+  double* const* doubles;
+  float* const* floats;
+};
+
+template <bool kSlot1Plays, Solo kSolo, PartForm kParts>
 void SettledSamples(const double* const wet[2][2], double* const dry[2], double* const store[2][2],
-                    double* const meter[4], double* const parts[4], const SettledGains& g, const double* inL,
+                    double* const meter[4], SettledParts parts, const SettledGains& g, const double* inL,
                     const double* inR, double* outL, double* outR, int k) {
   const double *wet0L = wet[0][0], *wet0R = wet[0][1], *wet1L = wet[1][0], *wet1R = wet[1][1];
   double *dryL = dry[0], *dryR = dry[1];
   double *store0L = store[0][0], *store0R = store[0][1], *store1L = store[1][0], *store1R = store[1][1];
   double *meterTL = meter[0], *meterTR = meter[1], *meterRL = meter[2], *meterRR = meter[3];
-  double *partTL = parts[0], *partTR = parts[1], *partRL = parts[2], *partRR = parts[3];
+  double *partTL = parts.doubles[0], *partTR = parts.doubles[1], *partRL = parts.doubles[2],
+         *partRR = parts.doubles[3];
+  float *floatTL = parts.floats[0], *floatTR = parts.floats[1], *floatRL = parts.floats[2],
+        *floatRR = parts.floats[3];
 #if defined(__clang__)
 #pragma clang loop vectorize(assume_safety)
 #else
@@ -316,11 +356,16 @@ void SettledSamples(const double* const wet[2][2], double* const dry[2], double*
       outR[i] = transientR + residualR;
     }
     // Each part as it entered the output: silent when the other is soloed.
-    if constexpr (kParts) {
+    if constexpr (kParts == PartForm::kDouble) {
       partTL[i] = kSolo == Solo::kResidual ? 0.0 : transientL;
       partTR[i] = kSolo == Solo::kResidual ? 0.0 : transientR;
       partRL[i] = kSolo == Solo::kTransient ? 0.0 : residualL;
       partRR[i] = kSolo == Solo::kTransient ? 0.0 : residualR;
+    } else if constexpr (kParts == PartForm::kFloat) {
+      floatTL[i] = static_cast<float>(kSolo == Solo::kResidual ? 0.0 : transientL);
+      floatTR[i] = static_cast<float>(kSolo == Solo::kResidual ? 0.0 : transientR);
+      floatRL[i] = static_cast<float>(kSolo == Solo::kTransient ? 0.0 : residualL);
+      floatRR[i] = static_cast<float>(kSolo == Solo::kTransient ? 0.0 : residualR);
     }
     meterTL[i] = transientL;
     meterTR[i] = transientR;
@@ -337,16 +382,18 @@ void SettledSamples(const double* const wet[2][2], double* const dry[2], double*
   }
 }
 
-// The loop for a run: whether slot 1 plays, the solo, whether the parts
-// are wanted.
-template <Solo kSolo, bool kParts>
+// The loop for a run: whether slot 1 plays, the solo, whether and how the
+// parts are wanted.
+template <Solo kSolo, PartForm kParts>
 auto SettledLoop(bool slot1Plays) {
   return slot1Plays ? SettledSamples<true, kSolo, kParts> : SettledSamples<false, kSolo, kParts>;
 }
 
 template <Solo kSolo>
-auto SettledLoop(bool slot1Plays, bool parts) {
-  return parts ? SettledLoop<kSolo, true>(slot1Plays) : SettledLoop<kSolo, false>(slot1Plays);
+auto SettledLoop(bool slot1Plays, PartForm parts) {
+  return parts == PartForm::kDouble  ? SettledLoop<kSolo, PartForm::kDouble>(slot1Plays)
+         : parts == PartForm::kFloat ? SettledLoop<kSolo, PartForm::kFloat>(slot1Plays)
+                                     : SettledLoop<kSolo, PartForm::kNone>(slot1Plays);
 }
 
 }  // namespace
@@ -369,11 +416,13 @@ void TransientEngine::processSettledRun(const RunBuffers& b, const double* inL, 
                     : mResidualSolo.load(relaxed) > 0.5f ? Solo::kResidual
                                                          : Solo::kNone;
   const bool slot1Plays = b.wet[1][0] != nullptr;
-  const bool parts = b.parts[0] != nullptr;
+  const PartForm parts = b.parts[0]        ? PartForm::kDouble
+                         : b.floatParts[0] ? PartForm::kFloat
+                                           : PartForm::kNone;
   auto loop = solo == Solo::kTransient  ? SettledLoop<Solo::kTransient>(slot1Plays, parts)
               : solo == Solo::kResidual ? SettledLoop<Solo::kResidual>(slot1Plays, parts)
                                         : SettledLoop<Solo::kNone>(slot1Plays, parts);
-  loop(b.wet, b.dry, b.store, b.meter, b.parts, g, inL, inR, outL, outR, k);
+  loop(b.wet, b.dry, b.store, b.meter, SettledParts{b.parts, b.floatParts}, g, inL, inR, outL, outR, k);
 }
 
 // The frames take the mode, the band threshold and the coefficient

@@ -61,6 +61,10 @@ public:
   // Parts must not share memory with the inputs.
   void ProcessBlock(double** inputs, double** outputs, int nFrames, double sampleRate,
                     double* const* parts = nullptr);
+  // The same, with the parts written as floats: each sample is the double
+  // part rounded once, which is what a float host gets from the double one,
+  // without a second pass over the parts (a host's own buffers).
+  void ProcessBlock(double** inputs, double** outputs, int nFrames, double sampleRate, float* const* parts);
   // Audio thread, between blocks, after a host's reset (a locate): the
   // engine drops every sample from before it and stands where a new engine
   // stands after N samples of silence with the settings in force: every
@@ -122,10 +126,17 @@ private:
     double* dry[2];
     double* store[2][2];      // [slot][channel]
     double* meter[4];         // transient L/R, residual L/R
-    double* parts[4];         // transient L/R, residual L/R; null: not wanted
+    double* parts[4];         // transient L/R, residual L/R; null: not wanted as doubles
+    float* floatParts[4];     // the same as floats; null: not wanted as floats
   };
-  RunBuffers runBuffers(double* const* parts, int offset);
-  void processRun(const double* inL, const double* inR, double* outL, double* outR, double* const* parts,
+  // A block's part arrays: at most one of the two is not null.
+  struct PartArrays {
+    double* const* doubles;
+    float* const* floats;
+  };
+  void processBlock(double** inputs, double** outputs, int nFrames, double sampleRate, PartArrays parts);
+  RunBuffers runBuffers(PartArrays parts, int offset);
+  void processRun(const double* inL, const double* inR, double* outL, double* outR, PartArrays parts,
                   int offset, int k);
   void smoothAmount(int k);
   bool gainSmoothersSettled() const;

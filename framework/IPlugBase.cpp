@@ -7,6 +7,7 @@
 
 #include "framework/DenormalGuard.h"
 #include "framework/Log.h"
+#include "framework/SampleConversion.h"
 
 namespace {
 // Channel counts beyond this are not a configuration but a typo.
@@ -362,9 +363,10 @@ void IPlugBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames) 
     if (!ch->mConnected) continue;
     const float* src = ppData[next++];
     double* scratch = ch->mScratchBuf.Get();
-    if (scratch) {
-      for (int t = 0; t < frames; ++t) scratch[t] = src ? src[t] : 0.0;
-    }
+    if (scratch && src)
+      ConvertToDouble(src, scratch, frames);
+    else if (scratch)
+      for (int t = 0; t < frames; ++t) scratch[t] = 0.0;
     *ch->mSrc = scratch;
   }
 }
@@ -449,6 +451,30 @@ void IPlugBase::DeliverDelayedInput(int nFrames) {
   }
 }
 
+bool IPlugBase::TakeFloatOutputs(int first, int n, float** dests) {
+  if (!mFloatBlock || mTakenEnd > mTakenFirst || mBypassFade.Fading(false)) return false;
+  if (n <= 0 || first < 0 || first > NOutChannels() - n) return false;
+  for (int i = first; i < first + n; ++i) {
+    const OutChannel* ch = mOutChannels.Get(i);
+    if (!ch->mConnected || !ch->mFDest || SharesFloatBuffer(i)) return false;
+    dests[i - first] = ch->mFDest;
+  }
+  mTakenFirst = first;
+  mTakenEnd = first + n;
+  return true;
+}
+
+// A host may hand two outputs one buffer; then the framework's order of
+// conversion decides what it holds, as it did before any output was taken.
+bool IPlugBase::SharesFloatBuffer(int chIdx) const {
+  const float* dest = mOutChannels.Get(chIdx)->mFDest;
+  for (int i = 0; i < NOutChannels(); ++i) {
+    const OutChannel* ch = mOutChannels.Get(i);
+    if (i != chIdx && ch->mConnected && ch->mFDest == dest) return true;
+  }
+  return false;
+}
+
 void IPlugBase::ConvertOutputsToFloat(int nFrames, bool accumulate, int framesRequested) {
   for (int i = 0; i < NOutChannels(); ++i) {
     OutChannel* ch = mOutChannels.Get(i);
@@ -456,14 +482,17 @@ void IPlugBase::ConvertOutputsToFloat(int nFrames, bool accumulate, int framesRe
     const double* src = *ch->mDest;
     if (!ch->mConnected || !dest) continue;
     if (accumulate) {
-      for (int t = 0; src && t < nFrames; ++t) dest[t] += static_cast<float>(src[t]);
+      if (src) AccumulateAsFloat(src, dest, nFrames);
     } else {
-      // The source is checked once, not per sample: a plug-in with many
-      // outputs converts them all on every block.
-      if (src)
-        for (int t = 0; t < nFrames; ++t) dest[t] = static_cast<float>(src[t]);
-      else
+      // An output the plug-in took holds its samples already.
+      const bool taken = i >= mTakenFirst && i < mTakenEnd;
+      if (taken) {
+        // nothing to convert
+      } else if (src) {
+        ConvertToFloat(src, dest, nFrames);
+      } else {
         for (int t = 0; t < nFrames; ++t) dest[t] = 0.0f;
+      }
       // Frames past the announced block size were not processed: silence.
       for (int t = nFrames; t < framesRequested; ++t) dest[t] = 0.0f;
     }
@@ -510,9 +539,12 @@ void IPlugBase::ProcessBuffers(double, int nFrames) {
 }
 
 void IPlugBase::ProcessBuffers(float, int nFrames) {
+  mFloatBlock = true;
   ProcessBuffers(0.0, nFrames);
+  mFloatBlock = false;
   DenormalGuard guard;
   ConvertOutputsToFloat(CutFrames(nFrames), false, nFrames);
+  mTakenFirst = mTakenEnd = 0;
 }
 
 void IPlugBase::ProcessBuffersAccumulating(float, int nFrames) {

@@ -314,6 +314,17 @@ public:
   bool GetPresetBlobText(WDL_String* out) const;
 
 protected:
+  // Audio thread, inside ProcessDoubleReplacing: the plug-in writes outputs
+  // first..first+n-1 of this block itself, as floats, straight into the
+  // host's buffers, which it finds in dests[0..n-1]; the framework then
+  // leaves those outputs alone (their double buffers are neither read nor
+  // written). This saves a pass over outputs that a plug-in computes only
+  // to hand them on. False, and nothing taken, unless the block reaches the
+  // host as floats unchanged: ProcessBuffers' float entry, no bypass fade
+  // under way, every output of the range connected to a host buffer that no
+  // other output shares. One range per block.
+  bool TakeFloatOutputs(int first, int n, float** dests);
+
   WDL_PtrList<ChannelIO> mChannelIO;  // legal configurations, in string order
   WDL_Mutex mMutex;                   // the plug-in's recursive lock
   char mEffectName[kMaxEffectNameLen] = "";
@@ -359,9 +370,15 @@ private:
   void RunProcessing(int nFrames);
   void DeliverDelayedInput(int nFrames);
   void ConvertOutputsToFloat(int nFrames, bool accumulate, int framesRequested);
+  bool SharesFloatBuffer(int chIdx) const;
 
   std::unique_ptr<ParamHandover> mParamHandover;
   std::atomic<bool> mAudioResetRequested{false};
   BypassCrossfade mBypassFade;          // audio thread
+  // Audio thread: true while ProcessBuffers' float entry runs the block;
+  // the outputs the plug-in took (TakeFloatOutputs), none when first == end.
+  bool mFloatBlock = false;
+  int mTakenFirst = 0;
+  int mTakenEnd = 0;
   WDL_TypedBuf<double> mDelayedScratch;  // one channel's delayed input, mBlockSize frames
 };

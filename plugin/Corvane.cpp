@@ -197,14 +197,20 @@ void Corvane::updateFader(int part) {
   }
 }
 
+// The parts go to outputs 2-5 when the host connected them (straight into
+// its float buffers when the framework lets the plug-in write them), else
+// to the kept buffers, else nowhere.
 void Corvane::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
-  mEngine.ProcessBlock(inputs, outputs, nFrames, GetSampleRate(), partOutputs(outputs));
-}
-
-double* const* Corvane::partOutputs(double** outputs) {
-  if (NOutChannels() >= kCorvaneFirstPartOutput + 4 && IsOutChannelConnected(kCorvaneFirstPartOutput))
-    return outputs + kCorvaneFirstPartOutput;
-  return mKeptPartPtrs[0] ? mKeptPartPtrs : nullptr;
+  const double rate = GetSampleRate();
+  if (NOutChannels() >= kCorvaneFirstPartOutput + 4 && IsOutChannelConnected(kCorvaneFirstPartOutput)) {
+    float* hostParts[4];
+    if (TakeFloatOutputs(kCorvaneFirstPartOutput, 4, hostParts))
+      mEngine.ProcessBlock(inputs, outputs, nFrames, rate, hostParts);
+    else
+      mEngine.ProcessBlock(inputs, outputs, nFrames, rate, outputs + kCorvaneFirstPartOutput);
+    return;
+  }
+  mEngine.ProcessBlock(inputs, outputs, nFrames, rate, mKeptPartPtrs[0] ? mKeptPartPtrs : nullptr);
 }
 
 void Corvane::SetBlockSize(int blockSize) {

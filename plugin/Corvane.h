@@ -132,10 +132,6 @@ private:
   void switchOff(int paramIdx);
   void refreshFaderText(int part, double u);
 
-  // Where this block's parts go (audio thread): outputs 2-5, the kept
-  // buffers, or nowhere (null).
-  double* const* partOutputs(double** outputs);
-
   TransientEngine mEngine;
   // The kept parts: four arrays of the block size; written and read on the
   // render thread, sized on the main thread while no render runs.

@@ -23,6 +23,22 @@ LilvWorld* BenchWorld() {
   return world;
 }
 
+// A world of its own: the two bundles declare the same plug-ins.
+LilvWorld* BaselineWorld() {
+  static LilvWorld* world = []() -> LilvWorld* {
+    const char* dir = std::getenv("CORVANE_LV2_BASELINE_BUNDLE");
+    if (!dir || !*dir) return nullptr;
+    std::string path = dir;
+    if (path.back() != '/') path += '/';
+    LilvWorld* w = lilv_world_new();
+    LilvNode* bundle = lilv_new_file_uri(w, nullptr, path.c_str());
+    lilv_world_load_bundle(w, bundle);
+    lilv_node_free(bundle);
+    return w;
+  }();
+  return world;
+}
+
 LV2_URID HostedPlugin::Urids::Map(const char* uri) {
   auto it = mIds.find(uri);
   if (it != mIds.end()) return it->second;

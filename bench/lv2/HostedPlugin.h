@@ -16,6 +16,9 @@
 // The system's bundles and Corvane's: the build's bundle, or the one in the
 // folder $CORVANE_LV2_BUNDLE names (to time another build in the same host).
 LilvWorld* BenchWorld();
+// Only the bundle in the folder $CORVANE_LV2_BASELINE_BUNDLE names (another
+// build of Corvane, timed beside this one in one run), or null without it.
+LilvWorld* BaselineWorld();
 
 class HostedPlugin {
 public:

@@ -14,6 +14,12 @@
 // connected too) against the stereo one the same way: split_ns, stereo_ns
 // and split_over_stereo, which should stay within 1.10 (writing the two
 // parts is all the split plug-in does more).
+//
+// BM_VariantVsBaseline times the mono (variant 0), stereo (1) and split (2)
+// plug-ins against the same plug-ins of another build, whose bundle folder
+// $CORVANE_LV2_BASELINE_BUNDLE names (skipped without it): this_ns,
+// baseline_ns and this_over_baseline, to see that a change left them no
+// slower.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -29,6 +35,7 @@ constexpr size_t kChunkFrames = size_t{1} << 17;  // a whole number of blocks of
 constexpr size_t kChunks = 20;
 const char* const kCorvane = "urn:velmora:corvane";
 const char* const kCorvaneSplit = "urn:velmora:corvane:split";
+const char* const kCorvaneMono = "urn:velmora:corvane:mono";
 const char* const kPeer = "http://calf.sourceforge.net/plugins/TransientDesigner";
 
 const DrumLoop<float>& Drums() {
@@ -114,6 +121,47 @@ void BM_SplitVsStereo(benchmark::State& state) {
 BENCHMARK(BM_SplitVsStereo)
     ->ArgNames({"mode", "block"})
     ->ArgsProduct({{1, 2, 3}, {64, 512}})
+    ->Iterations(2 * kChunks)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_VariantVsBaseline(benchmark::State& state) {
+  const char* const uris[] = {kCorvaneMono, kCorvane, kCorvaneSplit};
+  const char* uri = uris[state.range(0)];
+  const int mode = static_cast<int>(state.range(1));
+  const int block = static_cast<int>(state.range(2));
+  if (!BaselineWorld()) {
+    state.SkipWithError("no baseline: set CORVANE_LV2_BASELINE_BUNDLE to another build's bundle folder");
+    return;
+  }
+  HostedPlugin current(BenchWorld(), uri, block, kRate);
+  HostedPlugin baseline(BaselineWorld(), uri, block, kRate);
+  if (!current.Ok() || !baseline.Ok()) {
+    state.SkipWithError("a plug-in was not found or could not be instantiated");
+    return;
+  }
+  if (!ChooseWavelet(current, mode) || !ChooseWavelet(baseline, mode)) {
+    state.SkipWithError("no wavelet control port");
+    return;
+  }
+  const DrumLoop<float>& drums = Drums();
+  size_t chunk = 0;
+  auto start = [&] { return (chunk % kChunks) * kChunkFrames; };
+  auto runCurrent = [&] {
+    benchmark::DoNotOptimize(current.Process(&drums.left[start()], &drums.right[start()], kChunkFrames));
+  };
+  auto runBaseline = [&] {
+    benchmark::DoNotOptimize(baseline.Process(&drums.left[start()], &drums.right[start()], kChunkFrames));
+    ++chunk;
+  };
+  const AlternatingMedians m = TimeAlternately(state, 1, runCurrent, 1, runBaseline);
+  const double currentNs = m.firstNs / kChunkFrames, baselineNs = m.secondNs / kChunkFrames;
+  state.counters["this_ns"] = currentNs;
+  state.counters["baseline_ns"] = baselineNs;
+  state.counters["this_over_baseline"] = baselineNs > 0 ? currentNs / baselineNs : 0.0;
+}
+BENCHMARK(BM_VariantVsBaseline)
+    ->ArgNames({"variant", "mode", "block"})
+    ->ArgsProduct({{0, 1, 2}, {1, 2, 3}, {64, 512}})
     ->Iterations(2 * kChunks)
     ->Unit(benchmark::kMillisecond);
 

@@ -3,6 +3,7 @@
 // enters that mix (after fader, pan and solo), or silence while bypassed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "plugin/Corvane.h"
@@ -154,4 +155,37 @@ TEST(LV2Split, BypassPassesTheDelayedInputAndSilencesTheParts) {
       ASSERT_EQ(bypassed[kResidualL + ch][i], 0.0f) << ch << " " << i;
     }
   }
+}
+
+// Catches: parts handed to the host at full level while the crossfade out
+// of bypass still moves (written straight to the host's buffers, past the
+// fade), and parts that differ from a never-bypassed instance's after it.
+TEST(LV2Split, ThePartsFadeBackInWithTheMixWhenBypassEnds) {
+  const Signal in = DrumSignal(5 * kLatency);
+  LV2TestInstance steady(CorvaneDescriptor(kSplit)), toggled(CorvaneDescriptor(kSplit));
+  Rebalance(steady);
+  Rebalance(toggled);
+  steady.Activate();
+  toggled.Activate();
+  const size_t cuts[] = {0, 2 * kLatency, 3 * kLatency, in[0].size()};  // the middle one bypassed
+  Signal last, lastSteady;
+  for (int stretch = 0; stretch < 3; ++stretch) {
+    Signal piece(2);
+    for (int ch = 0; ch < 2; ++ch) piece[ch].assign(in[ch].begin() + cuts[stretch], in[ch].begin() + cuts[stretch + 1]);
+    toggled.Enabled() = stretch == 1 ? 0.0f : 1.0f;
+    last = toggled.Process(piece, 256);
+    lastSteady = steady.Process(piece, 256);
+  }
+  // The fade takes 441 frames at 44.1 kHz: over its first quarter the
+  // parts' share of their level stays below about a quarter.
+  double loudest = 0.0;
+  for (size_t i = 0; i < 100; ++i) {
+    for (int o = kTransientL; o <= kResidualR; ++o) {
+      ASSERT_LE(std::fabs(last[o][i]), 0.25 * std::fabs(lastSteady[o][i]) + 1e-9) << o << " " << i;
+      loudest = std::max(loudest, std::fabs(static_cast<double>(lastSteady[o][i])));
+    }
+  }
+  ASSERT_GT(loudest, 1e-3) << "the parts must carry sound where the fade is checked";
+  for (size_t i = 441; i < last[0].size(); ++i)
+    for (int o = 0; o < 6; ++o) ASSERT_EQ(last[o][i], lastSteady[o][i]) << o << " " << i;
 }

@@ -91,6 +91,71 @@ TEST(LV2Threads, RunAgainstEditorChangesWriteBackAndState) {
   EXPECT_EQ(static_cast<Corvane*>(static_cast<IPlugBase*>(other.Plug()))->Engine().GetMode(), lastMode);
 }
 
+// The split-outputs plug-in on the audio thread, its six outputs connected,
+// while the host's automation thread queues port changes (delivered before
+// each run, as a host does) and the editor's thread changes the solos, the
+// pans and a gain, and draws; the audio thread
+// also switches bypass now and then, so the parts go both the host's float
+// path and the double one (during the crossfades). Whatever the settings at
+// a sample, the two parts add up to the mix outside bypass and its fades.
+TEST(LV2Threads, SplitOutputsRunWhileTheHostAutomatesAndTheEditorEdits) {
+  LV2TestInstance inst(CorvaneDescriptor(2), 44100.0, 256);
+  ASSERT_EQ(inst.Layout().nOut, 6);
+  inst.Activate();
+  IPlugLV2* plug = inst.Plug();
+  const std::vector<std::vector<float>> drums = DrumSignal(size_t{1} << 16);
+  HostPortWriter host;
+  std::atomic<bool> stop{false};
+  std::atomic<int> runs{0};
+  std::atomic<int> mismatches{0};
+  std::thread audio([&] {
+    int lastToggle = -10;
+    for (int r = 0; !stop.load(); ++r) {
+      host.DeliverTo(inst);
+      if (r % 40 == 0) {
+        inst.Enabled() = inst.Enabled() > 0.5f ? 0.0f : 1.0f;
+        lastToggle = r;
+      }
+      std::vector<std::vector<float>> piece(2);
+      const size_t at = (static_cast<size_t>(r) * 256) % (drums[0].size() - 256);
+      for (int ch = 0; ch < 2; ++ch) piece[ch].assign(drums[ch].begin() + at, drums[ch].begin() + at + 256);
+      const std::vector<std::vector<float>> out = inst.Process(piece, 256);
+      if (inst.Enabled() > 0.5f && r - lastToggle >= 2) {  // the fade lasts 441 frames
+        for (int ch = 0; ch < 2; ++ch) {
+          for (size_t i = 0; i < 256; ++i) {
+            const double t = out[2 + ch][i], res = out[4 + ch][i], mix = out[ch][i];
+            if (std::fabs(t + res - mix) > 2 * std::ldexp(std::fabs(t) + std::fabs(res) + std::fabs(mix), -24))
+              mismatches.fetch_add(1);
+          }
+        }
+      }
+      runs.store(r + 1);
+    }
+  });
+  std::thread automation([&] {
+    for (int i = 0; !stop.load(); ++i) {
+      host.Write(inst.Layout().Param(kTransient), (i % 9) / 8.0f);
+      host.Write(inst.Layout().Param(kAmount), (i % 5) / 4.0f);
+      std::this_thread::yield();
+    }
+  });
+  IGraphics* editor = static_cast<Corvane*>(static_cast<IPlugBase*>(plug))->Editor();
+  for (int i = 0; i < 300 || runs.load() < 200; ++i) {
+    plug->SetParameterFromGUI(kSoloTransient, i % 3 == 0);
+    plug->SetParameterFromGUI(kSoloResidual, i % 5 == 0);
+    plug->SetParameterFromGUI(kPan1, (i % 4) / 3.0);
+    plug->SetParameterFromGUI(kResidual, (i % 6) / 5.0);
+    editor->ApplyPlugUpdates();  // the UI's idle
+    IRECT dirty;
+    if (editor->IsDirty(&dirty)) editor->Draw(&dirty);
+    plug->DrainHostUpdates(&host);
+  }
+  stop.store(true);
+  audio.join();
+  automation.join();
+  EXPECT_EQ(mismatches.load(), 0) << "samples where the parts do not add up to the mix";
+}
+
 // The editor's thread may hold the plug-in's lock as long as it likes (a
 // state save, a gesture): the audio thread applies port changes and renders
 // regardless. Catches a run() that locks to apply a parameter.

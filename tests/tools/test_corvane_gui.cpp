@@ -281,7 +281,7 @@ TEST_F(CorvaneGui, SplitOutputsCarryThePartsOnTheirOwnPorts) {
   const Window w = Start({"--split-outputs"}, server.Env());
   ASSERT_NE(w, 0u) << Log();
   LoopbackClient tester(server.Name(), 3.0);
-  ASSERT_TRUE(tester.Open());
+  ASSERT_TRUE(tester.Open()) << Log();
   ASSERT_TRUE(tester.WaitForPort("corvane:residual_r", 10)) << Log();
   ASSERT_TRUE(tester.ConnectThrough("corvane:in_l", "corvane:in_r", "corvane:transient_l", "corvane:residual_l"));
   ASSERT_TRUE(tester.WaitUntilRecorded(60)) << Log();
