@@ -87,6 +87,15 @@ TEST(LV2Split, TheMixIsTheStereoPluginsOutputAndThePartsAddUpToIt) {
   EXPECT_GT(Energy(out[kResidualR], from), 2.0 * Energy(out[kResidualL], from));
   EXPECT_GT(Energy(out[kTransientR], from), 0.0);
   EXPECT_GT(Energy(out[kResidualL], from), 0.0);
+  // The pan law keeps one side of each part at 1 (here the transient's left,
+  // the residual's right): mirrored pans show a part taken before its pan
+  // on the other side.
+  LV2TestInstance mirrored(CorvaneDescriptor(kSplit));
+  Rebalance(mirrored);
+  mirrored.ParamControl(kPan1) = 0.75f;
+  mirrored.ParamControl(kPan2) = 0.25f;
+  mirrored.Activate();
+  ExpectPartsSumToMix(mirrored.Process(in, 300), 0, in[0].size(), "mirrored pans");
 }
 
 // Catches: a solo that reaches the mix but not the part outputs (or the
