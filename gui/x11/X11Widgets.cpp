@@ -153,12 +153,20 @@ LICE_IBitmap* X11MenuPane::Render(int highlight) {
 X11AlertPane::X11AlertPane(const ViewAlert& alert, LICE_CachedFont* font, LICE_CachedFont* bold, int scale)
     : mAlert(alert), mFont(font), mBold(bold), mScale(scale > 1 ? scale : 1) {
   const int buttonW = px(80), buttonH = px(26), gap = px(10), margin = px(16);
-  const int textW = std::max(TextWidth(bold, alert.header), TextWidth(font, alert.message));
+  // A message may hold several lines; the pane is as wide as the longest.
+  for (size_t from = 0;;) {
+    const size_t end = alert.message.find('\n', from);
+    mLines.push_back(alert.message.substr(from, end == std::string::npos ? std::string::npos : end - from));
+    if (end == std::string::npos) break;
+    from = end + 1;
+  }
+  int textW = TextWidth(bold, alert.header);
+  for (const std::string& line : mLines) textW = std::max(textW, TextWidth(font, line));
   int shown = 0;
   for (const std::string& b : alert.buttons) shown += b.empty() ? 0 : 1;
   const int buttonsW = shown * (buttonW + gap) - gap;
   mWidth = std::min(px(900), std::max({px(260), textW + 2 * margin, buttonsW + 2 * margin}));
-  mHeight = margin + px(22 + 22) + margin + buttonH + margin;
+  mHeight = margin + px(22) + px(22) * static_cast<int>(mLines.size()) + margin + buttonH + margin;
   // Buttons from the right: default rightmost, then alternate, then other.
   int x = mWidth - margin - buttonW;
   const int y = mHeight - margin - buttonH;
@@ -183,8 +191,11 @@ LICE_IBitmap* X11AlertPane::Render(int pressed) {
   LICE_Clear(&mBitmap, kPanel);
   LICE_RECT header = {px(16), px(16), mWidth - px(16), px(38)};
   DrawLabel(&mBitmap, mBold, mAlert.header, header, kText, LICE_DT_LEFT);
-  LICE_RECT message = {px(16), px(38), mWidth - px(16), px(60)};
-  DrawLabel(&mBitmap, mFont, mAlert.message, message, kText, LICE_DT_LEFT);
+  for (size_t k = 0; k < mLines.size(); ++k) {
+    const int top = px(38 + 22 * static_cast<int>(k));
+    LICE_RECT line = {px(16), top, mWidth - px(16), top + px(22)};
+    DrawLabel(&mBitmap, mFont, mLines[k], line, kText, LICE_DT_LEFT);
+  }
   for (size_t i = 0; i < mButtons.size(); ++i) {
     const IRECT& b = mButtons[i];
     if (b.Empty()) continue;

@@ -81,6 +81,7 @@ private:
   int px(int size) const { return size * mScale; }
 
   ViewAlert mAlert;
+  std::vector<std::string> mLines;  // the message, one entry per line
   LICE_CachedFont* mFont;
   LICE_CachedFont* mBold;
   int mScale;

@@ -9,6 +9,7 @@
 #include "gui/x11/IGraphicsX11.h"
 #include "tests/gui/GuiTestPlug.h"
 // Xlib's macros come after every header that might use their names.
+#include "gui/x11/X11Widgets.h"
 #include "gui/x11/X11Windowing.h"
 #include "tests/x11/XvfbServer.h"
 #include <X11/Xatom.h>
@@ -167,6 +168,19 @@ TEST_F(Widgets, MessageBoxAnswersItsButtons) {
   });
   EXPECT_EQ(g->ShowMessageBox("Replace?", "Corvane", 4), 1);  // Yes
   confirmer.join();
+}
+
+// A message of several lines is laid out a line at a time: drawn as one
+// line it ran off the pane (and the screen), taking the buttons with it.
+TEST(X11Alert, AMessageOfSeveralLinesIsAsWideAsItsLongestLine) {
+  LICE_CachedFont font, bold;
+  ASSERT_TRUE(font.Create(kX11WidgetFace, kX11WidgetFontSize));
+  ASSERT_TRUE(bold.Create(kX11WidgetFace, kX11WidgetFontSize, 700));
+  const std::string line = "A line of the message, long enough to set the width";
+  const X11AlertPane one(MakeAlert((line + " " + line).c_str(), "Corvane", 0), &font, &bold);
+  const X11AlertPane two(MakeAlert((line + "\n" + line).c_str(), "Corvane", 0), &font, &bold);
+  EXPECT_LT(two.Width(), one.Width() * 3 / 4);
+  EXPECT_GT(two.Height(), one.Height());
 }
 
 // The scale a standalone editor takes from the X server: the desktop's
