@@ -28,8 +28,8 @@ const char kNoServerHint[] =
 // sees standard error: shown in a message over the editor's window.
 const char kNoServerMessage[] =
     "No JACK server is running, so Corvane has no audio to process.\n"
-    "Start one (for example 'jackd -d alsa', or a session manager\n"
-    "such as QjackCtl) and open Corvane again.";
+    "Start one (for example 'jackd -d alsa', or from your session\n"
+    "manager) and open Corvane again.";
 // Any rate will do for an editor that only shows that message.
 constexpr int kNoServerRate = 48000;
 
