@@ -89,34 +89,42 @@ BENCHMARK(BM_VsPeer)
     ->Iterations(2 * kChunks)
     ->Unit(benchmark::kMillisecond);
 
-void BM_SplitVsStereo(benchmark::State& state) {
-  const int mode = static_cast<int>(state.range(0));
-  const int block = static_cast<int>(state.range(1));
-  HostedPlugin split(BenchWorld(), kCorvaneSplit, block, kRate);
-  HostedPlugin stereo(BenchWorld(), kCorvane, block, kRate);
-  if (!split.Ok() || !stereo.Ok()) {
+// Times two hosted plug-ins on the same drum chunks, alternately, per
+// frame, and reports each and first over second under the given names.
+struct PairNames {
+  const char *first, *second, *ratio;
+};
+void TimePair(benchmark::State& state, HostedPlugin& first, HostedPlugin& second, int mode, PairNames names) {
+  if (!first.Ok() || !second.Ok()) {
     state.SkipWithError("a plug-in was not found or could not be instantiated");
     return;
   }
-  if (!ChooseWavelet(split, mode) || !ChooseWavelet(stereo, mode)) {
+  if (!ChooseWavelet(first, mode) || !ChooseWavelet(second, mode)) {
     state.SkipWithError("no wavelet control port");
     return;
   }
   const DrumLoop<float>& drums = Drums();
   size_t chunk = 0;
   auto start = [&] { return (chunk % kChunks) * kChunkFrames; };
-  auto runSplit = [&] {
-    benchmark::DoNotOptimize(split.Process(&drums.left[start()], &drums.right[start()], kChunkFrames));
+  auto runFirst = [&] {
+    benchmark::DoNotOptimize(first.Process(&drums.left[start()], &drums.right[start()], kChunkFrames));
   };
-  auto runStereo = [&] {
-    benchmark::DoNotOptimize(stereo.Process(&drums.left[start()], &drums.right[start()], kChunkFrames));
+  auto runSecond = [&] {
+    benchmark::DoNotOptimize(second.Process(&drums.left[start()], &drums.right[start()], kChunkFrames));
     ++chunk;
   };
-  const AlternatingMedians m = TimeAlternately(state, 1, runSplit, 1, runStereo);
-  const double splitNs = m.firstNs / kChunkFrames, stereoNs = m.secondNs / kChunkFrames;
-  state.counters["split_ns"] = splitNs;
-  state.counters["stereo_ns"] = stereoNs;
-  state.counters["split_over_stereo"] = stereoNs > 0 ? splitNs / stereoNs : 0.0;
+  const AlternatingMedians m = TimeAlternately(state, 1, runFirst, 1, runSecond);
+  const double firstNs = m.firstNs / kChunkFrames, secondNs = m.secondNs / kChunkFrames;
+  state.counters[names.first] = firstNs;
+  state.counters[names.second] = secondNs;
+  state.counters[names.ratio] = secondNs > 0 ? firstNs / secondNs : 0.0;
+}
+
+void BM_SplitVsStereo(benchmark::State& state) {
+  const int block = static_cast<int>(state.range(1));
+  HostedPlugin split(BenchWorld(), kCorvaneSplit, block, kRate);
+  HostedPlugin stereo(BenchWorld(), kCorvane, block, kRate);
+  TimePair(state, split, stereo, static_cast<int>(state.range(0)), {"split_ns", "stereo_ns", "split_over_stereo"});
 }
 BENCHMARK(BM_SplitVsStereo)
     ->ArgNames({"mode", "block"})
@@ -127,7 +135,6 @@ BENCHMARK(BM_SplitVsStereo)
 void BM_VariantVsBaseline(benchmark::State& state) {
   const char* const uris[] = {kCorvaneMono, kCorvane, kCorvaneSplit};
   const char* uri = uris[state.range(0)];
-  const int mode = static_cast<int>(state.range(1));
   const int block = static_cast<int>(state.range(2));
   if (!BaselineWorld()) {
     state.SkipWithError("no baseline: set CORVANE_LV2_BASELINE_BUNDLE to another build's bundle folder");
@@ -135,29 +142,7 @@ void BM_VariantVsBaseline(benchmark::State& state) {
   }
   HostedPlugin current(BenchWorld(), uri, block, kRate);
   HostedPlugin baseline(BaselineWorld(), uri, block, kRate);
-  if (!current.Ok() || !baseline.Ok()) {
-    state.SkipWithError("a plug-in was not found or could not be instantiated");
-    return;
-  }
-  if (!ChooseWavelet(current, mode) || !ChooseWavelet(baseline, mode)) {
-    state.SkipWithError("no wavelet control port");
-    return;
-  }
-  const DrumLoop<float>& drums = Drums();
-  size_t chunk = 0;
-  auto start = [&] { return (chunk % kChunks) * kChunkFrames; };
-  auto runCurrent = [&] {
-    benchmark::DoNotOptimize(current.Process(&drums.left[start()], &drums.right[start()], kChunkFrames));
-  };
-  auto runBaseline = [&] {
-    benchmark::DoNotOptimize(baseline.Process(&drums.left[start()], &drums.right[start()], kChunkFrames));
-    ++chunk;
-  };
-  const AlternatingMedians m = TimeAlternately(state, 1, runCurrent, 1, runBaseline);
-  const double currentNs = m.firstNs / kChunkFrames, baselineNs = m.secondNs / kChunkFrames;
-  state.counters["this_ns"] = currentNs;
-  state.counters["baseline_ns"] = baselineNs;
-  state.counters["this_over_baseline"] = baselineNs > 0 ? currentNs / baselineNs : 0.0;
+  TimePair(state, current, baseline, static_cast<int>(state.range(1)), {"this_ns", "baseline_ns", "this_over_baseline"});
 }
 BENCHMARK(BM_VariantVsBaseline)
     ->ArgNames({"variant", "mode", "block"})
